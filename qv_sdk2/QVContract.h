@@ -1,0 +1,19 @@
+// The one place where broken contracts between the host, the framework and a module are reported.
+// A failed check names its expression, a source name and a line number that belong to the check
+// itself, so a host's crash report stays the same whatever happens to the file around it. Checks
+// are never compiled out.
+#ifndef QV_CONTRACT_H
+#define QV_CONTRACT_H
+
+// Reports through the runtime's _assert on Windows; elsewhere prints the same
+// "Assertion failed: EXPR, file SOURCE, line N" to standard error. Either way the process ends.
+[[noreturn]] void QVContractFailure(const char* expression, const char* source, unsigned line);
+
+#define QV_REQUIRE_TEXT(condition, text, source, line)                \
+    do {                                                              \
+        if (!(condition)) QVContractFailure(text, #source, line);     \
+    } while (false)
+
+#define QV_REQUIRE(condition, source, line) QV_REQUIRE_TEXT(condition, #condition, source, line)
+
+#endif
