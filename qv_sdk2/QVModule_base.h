@@ -1,0 +1,92 @@
+// The base of every audio-side module object. The host holds only the AudioHostRecord embedded
+// here: it drives the object through the record's dispatcher, process and event entries, and the
+// object calls the host back through the one host callback it was made with. Every virtual
+// operation has a default, so a module overrides only what it needs.
+#ifndef QV_MODULE_BASE_H
+#define QV_MODULE_BASE_H
+
+#include "QVHostTypes.h"
+
+#include <cstdint>
+
+class QVPin;
+
+class QVModule_base {
+public:
+    // A process function: the host calls the record's `process` word as a plain cdecl function
+    // with the object's address first, so it must be a QV_CDECL, non-virtual member of the
+    // object's own class that needs no this-adjustment. A derived class installs one with
+    // SetProcessFunction(static_cast<ProcessFunction>(&Derived::Fn)).
+    typedef void (QV_CDECL QVModule_base::*ProcessFunction)(int32_t buffer_offset,
+                                                            int32_t sample_frames);
+    // A member function that QueueMemberCall schedules: no arguments, no this-adjustment.
+    typedef void (QVModule_base::*MemberCall)();
+
+    // Makes no host call: the host may not be ready to answer before makeModule returns.
+    QVModule_base(HostCallback host_callback, uint32_t host_handle);
+    virtual ~QVModule_base();
+    QVModule_base(const QVModule_base&) = delete;
+    QVModule_base& operator=(const QVModule_base&) = delete;
+
+    virtual void OnPinStatusChange(QVPin* pin);
+    virtual void HandleEvent(TimedEvent* event);
+    virtual QVWord Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    virtual void Open();
+    virtual void Close();
+    virtual void SpareHook();
+    virtual void SetSampleRate(float rate);
+    virtual void SetBlockSize(int32_t size);
+    virtual float GetSampleRate();
+    virtual int32_t GetBlockSize();
+    virtual bool GetPinProperties(int32_t index, QVPinProperties* props);
+    virtual int32_t SpareQuery1();
+    virtual int32_t SpareQuery2();
+    virtual void OnNotify();
+    virtual void OnNotifyIndex(int32_t index);
+    virtual void OnTimedValue(uint32_t time_stamp, int32_t value, int16_t tag);
+    virtual void OnMessage(int32_t value, int32_t index, void* ptr);
+
+    // The address makeModule hands to the host.
+    AudioHostRecord* HostRecord() { return &m_record; }
+
+    // 0 without a host callback, and then nothing is called.
+    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    // Asked from the host every time: the clock moves between any two calls.
+    uint32_t SampleClock();
+
+    void SetProcessFunction(ProcessFunction fn);
+    ProcessFunction GetProcessFunction() const { return m_process_function; }
+    // The process function of an object that has not installed one: does nothing.
+    void QV_CDECL EmptyProcess(int32_t buffer_offset, int32_t sample_frames);
+
+    bool GetPinPropertiesClean(int32_t index, QVPinProperties* props);
+    QVPin* GetPin(int32_t index);
+
+    // Hands the host an event for now or later; the host copies it during the call.
+    void QueueEvent(uint32_t p_time_stamp, int32_t event_type, int32_t int_value,
+                    int32_t int_value2, uintptr_t ptr_value);
+    // Schedules `fn` to run on this object at `p_time_stamp`; only its function word travels.
+    void QueueMemberCall(uint32_t p_time_stamp, MemberCall fn);
+
+    // The record's dispatcher and event entries.
+    static QVWord QV_CDECL DispatcherEntry(AudioHostRecord* record, int32_t opcode, int32_t index,
+                                           int32_t value, void* ptr, float opt) noexcept;
+    static void QV_CDECL EventEntry(void* object, TimedEvent* event) noexcept;
+
+private:
+    void DeliverPinStatus(const TimedEvent* e);
+
+    HostCallback m_host_callback;
+    AudioHostRecord m_record;
+    float m_sample_rate;
+    int32_t m_block_size;
+    QVPin* m_pins;
+    ProcessFunction m_process_function;
+};
+
+#if QV_TARGET_32BIT
+static_assert(sizeof(QVModule_base) == 76,
+              "vptr, callback, 48-byte record, rate, block size, pins, 8-byte process function");
+#endif
+
+#endif
