@@ -1,0 +1,112 @@
+#include "GuiModule.h"
+
+#include "QVGuiPin.h"
+#include "RandomSource.h"
+
+#include <cstdint>
+#include <ctime>
+
+namespace {
+// Up to this span the 32-bit product (upper - low) * r cannot overflow: 65538 * 32767 < 2^31.
+constexpr int64_t kWidestSinglePrecisionSpan = 65538;
+
+int32_t WrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+int32_t WrappingSubtract(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+// Truncates toward zero; values beyond the 32-bit range (a low limit near INT32_MAX rounds to
+// 2^31 in single precision) give the nearest representable integer.
+int32_t TruncateSaturating(float value) {
+    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value < -2147483648.0f) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+// Clears the busy flag however the handling ends, so one failed host call cannot turn away
+// every later notification.
+class BusyScope {
+public:
+    explicit BusyScope(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~BusyScope() { m_busy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& m_busy;
+};
+}  // namespace
+
+GuiModule::GuiModule(HostCallback callback, uint32_t host_handle)
+    : QVGUI_base(callback, host_handle),
+      m_lolimit(0),
+      m_hilimit(10),
+      m_out1(0),
+      m_out2(0),
+      m_trigger(0),
+      m_mode(MODE_NORMAL),
+      m_busy(false) {
+    RandomSource::Seed(static_cast<unsigned>(std::time(nullptr)));
+}
+
+void GuiModule::Initialise(bool) { ReadInputs(); }
+
+void GuiModule::OnPinChanged(QVGuiPin& pin) {
+    // The host notifies again from inside our own output writes; those find the flag set.
+    if (m_busy) return;
+    const BusyScope busy(m_busy);
+    const int32_t changed = pin.m_index;
+    ReadInputs();
+    const int32_t upper = WrappingAdd(m_hilimit, 1);
+    if (changed != PIN_TRIGGER || m_trigger == 0) return;
+    if (m_mode != MODE_NORMAL && m_mode != MODE_DIFFER && m_mode != MODE_SUM) return;
+    DrawPair(upper);
+    GetPin(PIN_OUT1)->SetValueInt(m_out1);
+    GetPin(PIN_OUT2)->SetValueInt(m_out2);
+}
+
+void GuiModule::ReadInputs() {
+    m_mode = static_cast<int16_t>(GetPin(PIN_MODES)->GetValueInt());
+    m_trigger = static_cast<int16_t>(GetPin(PIN_TRIGGER)->GetValueInt());
+    m_lolimit = GetPin(PIN_LOLIMIT)->GetValueInt();
+    m_hilimit = GetPin(PIN_HILIMIT)->GetValueInt();
+}
+
+void GuiModule::DrawPair(int32_t upper) {
+    m_out1 = RandomInRange(m_lolimit, upper);
+    switch (m_mode) {
+    case MODE_NORMAL:
+        m_out2 = RandomInRange(m_lolimit, upper);
+        break;
+    case MODE_DIFFER:
+        // One retry only: the retry stands even when it repeats Out1.
+        m_out2 = RandomInRange(m_lolimit, upper);
+        if (m_out2 == m_out1) m_out2 = RandomInRange(m_lolimit, upper);
+        break;
+    case MODE_SUM:
+        m_out2 = WrappingSubtract(m_hilimit, m_out1);
+        break;
+    }
+}
+
+int32_t GuiModule::RandomInRange(int32_t low, int32_t upper) {
+    return DrawInRange(low, upper, RandomSource::Next());
+}
+
+int32_t GuiModule::DrawInRange(int32_t low, int32_t upper, int32_t r) {
+    const int64_t span = static_cast<int64_t>(upper) - low;
+    if (span >= -kWidestSinglePrecisionSpan && span <= kWidestSinglePrecisionSpan) {
+        const int32_t product = static_cast<int32_t>(span * r);
+        const double sum =
+            static_cast<double>(static_cast<float>(product)) / static_cast<double>(32767.0f) +
+            static_cast<double>(static_cast<float>(low));
+        return TruncateSaturating(static_cast<float>(sum));
+    }
+    // Exact: lies between low and upper (inclusive) for every r in 0..32767; C++ division
+    // truncates toward zero like the single-precision path.
+    return static_cast<int32_t>((static_cast<int64_t>(low) * RandomSource::kMaxValue + span * r) /
+                                RandomSource::kMaxValue);
+}

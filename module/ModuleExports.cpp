@@ -43,7 +43,7 @@ QV_EXPORT void* QV_CDECL makeModule(int32_t index, int32_t kind, HostCallback ca
     if (index != 0) return nullptr;
     try {
         if (kind == QV_KIND_AUDIO) return (new Module(callback, host_handle))->HostRecord();
-        if (kind == QV_KIND_GUI) return (new GuiModule(callback, host_handle))->Record();
+        if (kind == QV_KIND_GUI) return (new GuiModule(callback, host_handle))->HostRecord();
     } catch (...) {
         // A failed allocation or construction leaves nothing behind: the new-expression has
         // already released the memory.

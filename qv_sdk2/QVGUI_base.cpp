@@ -1,0 +1,128 @@
+#include "QVGUI_base.h"
+
+#include "QVContract.h"
+#include "QVGuiPin.h"
+
+#include <cstring>
+
+namespace {
+// The one handle GetPin hands out, shared by every GUI object of the library.
+QVGuiPin g_sharedPin{0, nullptr};
+
+constexpr uint32_t kLastGuiOpcode = GUI_OP_INDEX2;
+}  // namespace
+
+QVGUI_base::QVGUI_base(HostCallback callback, uint32_t host_handle) : qvaudioMaster(callback) {
+    std::memset(&m_record, 0, sizeof m_record);
+    m_record.magic = QV_GUI_MAGIC;
+    m_record.dispatcher = &QVGUI_base::DispatcherEntry;
+    m_record.object = this;
+    m_record.version = 1;
+    m_record.host_handle = host_handle;
+}
+
+QVGUI_base::~QVGUI_base() = default;
+
+int32_t QV_CDECL QVGUI_base::DispatcherEntry(GuiHostRecord* record, int32_t opcode, int32_t index,
+                                             int32_t value, void* ptr, float opt) noexcept {
+    try {
+        return static_cast<QVGUI_base*>(record->object)->Dispatcher(opcode, index, value, ptr, opt);
+    } catch (...) {
+        return 0;
+    }
+}
+
+int32_t QVGUI_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    // Compared unsigned, so every negative opcode is out of range too.
+    if (static_cast<uint32_t>(opcode) > kLastGuiOpcode) return 0;
+    switch (opcode) {
+    case GUI_OP_INITIALISE:
+        Initialise(index == 1);
+        break;
+    case GUI_OP_CLOSE:
+        Close();
+        // The host never uses the record again; nothing of this object may be read after this.
+        delete this;
+        return 1;
+    case GUI_OP_INDEX_PTR:
+        OnIndexPtr(index, ptr);
+        break;
+    case GUI_OP_PAIR1: {
+        IntPair pair{index, value};
+        OnPair1(ptr, opt, pair);
+        break;
+    }
+    case GUI_OP_PAIR2: {
+        IntPair pair{index, value};
+        OnPair2(ptr, opt, pair);
+        break;
+    }
+    case GUI_OP_PAIR3: {
+        IntPair pair{index, value};
+        OnPair3(ptr, opt, pair);
+        break;
+    }
+    case GUI_OP_VALUE_INDEX_PTR:
+        OnValueIndexPtr(value, index, ptr);
+        break;
+    case GUI_OP_PIN_CHANGED: {
+        // A handle of this call's own, not the shared one: the hook may call GetPin freely.
+        QVGuiPin pin{index, this};
+        OnPinChanged(pin);
+        break;
+    }
+    case GUI_OP_PTR1:
+        OnPtr1(ptr);
+        break;
+    case GUI_OP_PTR2:
+        OnPtr2(ptr);
+        break;
+    case GUI_OP_QUERY:
+        return Query() ? 1 : 0;
+    case GUI_OP_INDEX1:
+        OnIndex1(index);
+        break;
+    case GUI_OP_INDEX2:
+        OnIndex2(index);
+        break;
+    }
+    return 0;
+}
+
+void QVGUI_base::Initialise(bool) {}
+void QVGUI_base::Close() {}
+void QVGUI_base::OnIndexPtr(int32_t, void*) {}
+void QVGUI_base::OnPair1(void*, float, IntPair&) {}
+void QVGUI_base::OnPair2(void*, float, IntPair&) {}
+void QVGUI_base::OnPair3(void*, float, IntPair&) {}
+void QVGUI_base::OnPtr1(void*) {}
+void QVGUI_base::OnPtr2(void*) {}
+bool QVGUI_base::Query() { return false; }
+void QVGUI_base::OnIndex1(int32_t) {}
+void QVGUI_base::OnIndex2(int32_t) {}
+void QVGUI_base::OnValueIndexPtr(int32_t, int32_t, void*) {}
+void QVGUI_base::OnPinChanged(QVGuiPin&) {}
+
+QVWord QVGUI_base::CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    // Only a host that passed a null callback to makeModule gets here without one.
+    QV_REQUIRE(qvaudioMaster, QVGUI_base, 134);
+    return qvaudioMaster(&m_record, opcode, index, value, ptr, opt);
+}
+
+QVGuiPin* QVGUI_base::GetPin(int32_t index) {
+    g_sharedPin.m_index = index;
+    g_sharedPin.m_owner = this;
+    return &g_sharedPin;
+}
+
+QVWord QVGUI_base::HostCall8(int32_t index, int32_t value, void* ptr) {
+    return CallHost(GUIHOST_OP_CALL8, index, value, ptr, 0.0f);
+}
+
+QVWord QVGUI_base::HostCall18(void* arg) { return CallHost(GUIHOST_OP_CALL18, 0, 0, arg, 0.0f); }
+
+QVWord QVGUI_base::HostCall19(void* arg) { return CallHost(GUIHOST_OP_CALL19, 0, 0, arg, 0.0f); }
+
+bool QVGUI_base::HostQuery20(void* arg) {
+    return CallHost(GUIHOST_OP_QUERY20, 0, 0, arg, 0.0f) != 0;
+}

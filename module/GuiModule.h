@@ -1,0 +1,51 @@
+// The GUI side of the random pair generator. On each change of Trigger to true it reads the
+// inputs, draws one or two integers between the limits by the selected mode, and writes them to
+// Out1 and Out2. All pins are addressed by their position in the module's pin table.
+#ifndef GUI_MODULE_H
+#define GUI_MODULE_H
+
+#include "QVGUI_base.h"
+
+#include <cstdint>
+
+class GuiModule : public QVGUI_base {
+public:
+    enum : int32_t {
+        PIN_MODES = 0,
+        PIN_TRIGGER = 1,
+        PIN_LOLIMIT = 2,
+        PIN_HILIMIT = 3,
+        PIN_OUT1 = 4,
+        PIN_OUT2 = 5
+    };
+    // In the order of the Modes pin's list "Normal,Differ,Sum".
+    enum : int16_t { MODE_NORMAL = 0, MODE_DIFFER = 1, MODE_SUM = 2 };
+
+    // Re-seeds the process-wide generator from the clock, as every construction does.
+    GuiModule(HostCallback callback, uint32_t host_handle);
+
+    void Initialise(bool flag) override;
+    void OnPinChanged(QVGuiPin& pin) override;
+
+    // One draw from the generator between `low` and `upper` (see DrawInRange).
+    static int32_t RandomInRange(int32_t low, int32_t upper);
+    // The value a draw of `r` (0..32767) gives between `low` and `upper`: low + (upper - low) * r
+    // / 32767, through single precision and truncated toward zero, as the module has always
+    // computed it for spans up to 65538. Wider spans are computed exactly, at the same relative
+    // position, so that they too stay between the limits.
+    static int32_t DrawInRange(int32_t low, int32_t upper, int32_t r);
+
+private:
+    void ReadInputs();
+    void DrawPair(int32_t upper);
+
+    int32_t m_lolimit;
+    int32_t m_hilimit;
+    int32_t m_out1;
+    int32_t m_out2;
+    int16_t m_trigger;
+    int16_t m_mode;
+    bool m_busy;
+};
+
+#endif

@@ -1,0 +1,64 @@
+// The base class of every GUI-side module object. The host holds only the address of the record
+// embedded here; it calls DispatcherEntry with that address, which routes each opcode to one
+// virtual hook. A module overrides the hooks it needs; every default does nothing.
+#ifndef QVGUI_BASE_H
+#define QVGUI_BASE_H
+
+#include "QVHostTypes.h"
+
+#include <cstdint>
+
+class QVGuiPin;
+
+// Two integers the dispatcher hands to the pair hooks, built afresh for each call.
+struct IntPair {
+    int32_t first;
+    int32_t second;
+};
+
+class QVGUI_base {
+public:
+    // Does not call the host: the callback may be used only once the object is in place.
+    QVGUI_base(HostCallback callback, uint32_t host_handle);
+    virtual ~QVGUI_base();
+    QVGUI_base(const QVGUI_base&) = delete;
+    QVGUI_base& operator=(const QVGUI_base&) = delete;
+
+    virtual int32_t Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    virtual void Initialise(bool flag);
+    virtual void Close();
+    virtual void OnIndexPtr(int32_t index, void* ptr);
+    virtual void OnPair1(void* ptr, float opt, IntPair& pair);
+    virtual void OnPair2(void* ptr, float opt, IntPair& pair);
+    virtual void OnPair3(void* ptr, float opt, IntPair& pair);
+    virtual void OnPtr1(void* ptr);
+    virtual void OnPtr2(void* ptr);
+    virtual bool Query();
+    virtual void OnIndex1(int32_t index);
+    virtual void OnIndex2(int32_t index);
+    virtual void OnValueIndexPtr(int32_t value, int32_t index, void* ptr);
+    virtual void OnPinChanged(QVGuiPin& pin);
+
+    // The function the record names as its dispatcher. No exception leaves it: the host is plain C.
+    static int32_t QV_CDECL DispatcherEntry(GuiHostRecord* record, int32_t opcode, int32_t index,
+                                            int32_t value, void* ptr, float opt) noexcept;
+
+    // The address makeModule hands to the host; valid until GUI_OP_CLOSE.
+    GuiHostRecord* HostRecord() { return &m_record; }
+
+    // Calls the host as this object. The answer is a word: an address for GUIHOST_OP_READ_PIN_TEXT.
+    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    // The library's one shared handle, aimed at pin `index` of this object. Good only until the
+    // next GetPin anywhere in the library: use it at once, keep no copy of the pointer.
+    QVGuiPin* GetPin(int32_t index);
+    QVWord HostCall8(int32_t index, int32_t value, void* ptr);
+    QVWord HostCall18(void* arg);
+    QVWord HostCall19(void* arg);
+    bool HostQuery20(void* arg);
+
+protected:
+    HostCallback qvaudioMaster;
+    GuiHostRecord m_record;
+};
+
+#endif

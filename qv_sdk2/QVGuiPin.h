@@ -1,0 +1,27 @@
+// A GUI pin handle: a pin's position in the module's pin table and the object that owns it. A plain
+// value: the dispatcher builds one per pin-change call; GetPin hands out the library's shared one.
+#ifndef QVGUI_PIN_H
+#define QVGUI_PIN_H
+
+#include <cstdint>
+#include <string>
+
+class QVGUI_base;
+
+class QVGuiPin {
+public:
+    // Each operation takes the index and owner before it calls the host, so a GetPin made from
+    // inside that host call (a nested dispatch) cannot redirect it.
+    int32_t GetValueInt() const;
+    float GetValueFloat() const;
+    void SetValueInt(int32_t v) const;
+    void SetValueFloat(float f) const;
+    void SetValuePtr(void* p) const;
+    std::string GetValueText() const;
+    std::u16string GetValueWideText() const;
+
+    int32_t m_index;
+    QVGUI_base* m_owner;
+};
+
+#endif
