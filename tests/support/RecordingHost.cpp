@@ -46,7 +46,9 @@ QVWord RecordingHost::AnswerGui(const HostCall& call) {
     case GUIHOST_OP_READ_PIN_WIDE_TEXT: {
         const std::u16string& text = pin_wide_texts[call.index];
         if (call.ptr == nullptr) return static_cast<QVWord>(text.size() + 1);
-        std::memcpy(call.ptr, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+        // Like a careful host: never more units than the caller said its buffer holds.
+        const size_t units = std::min(text.size() + 1, static_cast<size_t>(std::max(call.value, 0)));
+        std::memcpy(call.ptr, text.c_str(), units * sizeof(char16_t));
         return 0;
     }
     default:
