@@ -1,0 +1,178 @@
+#include "AudioSideHost.h"
+
+#include "HostError.h"
+
+void AudioSideHost::Attach(AudioHostRecord* record) {
+    m_record = record;
+    m_process = record->process;
+    ReadPinTable();
+    m_buffers.clear();
+    for (const PinDescription& pin : m_pin_table) {
+        // Sized for the largest block once, so no address handed out ever moves.
+        if (pin.CreatesAudioPin()) m_buffers.emplace_back(kMaxBlockSize, 0.0f);
+    }
+}
+
+void AudioSideHost::ReadPinTable() {
+    m_pin_table.clear();
+    for (int32_t index = 0;; ++index) {
+        if (index == kMaxPinDescriptions) {
+            Problem("the pin table did not end within " + std::to_string(kMaxPinDescriptions) +
+                    " descriptions");
+            return;
+        }
+        QVPinProperties props{};
+        if (Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f) == 0) return;
+        PinDescription pin;
+        pin.name = props.name != nullptr ? props.name : "";
+        pin.direction = props.direction;
+        pin.datatype = props.datatype;
+        pin.datatype_extra = props.datatype_extra != nullptr ? props.datatype_extra : "";
+        pin.flags = props.flags;
+        m_pin_table.push_back(pin);
+    }
+}
+
+QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t index, int32_t value,
+                             void* ptr) {
+    if (record == nullptr || record != m_record) {
+        Problem("host call " + std::to_string(opcode) +
+                " came with a record this host does not hold");
+        return 0;
+    }
+    switch (opcode) {
+    case HOST_OP_SAMPLE_CLOCK:
+        return static_cast<QVWord>(static_cast<uintptr_t>(m_clock));
+    case HOST_OP_PIN_COUNT:
+        ++m_counts.pin_count_requests;
+        return AudioPinCount();
+    case HOST_OP_PIN_BUFFER:
+        if (index < 0 || index >= AudioPinCount()) {
+            Problem("HOST_OP_PIN_BUFFER for pin " + std::to_string(index) +
+                    ", which does not exist");
+            return 0;
+        }
+        return reinterpret_cast<QVWord>(m_buffers[static_cast<size_t>(index)].data());
+    case HOST_OP_BUFFER_BASE_CLOCK:
+        return static_cast<QVWord>(static_cast<uintptr_t>(m_block_start));
+    case HOST_OP_SLEEP:
+        ++m_counts.sleeps;
+        return 0;
+    case HOST_OP_ADD_EVENT:
+        AddEvent(static_cast<const TimedEvent*>(ptr));
+        return 0;
+    case HOST_OP_PROCESS_CHANGED:
+        ++m_counts.process_changed;
+        m_process = m_record->process;
+        return 0;
+    case HOST_OP_PIN_VALUE:
+    case HOST_OP_STATUS_CHANGE:
+        m_pin_messages.push_back({opcode, index, value,
+                                  static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ptr)),
+                                  m_clock});
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void AudioSideHost::AddEvent(const TimedEvent* event) {
+    if (event == nullptr) {
+        Problem("HOST_OP_ADD_EVENT without an event");
+        return;
+    }
+    if (!m_events.Add(*event, m_clock)) {
+        ++m_counts.events_refused;
+        Problem("event stamped " + std::to_string(event->time_stamp) + " queued at sample clock " +
+                std::to_string(m_clock) + ": already past");
+        return;
+    }
+    ++m_counts.events_queued;
+}
+
+QVWord AudioSideHost::Dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    if (m_record == nullptr) throw HostError("the audio object is closed");
+    return m_record->dispatcher(m_record, opcode, index, value, ptr, opt);
+}
+
+void AudioSideHost::Open() { Dispatch(MOD_OP_OPEN, 0, 0, nullptr, 0.0f); }
+
+void AudioSideHost::SetSampleRate(float rate) { Dispatch(MOD_OP_SAMPLE_RATE, 0, 0, nullptr, rate); }
+
+void AudioSideHost::SetBlockSize(int32_t size) {
+    if (size < 1 || size > kMaxBlockSize) {
+        throw HostError("block size " + std::to_string(size) + " outside 1.." +
+                        std::to_string(kMaxBlockSize));
+    }
+    m_block_size = size;
+    Dispatch(MOD_OP_BLOCK_SIZE, 0, size, nullptr, 0.0f);
+}
+
+void AudioSideHost::StartClockAt(uint32_t clock) {
+    if (m_events.Size() != 0) throw HostError("the sample clock cannot jump over queued events");
+    m_clock = clock;
+}
+
+const float* AudioSideHost::PinBuffer(int32_t pin) const {
+    return m_buffers.at(static_cast<size_t>(pin)).data();
+}
+
+void AudioSideHost::ProcessBlock() {
+    if (m_record == nullptr) throw HostError("the audio object is closed");
+    m_block_start = m_clock;
+    const uint32_t frames = static_cast<uint32_t>(m_block_size);
+    uint32_t done = 0;
+    while (done < frames) {
+        DeliverDueEvents();
+        uint32_t length = frames - done;
+        if (auto next = m_events.NextDue(m_clock, length)) length = *next;
+        const uint32_t segment_start = m_clock;
+        CallProcess(done, length);
+        // Events the process call queued inside its own segment come due as the clock walks it.
+        while (auto due = m_events.NextDue(segment_start, length)) {
+            m_clock = segment_start + *due;
+            DeliverDueEvents();
+        }
+        m_clock = segment_start + length;
+        done += length;
+    }
+}
+
+void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
+    if (m_process == nullptr) {
+        Problem("the record's process entry is null");
+        return;
+    }
+    ++m_counts.process_calls;
+    m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
+}
+
+void AudioSideHost::DeliverDueEvents() {
+    int delivered_now = 0;
+    while (auto event = m_events.TakeDueAt(m_clock)) {
+        if (++delivered_now > kMaxEventsPerClock) {
+            Problem("more than " + std::to_string(kMaxEventsPerClock) + " events at sample clock " +
+                    std::to_string(m_clock) + ": the rest dropped");
+            while (m_events.TakeDueAt(m_clock)) {
+            }
+            return;
+        }
+        if (m_record->event_handler == nullptr) {
+            Problem("the record's event entry is null: event dropped");
+            continue;
+        }
+        TimedEvent copy = *event;
+        ++m_counts.events_delivered;
+        m_record->event_handler(m_record->object, &copy);
+    }
+}
+
+QVWord AudioSideHost::Close() {
+    const QVWord answer = Dispatch(MOD_OP_CLOSE, 0, 0, nullptr, 0.0f);
+    m_record = nullptr;
+    m_process = nullptr;
+    m_events = EventQueue();
+    return answer;
+}
+
+void AudioSideHost::Problem(const std::string& text) { m_problems.push_back("audio: " + text); }

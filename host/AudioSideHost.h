@@ -1,0 +1,94 @@
+// The host's side of one audio object: it drives the object through its record (dispatcher,
+// process entry, event entry) and answers the object's HOST_OP_ calls. It keeps the sample
+// clock, one float buffer per audio pin, and the events the object queued, and processes in
+// blocks, splitting a block wherever an event is due so that each event arrives exactly when the
+// sample clock equals its time stamp.
+#ifndef QVHOST_AUDIO_SIDE_HOST_H
+#define QVHOST_AUDIO_SIDE_HOST_H
+
+#include "EventQueue.h"
+#include "PinDescription.h"
+#include "QVHostTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A HOST_OP_PIN_VALUE or HOST_OP_STATUS_CHANGE the object sent, with the host's clock at the time.
+struct AudioPinMessage {
+    int32_t opcode;
+    int32_t pin;
+    int32_t value;
+    uint32_t stamp;  // the sample clock the object passed along
+    uint32_t clock;  // the host's sample clock when it arrived
+};
+
+struct AudioCounts {
+    int sleeps = 0;
+    int process_changed = 0;
+    int pin_count_requests = 0;
+    int process_calls = 0;
+    int events_queued = 0;
+    int events_delivered = 0;
+    int events_refused = 0;
+};
+
+class AudioSideHost {
+public:
+    static constexpr int32_t kMaxBlockSize = 4096;
+    // More descriptions than this is taken as a module that never answers false.
+    static constexpr int32_t kMaxPinDescriptions = 256;
+    // Events delivered at one sample clock before the host takes the object to be looping.
+    static constexpr int kMaxEventsPerClock = 1000;
+
+    // Takes a validated record; reads the pin table and sets up the audio pins' buffers.
+    void Attach(AudioHostRecord* record);
+    bool IsAttached() const { return m_record != nullptr; }
+    AudioHostRecord* Record() const { return m_record; }
+
+    // Everything the object asks through its host callback.
+    QVWord Answer(AudioHostRecord* record, int32_t opcode, int32_t index, int32_t value, void* ptr);
+
+    QVWord Dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    void Open();
+    void SetSampleRate(float rate);
+    void SetBlockSize(int32_t size);  // 1..kMaxBlockSize; HostError otherwise
+    // One block: process calls and event deliveries up to the next block's first sample.
+    void ProcessBlock();
+    // MOD_OP_CLOSE; the object and its record are gone afterwards. Returns the object's answer.
+    QVWord Close();
+
+    const std::vector<PinDescription>& PinTable() const { return m_pin_table; }
+    int32_t AudioPinCount() const { return static_cast<int32_t>(m_buffers.size()); }
+    const float* PinBuffer(int32_t pin) const;
+    uint32_t SampleClock() const { return m_clock; }
+    // Where the clock starts; only before the first block, while no event is queued.
+    void StartClockAt(uint32_t clock);
+    int32_t BlockSize() const { return m_block_size; }
+    ProcessFn ProcessEntry() const { return m_process; }
+    const AudioCounts& Counts() const { return m_counts; }
+    const std::vector<AudioPinMessage>& PinMessages() const { return m_pin_messages; }
+    size_t PendingEvents() const { return m_events.Size(); }
+    const std::vector<std::string>& Problems() const { return m_problems; }
+
+private:
+    void ReadPinTable();
+    void CallProcess(uint32_t offset, uint32_t frames);
+    void DeliverDueEvents();
+    void AddEvent(const TimedEvent* event);
+    void Problem(const std::string& text);
+
+    AudioHostRecord* m_record = nullptr;
+    ProcessFn m_process = nullptr;
+    std::vector<PinDescription> m_pin_table;
+    std::vector<std::vector<float>> m_buffers;
+    int32_t m_block_size = 256;
+    uint32_t m_clock = 0;
+    uint32_t m_block_start = 0;
+    EventQueue m_events;
+    AudioCounts m_counts;
+    std::vector<AudioPinMessage> m_pin_messages;
+    std::vector<std::string> m_problems;
+};
+
+#endif

@@ -1,0 +1,112 @@
+#include "GuiSideHost.h"
+
+#include "HostError.h"
+
+#include <algorithm>
+#include <cstring>
+
+void GuiSideHost::Attach(GuiHostRecord* record, const std::vector<PinDescription>& pins) {
+    m_record = record;
+    m_pins = PinValueStore(pins);
+}
+
+QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index, int32_t value,
+                           void* ptr, float opt) {
+    if (record == nullptr || record != m_record) {
+        Problem("host call " + std::to_string(opcode) +
+                " came with a record this host does not hold");
+        return 0;
+    }
+    switch (opcode) {
+    case GUIHOST_OP_READ_PIN_VALUE:
+        return ReadValue(index, ptr);
+    case GUIHOST_OP_WRITE_PIN_VALUE:
+        return WriteValue(index, value, opt);
+    case GUIHOST_OP_READ_PIN_TEXT:
+        ++m_counts.texts;
+        // Never null: an unknown pin reads as the empty text.
+        return reinterpret_cast<QVWord>(CheckPin(opcode, index) ? m_pins.Text(index) : "");
+    case GUIHOST_OP_READ_PIN_WIDE_TEXT:
+        ++m_counts.texts;
+        return ReadWideText(index, value, ptr);
+    default:
+        return 0;
+    }
+}
+
+bool GuiSideHost::CheckPin(int32_t opcode, int32_t index) {
+    if (m_pins.Contains(index)) return true;
+    Problem("host call " + std::to_string(opcode) + " for pin " + std::to_string(index) +
+            ", which the pin table does not have");
+    return false;
+}
+
+QVWord GuiSideHost::ReadValue(int32_t index, void* buffer) {
+    ++m_counts.reads;
+    if (buffer == nullptr) {
+        Problem("GUIHOST_OP_READ_PIN_VALUE without a buffer");
+        return 0;
+    }
+    if (CheckPin(GUIHOST_OP_READ_PIN_VALUE, index)) {
+        m_pins.ReadInto(index, buffer);
+    } else {
+        // The buffer is not initialised by the caller: an unknown pin reads as 0, not garbage.
+        std::memset(buffer, 0, 4);
+    }
+    return 0;
+}
+
+QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
+    ++m_counts.writes;
+    m_writes.push_back({index, value, opt, m_depth});
+    if (!CheckPin(GUIHOST_OP_WRITE_PIN_VALUE, index)) return 0;
+    if (m_pins.Write(index, value, opt)) Notify(index);
+    return 0;
+}
+
+QVWord GuiSideHost::ReadWideText(int32_t index, int32_t units, void* buffer) {
+    const std::u16string text =
+        CheckPin(GUIHOST_OP_READ_PIN_WIDE_TEXT, index) ? m_pins.WideText(index) : std::u16string();
+    if (buffer == nullptr) return static_cast<QVWord>(text.size() + 1);
+    if (units < 1) return 0;
+    // Never more than the caller said its buffer holds, and always a terminating zero unit.
+    const size_t copied = std::min(text.size(), static_cast<size_t>(units) - 1);
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::memcpy(out, text.data(), copied * sizeof(char16_t));
+    std::memset(out + copied * sizeof(char16_t), 0, sizeof(char16_t));
+    return 0;
+}
+
+int32_t GuiSideHost::Dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    if (m_record == nullptr) throw HostError("the GUI object is closed");
+    return m_record->dispatcher(m_record, opcode, index, value, ptr, opt);
+}
+
+void GuiSideHost::Initialise() { Dispatch(GUI_OP_INITIALISE, 0, 0, nullptr, 0.0f); }
+
+void GuiSideHost::SetPin(int32_t index, int32_t value) {
+    if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
+    if (m_pins.Write(index, value, static_cast<float>(value))) Notify(index);
+}
+
+void GuiSideHost::Notify(int32_t index) {
+    if (m_record == nullptr) return;
+    if (m_depth >= kMaxNotificationDepth) {
+        Problem("pin " + std::to_string(index) + " changed " + std::to_string(m_depth) +
+                " notifications deep: the object keeps changing pins; not told again");
+        return;
+    }
+    ++m_counts.notifications;
+    if (m_depth > 0) ++m_counts.nested_notifications;
+    ++m_depth;
+    m_record->dispatcher(m_record, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f);
+    --m_depth;
+}
+
+int32_t GuiSideHost::Close() {
+    const int32_t answer = Dispatch(GUI_OP_CLOSE, 0, 0, nullptr, 0.0f);
+    m_record = nullptr;
+    return answer;
+}
+
+void GuiSideHost::Problem(const std::string& text) { m_problems.push_back("GUI: " + text); }

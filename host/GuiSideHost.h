@@ -1,0 +1,73 @@
+// The host's side of one GUI object: it keeps the values of the module's pins and answers the
+// object's GUIHOST_OP_ calls, and it tells the object with GUI_OP_PIN_CHANGED whenever a pin's
+// value changes, whoever changed it. A change the object makes itself is announced from inside
+// its own write, as a real host does, so the object must cope with being re-entered.
+#ifndef QVHOST_GUI_SIDE_HOST_H
+#define QVHOST_GUI_SIDE_HOST_H
+
+#include "PinDescription.h"
+#include "PinValueStore.h"
+#include "QVHostTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A GUIHOST_OP_WRITE_PIN_VALUE the object made.
+struct PinWrite {
+    int32_t pin;
+    int32_t value;
+    float opt;
+    int depth;  // notifications the host was inside when the write came: 1 for a direct answer
+};
+
+struct GuiCounts {
+    int reads = 0;
+    int writes = 0;
+    int texts = 0;
+    int notifications = 0;
+    int nested_notifications = 0;  // sent while the object was inside a notification already
+};
+
+class GuiSideHost {
+public:
+    // Notifications inside notifications before the host takes the object to be looping.
+    static constexpr int kMaxNotificationDepth = 8;
+
+    void Attach(GuiHostRecord* record, const std::vector<PinDescription>& pins);
+    bool IsAttached() const { return m_record != nullptr; }
+    GuiHostRecord* Record() const { return m_record; }
+
+    QVWord Answer(GuiHostRecord* record, int32_t opcode, int32_t index, int32_t value, void* ptr,
+                  float opt);
+
+    int32_t Dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    void Initialise();
+    // A user's change of a pin (integer, enumeration or boolean pins take `value`, float pins
+    // the same number as a float); the object hears of it when the value changed.
+    void SetPin(int32_t index, int32_t value);
+    // GUI_OP_CLOSE; the object and its record are gone afterwards. Returns the object's answer.
+    int32_t Close();
+
+    const PinValueStore& Pins() const { return m_pins; }
+    const std::vector<PinWrite>& Writes() const { return m_writes; }
+    const GuiCounts& Counts() const { return m_counts; }
+    const std::vector<std::string>& Problems() const { return m_problems; }
+
+private:
+    QVWord ReadValue(int32_t index, void* buffer);
+    QVWord WriteValue(int32_t index, int32_t value, float opt);
+    QVWord ReadWideText(int32_t index, int32_t units, void* buffer);
+    void Notify(int32_t index);
+    bool CheckPin(int32_t opcode, int32_t index);
+    void Problem(const std::string& text);
+
+    GuiHostRecord* m_record = nullptr;
+    PinValueStore m_pins;
+    int m_depth = 0;
+    std::vector<PinWrite> m_writes;
+    GuiCounts m_counts;
+    std::vector<std::string> m_problems;
+};
+
+#endif

@@ -1,0 +1,93 @@
+#include "HostCommand.h"
+
+#include "HostError.h"
+#include "ModuleLibrary.h"
+#include "PairRun.h"
+#include "ReferenceHost.h"
+#include "ReportPrinter.h"
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+int ReportProblems(const std::vector<std::string>& problems, std::ostream& err) {
+    for (const std::string& problem : problems) err << "qvhost: problem: " << problem << "\n";
+    return problems.empty() ? HostCommand::kSuccess : HostCommand::kFailure;
+}
+
+int Info(const std::string& path, std::ostream& out, std::ostream& err) {
+    const ModuleLibrary library(path);
+    const ModuleDescription module = library.Describe();
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    ReportPrinter::PrintInfo(out, module, host.Audio().PinTable(), host.Audio().AudioPinCount());
+    host.CloseAudioObject();
+    return ReportProblems(host.Problems(), err);
+}
+
+int Run(const std::string& path, const RunOptions& options, bool histogram, bool json,
+        std::ostream& out, std::ostream& err) {
+    const ModuleLibrary library(path);
+    const RunResult result = PairRun::Execute(library, options);
+    if (json) {
+        ReportPrinter::PrintRunJson(out, result);
+    } else {
+        ReportPrinter::PrintRun(out, result, histogram);
+    }
+    return ReportProblems(result.problems, err);
+}
+
+}  // namespace
+
+int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app("Loads a module library by path and drives its objects as a host does.", "qvhost");
+    app.require_subcommand(1);
+    // Library paths may start with a slash, also on Windows: they are never options.
+    app.allow_windows_style_options(false);
+
+    std::string path;
+    CLI::App* info = app.add_subcommand("info", "Show the module's properties and pin table");
+    info->add_option("LIB", path, "Path of the module library")->required();
+
+    RunOptions options;
+    uint32_t seed = 0;
+    bool histogram = false;
+    bool json = false;
+    CLI::App* run = app.add_subcommand("run", "Fire triggers and print the pairs written");
+    run->add_option("LIB", path, "Path of the module library")->required();
+    run->add_option("--mode", options.mode, "normal, differ or sum")
+        ->check(CLI::IsMember({"normal", "differ", "sum"}));
+    run->add_option("--lo", options.lo, "Lolimit");
+    run->add_option("--hi", options.hi, "Hilimit");
+    run->add_option("--triggers", options.triggers, "How many triggers to fire")
+        ->check(CLI::Range(0, PairRun::kMaxTriggers));
+    CLI::Option* seed_option =
+        run->add_option("--seed", seed, "Seed the runtime's generator with this (srand)");
+    run->add_flag("--histogram", histogram, "Chart how often each value came out");
+    run->add_flag("--json", json, "Print the results as JSON");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error, out, err);
+        return code == 0 ? kSuccess : kBadArguments;
+    }
+    if (seed_option->count() > 0) options.seed = seed;
+    if (auto problem = PairRun::CheckOptions(options)) {
+        err << "qvhost: " << *problem << "\n";
+        return kBadArguments;
+    }
+
+    try {
+        if (info->parsed()) return Info(path, out, err);
+        return ::Run(path, options, histogram, json, out, err);
+    } catch (const HostError& error) {
+        err << "qvhost: " << error.what() << "\n";
+    } catch (const std::exception& error) {
+        err << "qvhost: failed: " << error.what() << "\n";
+    }
+    return kFailure;
+}

@@ -1,0 +1,115 @@
+#include "ModuleLibrary.h"
+
+#include "HostError.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+std::string LastLoadError() {
+    const DWORD code = GetLastError();
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+        message.pop_back();
+    }
+    return "error " + std::to_string(code) + (message.empty() ? "" : " (" + message + ")");
+}
+
+void* LoadByPath(const std::string& path) { return LoadLibraryA(path.c_str()); }
+
+void Unload(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
+
+void* Lookup(void* handle, const char* name) {
+    const FARPROC entry = GetProcAddress(static_cast<HMODULE>(handle), name);
+    void* address = nullptr;
+    static_assert(sizeof entry == sizeof address, "an export's address fits a data pointer");
+    std::memcpy(&address, &entry, sizeof address);
+    return address;
+}
+#else
+std::string LastLoadError() {
+    const char* text = dlerror();
+    return text != nullptr ? text : "unknown reason";
+}
+
+void* LoadByPath(const std::string& path) {
+    // A bare file name would make dlopen search the library path: the host loads by path only.
+    const std::string explicit_path = path.find('/') == std::string::npos ? "./" + path : path;
+    return dlopen(explicit_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void Unload(void* handle) { dlclose(handle); }
+
+void* Lookup(void* handle, const char* name) { return dlsym(handle, name); }
+#endif
+
+// Export addresses come back as data pointers; copying the bits is the portable way to turn one
+// into the function pointer it is.
+template <typename Function>
+Function AsFunction(void* address) {
+    Function function = nullptr;
+    static_assert(sizeof function == sizeof address, "function and data pointers differ in size");
+    std::memcpy(&function, &address, sizeof function);
+    return function;
+}
+
+}  // namespace
+
+ModuleLibrary::ModuleLibrary(const std::string& path) : m_path(path) {
+    m_handle = LoadByPath(path);
+    if (m_handle == nullptr) throw HostError(path + ": cannot be loaded: " + LastLoadError());
+    try {
+        m_get_module_properties =
+            AsFunction<GetModulePropertiesFn>(FindExport(QV_EXPORT_GET_MODULE_PROPERTIES));
+        m_make_module = AsFunction<MakeModuleFn>(FindExport(QV_EXPORT_MAKE_MODULE));
+    } catch (...) {
+        Unload(m_handle);
+        throw;
+    }
+}
+
+ModuleLibrary::~ModuleLibrary() { Unload(m_handle); }
+
+void* ModuleLibrary::FindExport(const char* name) const {
+    void* address = Lookup(m_handle, name);
+    if (address == nullptr) throw HostError(m_path + ": lacks export " + name);
+    return address;
+}
+
+bool ModuleLibrary::QueryProperties(int32_t index, ModuleProperties* props) const {
+    return m_get_module_properties(index, props) != 0;
+}
+
+ModuleDescription ModuleLibrary::Describe() const {
+    ModuleProperties props{};
+    if (!QueryProperties(0, &props)) {
+        throw HostError(m_path + ": getModuleProperties(0) answered false: no module type 0");
+    }
+    ModuleDescription description;
+    description.name = props.name != nullptr ? props.name : "";
+    description.id = props.id != nullptr ? props.id : "";
+    description.about = props.about != nullptr ? props.about : "";
+    description.flags = props.flags;
+    description.sdk_version = props.sdk_version;
+    return description;
+}
+
+void* ModuleLibrary::MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const {
+    return m_make_module(0, kind, callback, host_handle);
+}

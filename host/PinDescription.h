@@ -1,0 +1,24 @@
+// One pin as the audio object describes it (MOD_OP_GET_PIN_PROPERTIES), with its texts copied.
+// Both sides of the module address pins by their position in the table of these.
+#ifndef QVHOST_PIN_DESCRIPTION_H
+#define QVHOST_PIN_DESCRIPTION_H
+
+#include "QVHostTypes.h"
+
+#include <cstdint>
+#include <string>
+
+struct PinDescription {
+    std::string name;
+    int32_t direction = DR_IN;
+    int32_t datatype = DT_INT;
+    std::string datatype_extra;
+    uint32_t flags = 0;
+
+    // A user-interface pin lives on the GUI side only, unless it asks for an audio pin as well.
+    bool CreatesAudioPin() const {
+        return (flags & IO_UI_COMMUNICATION) == 0 || (flags & IO_UI_AND_AUDIO) != 0;
+    }
+};
+
+#endif

@@ -1,0 +1,247 @@
+#include "AudioSideHost.h"
+
+#include "HostError.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+// An audio object made in the test: its record's entries call back into the host under test and
+// record what the host made of them.
+struct TestAudioObject {
+    AudioHostRecord record{};
+    AudioSideHost* host = nullptr;
+    std::vector<QVPinProperties> pins;
+    std::function<void(int32_t, int32_t)> on_process;
+    std::function<void(const TimedEvent&)> on_event;
+    struct Delivery {
+        int32_t id;
+        uint32_t stamp;
+        uint32_t clock;
+    };
+    std::vector<Delivery> deliveries;
+    struct Segment {
+        int32_t offset;
+        int32_t frames;
+        uint32_t clock;
+        uint32_t buffer_base;
+    };
+    std::vector<Segment> segments;
+    bool idle_called = false;
+
+    QVWord Ask(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr) {
+        return host->Answer(&record, opcode, index, value, ptr);
+    }
+    uint32_t Clock() { return static_cast<uint32_t>(Ask(HOST_OP_SAMPLE_CLOCK)); }
+    void Queue(uint32_t stamp, int32_t id) {
+        TimedEvent event{stamp, EVENT_TIMED_VALUE, id, 0, 0, 0};
+        Ask(HOST_OP_ADD_EVENT, 0, 0, &event);
+    }
+
+    static QVWord QV_CDECL Dispatch(AudioHostRecord* r, int32_t opcode, int32_t index, int32_t,
+                                    void* ptr, float) {
+        auto* self = static_cast<TestAudioObject*>(r->object);
+        if (opcode == MOD_OP_GET_PIN_PROPERTIES) {
+            if (index < 0 || static_cast<size_t>(index) >= self->pins.size()) return 0;
+            *static_cast<QVPinProperties*>(ptr) = self->pins[static_cast<size_t>(index)];
+            return 1;
+        }
+        if (opcode == MOD_OP_OPEN) {
+            self->record.process = &Working;
+            self->Ask(HOST_OP_PROCESS_CHANGED);
+        }
+        return 0;
+    }
+    static void QV_CDECL Idle(void* object, int32_t, int32_t) {
+        static_cast<TestAudioObject*>(object)->idle_called = true;
+    }
+    static void QV_CDECL Working(void* object, int32_t offset, int32_t frames) {
+        auto* self = static_cast<TestAudioObject*>(object);
+        const uint32_t base = static_cast<uint32_t>(self->Ask(HOST_OP_BUFFER_BASE_CLOCK));
+        self->segments.push_back({offset, frames, self->Clock(), base});
+        if (self->on_process) self->on_process(offset, frames);
+    }
+    static void QV_CDECL Event(void* object, TimedEvent* event) {
+        auto* self = static_cast<TestAudioObject*>(object);
+        self->deliveries.push_back({event->int_value, event->time_stamp, self->Clock()});
+        if (self->on_event) self->on_event(*event);
+    }
+
+    explicit TestAudioObject(AudioSideHost& serving, std::vector<QVPinProperties> table = {})
+        : host(&serving), pins(std::move(table)) {
+        record = {QV_AUDIO_MAGIC, 1, 0, this, 0, &Dispatch, &Idle, &Event, {}};
+    }
+};
+
+QVPinProperties Pin(int32_t datatype, uint32_t flags) {
+    QVPinProperties pin{};
+    pin.name = "pin";
+    pin.datatype = datatype;
+    pin.flags = flags;
+    return pin;
+}
+
+}  // namespace
+
+TEST(AudioSideHost, DeliversEveryEventExactlyAtItsTimeStampSplittingBlocksThere) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    host.StartClockAt(1000);
+    host.Open();
+    host.SetBlockSize(16);
+    object.on_process = [&](int32_t, int32_t) {
+        if (object.segments.size() != 1) return;
+        const uint32_t now = object.Clock();
+        const std::pair<uint32_t, int32_t> schedule[] = {{0, 1}, {3, 2}, {3, 3}, {20, 4}, {40, 5}};
+        for (const auto& [delay, id] : schedule) object.Queue(now + delay, id);
+    };
+    for (int block = 0; block < 3; ++block) host.ProcessBlock();
+
+    const std::vector<int32_t> order{1, 2, 3, 4, 5};
+    ASSERT_EQ(object.deliveries.size(), order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(object.deliveries[i].id, order[i]);
+        EXPECT_EQ(object.deliveries[i].clock, object.deliveries[i].stamp) << "event " << order[i];
+    }
+    // Block 2 (clock 1016) is cut at 1020, block 3 (1032) at 1040; each segment runs at its own
+    // clock against the block's buffer.
+    const std::vector<std::vector<int64_t>> expected{{0, 16, 1000, 1000},
+                                                     {0, 4, 1016, 1016},
+                                                     {4, 12, 1020, 1016},
+                                                     {0, 8, 1032, 1032},
+                                                     {8, 8, 1040, 1032}};
+    ASSERT_EQ(object.segments.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const auto& s = object.segments[i];
+        EXPECT_EQ((std::vector<int64_t>{s.offset, s.frames, s.clock, s.buffer_base}), expected[i])
+            << "segment " << i;
+    }
+    EXPECT_EQ(host.SampleClock(), 1048u);
+    EXPECT_TRUE(host.Problems().empty());
+}
+
+TEST(AudioSideHost, EventsQueuedDuringADeliveryForTheSameClockStillArriveOnTime) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    host.Open();
+    host.SetBlockSize(8);
+    object.on_process = [&](int32_t, int32_t) {
+        if (object.segments.size() == 1) object.Queue(2, 1);
+    };
+    object.on_event = [&](const TimedEvent& event) {
+        if (event.int_value == 1) {
+            object.Queue(2, 2);
+            object.Queue(5, 3);
+        }
+    };
+    host.ProcessBlock();
+    ASSERT_EQ(object.deliveries.size(), 3u);
+    for (const auto& delivery : object.deliveries) EXPECT_EQ(delivery.clock, delivery.stamp);
+    EXPECT_EQ(host.Counts().events_delivered, 3);
+}
+
+TEST(AudioSideHost, RefusesAnEventForAClockAlreadyPastAndSaysSo) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    host.StartClockAt(50);
+    object.Queue(49, 1);
+    host.Open();
+    host.ProcessBlock();
+    EXPECT_TRUE(object.deliveries.empty());
+    EXPECT_EQ(host.Counts().events_refused, 1);
+    ASSERT_EQ(host.Problems().size(), 1u);
+    EXPECT_NE(host.Problems()[0].find("already past"), std::string::npos);
+}
+
+TEST(AudioSideHost, StopsAnObjectThatQueuesEventsForTheSameClockForever) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    object.Queue(0, 1);
+    object.on_event = [&](const TimedEvent&) { object.Queue(object.Clock(), 1); };
+    host.Open();
+    host.ProcessBlock();
+    EXPECT_EQ(object.deliveries.size(), static_cast<size_t>(AudioSideHost::kMaxEventsPerClock));
+    EXPECT_EQ(host.PendingEvents(), 0u);
+    EXPECT_FALSE(host.Problems().empty());
+}
+
+TEST(AudioSideHost, CallsTheProcessEntryTheObjectAnnouncedLast) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    EXPECT_EQ(host.ProcessEntry(), &TestAudioObject::Idle);
+    host.Open();
+    EXPECT_EQ(host.Counts().process_changed, 1);
+    EXPECT_EQ(host.ProcessEntry(), &TestAudioObject::Working);
+    host.ProcessBlock();
+    EXPECT_FALSE(object.idle_called);
+    EXPECT_EQ(object.segments.size(), 1u);
+}
+
+TEST(AudioSideHost, CountsAndBuffersOnlyThePinsThatLiveOnTheAudioSide) {
+    AudioSideHost host;
+    TestAudioObject object(
+        host, {Pin(DT_INT, IO_UI_COMMUNICATION),
+               Pin(DT_FSAMPLE, IO_UI_COMMUNICATION | IO_UI_AND_AUDIO), Pin(DT_FSAMPLE, 0)});
+    host.Attach(&object.record);
+    EXPECT_EQ(host.PinTable().size(), 3u);
+    EXPECT_EQ(object.Ask(HOST_OP_PIN_COUNT), 2);
+    EXPECT_EQ(host.Counts().pin_count_requests, 1);
+    const QVWord first = object.Ask(HOST_OP_PIN_BUFFER, 0);
+    const QVWord second = object.Ask(HOST_OP_PIN_BUFFER, 1);
+    EXPECT_EQ(first, reinterpret_cast<QVWord>(host.PinBuffer(0)));
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(host.Problems().empty());
+    EXPECT_EQ(object.Ask(HOST_OP_PIN_BUFFER, 2), 0) << "no third audio pin";
+    EXPECT_EQ(host.Problems().size(), 1u);
+}
+
+TEST(AudioSideHost, CountsSleepsAndKeepsPinMessagesWithTheirClock) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    host.StartClockAt(7);
+    object.Ask(HOST_OP_SLEEP);
+    object.Ask(HOST_OP_SLEEP);
+    object.Ask(HOST_OP_PIN_VALUE, 3, -4, reinterpret_cast<void*>(uintptr_t{9}));
+    EXPECT_EQ(host.Counts().sleeps, 2);
+    ASSERT_EQ(host.PinMessages().size(), 1u);
+    const AudioPinMessage& message = host.PinMessages()[0];
+    EXPECT_EQ((std::vector<int64_t>{message.pin, message.value, message.stamp, message.clock}),
+              (std::vector<int64_t>{3, -4, 9, 7}));
+}
+
+TEST(AudioSideHost, IgnoresCallsWithARecordItDoesNotHold) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    AudioHostRecord stranger = object.record;
+    EXPECT_EQ(host.Answer(&stranger, HOST_OP_PIN_COUNT, 0, 0, nullptr), 0);
+    EXPECT_EQ(host.Counts().pin_count_requests, 0);
+    EXPECT_EQ(host.Problems().size(), 1u);
+}
+
+TEST(AudioSideHost, EndsAPinTableThatNeverEnds) {
+    AudioSideHost host;
+    TestAudioObject object(host, std::vector<QVPinProperties>(1000, Pin(DT_INT, 0)));
+    host.Attach(&object.record);
+    EXPECT_EQ(host.PinTable().size(), static_cast<size_t>(AudioSideHost::kMaxPinDescriptions));
+    EXPECT_EQ(host.Problems().size(), 1u);
+}
+
+TEST(AudioSideHost, RefusesBlockSizesItHasNoBuffersFor) {
+    AudioSideHost host;
+    TestAudioObject object(host);
+    host.Attach(&object.record);
+    for (int32_t size : {0, -1, AudioSideHost::kMaxBlockSize + 1}) {
+        EXPECT_THROW(host.SetBlockSize(size), HostError) << size;
+    }
+    EXPECT_NO_THROW(host.SetBlockSize(AudioSideHost::kMaxBlockSize));
+}

@@ -1,0 +1,152 @@
+#include "GuiSideHost.h"
+
+#include "HostError.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+enum { LEVEL, ECHO, GAIN, FLAG, CHOICE };
+
+std::vector<PinDescription> Pins() {
+    std::vector<PinDescription> pins(5);
+    pins[LEVEL].datatype = DT_INT;
+    pins[ECHO].datatype = DT_INT;
+    pins[GAIN].datatype = DT_FLOAT;
+    pins[FLAG].datatype = DT_BOOL;
+    pins[CHOICE].datatype = DT_ENUM;
+    pins[CHOICE].datatype_extra = "Low=-1,Mid,High=5";
+    return pins;
+}
+
+// A GUI object made in the test: every pin change it hears of runs `on_change` from inside the
+// dispatcher, and is recorded with the depth of notifications it arrived at.
+struct TestGuiObject {
+    GuiHostRecord record{};
+    GuiSideHost* host = nullptr;
+    std::function<void(int32_t)> on_change;
+    std::vector<int32_t> changes;
+    int depth = 0;
+    int deepest = 0;
+
+    QVWord Ask(int32_t opcode, int32_t index, int32_t value = 0, void* ptr = nullptr,
+               float opt = 0.0f) {
+        return host->Answer(&record, opcode, index, value, ptr, opt);
+    }
+    int32_t Read(int32_t pin) {
+        int32_t value = 0;
+        Ask(GUIHOST_OP_READ_PIN_VALUE, pin, 0, &value);
+        return value;
+    }
+    static int32_t QV_CDECL Dispatch(GuiHostRecord* r, int32_t opcode, int32_t index, int32_t,
+                                     void*, float) {
+        auto* self = static_cast<TestGuiObject*>(r->object);
+        if (opcode != GUI_OP_PIN_CHANGED) return 0;
+        self->changes.push_back(index);
+        ++self->depth;
+        self->deepest = std::max(self->deepest, self->depth);
+        if (self->on_change) self->on_change(index);
+        --self->depth;
+        return 0;
+    }
+    explicit TestGuiObject(GuiSideHost& serving) : host(&serving) {
+        record = {QV_GUI_MAGIC, 1, &Dispatch, 0, this, {}};
+        host->Attach(&record, Pins());
+    }
+};
+
+}  // namespace
+
+TEST(GuiSideHost, AnnouncesAnObjectsOwnWriteFromInsideThatWrite) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    object.on_change = [&](int32_t pin) {
+        if (pin == LEVEL) object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, ECHO, object.Read(LEVEL) * 2);
+    };
+    host.SetPin(LEVEL, 21);
+    EXPECT_EQ(object.changes, (std::vector<int32_t>{LEVEL, ECHO}));
+    EXPECT_EQ(object.deepest, 2) << "the echo notice came while the level notice was running";
+    EXPECT_EQ(host.Pins().IntValue(ECHO), 42);
+    ASSERT_EQ(host.Writes().size(), 1u);
+    EXPECT_EQ(host.Writes()[0].depth, 1);
+    EXPECT_EQ(host.Counts().notifications, 2);
+    EXPECT_EQ(host.Counts().nested_notifications, 1);
+}
+
+TEST(GuiSideHost, TellsTheObjectOnlyWhenAValueReallyChanges) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    host.SetPin(LEVEL, 0);
+    host.SetPin(LEVEL, 3);
+    host.SetPin(LEVEL, 3);
+    object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, LEVEL, 3);
+    EXPECT_EQ(object.changes, (std::vector<int32_t>{LEVEL}));
+    EXPECT_EQ(host.Counts().writes, 1) << "every write is counted, changed or not";
+}
+
+TEST(GuiSideHost, CutsOffAnObjectThatKeepsChangingPinsFromItsNotifications) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    object.on_change = [&](int32_t pin) {
+        object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, ECHO, object.Read(pin) + 1);
+    };
+    host.SetPin(LEVEL, 1);
+    EXPECT_EQ(object.deepest, GuiSideHost::kMaxNotificationDepth);
+    EXPECT_EQ(host.Writes().size(), static_cast<size_t>(GuiSideHost::kMaxNotificationDepth));
+    ASSERT_EQ(host.Problems().size(), 1u);
+    EXPECT_NE(host.Problems()[0].find("notifications deep"), std::string::npos);
+}
+
+TEST(GuiSideHost, ReadsAndWritesFollowThePinsDatatype) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, GAIN, 12345, nullptr, 0.75f);
+    object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, FLAG, 9, nullptr, 0.0f);
+    float gain = 0.0f;
+    object.Ask(GUIHOST_OP_READ_PIN_VALUE, GAIN, 0, &gain);
+    EXPECT_EQ(gain, 0.75f);
+    EXPECT_EQ(object.Read(FLAG), 1);
+    EXPECT_EQ(object.changes, (std::vector<int32_t>{GAIN, FLAG}));
+}
+
+TEST(GuiSideHost, AnUnknownPinReadsZeroInsteadOfLeavingTheBufferAsItWas) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    int32_t value = 0x5A5A5A5A;
+    object.Ask(GUIHOST_OP_READ_PIN_VALUE, 17, 0, &value);
+    EXPECT_EQ(value, 0);
+    object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, -1, 4);
+    EXPECT_STREQ(reinterpret_cast<const char*>(object.Ask(GUIHOST_OP_READ_PIN_TEXT, 99)), "");
+    EXPECT_EQ(host.Problems().size(), 3u);
+    EXPECT_TRUE(object.changes.empty());
+}
+
+TEST(GuiSideHost, WideTextFitsTheCallersBufferAndEndsWithAZeroUnit) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    host.SetPin(CHOICE, 5);
+    EXPECT_EQ(object.Ask(GUIHOST_OP_READ_PIN_WIDE_TEXT, CHOICE), 5) << "High and its zero";
+    char16_t buffer[6];
+    std::fill(std::begin(buffer), std::end(buffer), u'#');
+    object.Ask(GUIHOST_OP_READ_PIN_WIDE_TEXT, CHOICE, 3, buffer);
+    EXPECT_EQ(std::u16string(buffer, 4), std::u16string(u"Hi\0#", 4));
+    object.Ask(GUIHOST_OP_READ_PIN_WIDE_TEXT, CHOICE, 5, buffer);
+    EXPECT_EQ(std::u16string(buffer), u"High");
+    EXPECT_STREQ(reinterpret_cast<const char*>(object.Ask(GUIHOST_OP_READ_PIN_TEXT, CHOICE)),
+                 "High");
+}
+
+TEST(GuiSideHost, NeitherCallsNorAnswersAClosedObject) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    host.Close();
+    EXPECT_FALSE(host.IsAttached());
+    EXPECT_THROW(host.Initialise(), HostError);
+    EXPECT_EQ(object.Read(LEVEL), 0);
+    EXPECT_EQ(host.Problems().size(), 1u);
+}

@@ -1,0 +1,55 @@
+#include "ModuleLibrary.h"
+
+#include "HostError.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+std::string LoadFailure(const std::string& path) {
+    try {
+        ModuleLibrary library(path);
+    } catch (const HostError& error) {
+        return error.what();
+    }
+    return "loaded";
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+}  // namespace
+
+TEST(ModuleLibrary, ReportsWhyALibraryIsRefusedInsteadOfCrashing) {
+    struct Case {
+        std::string path;
+        std::string message_start;
+    };
+    const std::string missing = std::string(QV_FIXTURE_ECHO) + ".missing";
+    const Case cases[] = {{missing, missing + ": cannot be loaded: "},
+                          {__FILE__, std::string(__FILE__) + ": cannot be loaded: "},
+                          {QV_FIXTURE_NO_EXPORTS, std::string(QV_FIXTURE_NO_EXPORTS) +
+                                                      ": lacks export getModuleProperties"},
+                          {QV_FIXTURE_PROPERTIES_ONLY,
+                           std::string(QV_FIXTURE_PROPERTIES_ONLY) + ": lacks export makeModule"},
+                          {QV_FIXTURE_ECHO, "loaded"}};
+    for (const Case& c : cases) {
+        const std::string failure = LoadFailure(c.path);
+        EXPECT_TRUE(StartsWith(failure, c.message_start)) << failure;
+    }
+}
+
+TEST(ModuleLibrary, CopiesTheModulesDescription) {
+    const ModuleLibrary library(QV_FIXTURE_ECHO);
+    const ModuleDescription module = library.Describe();
+    EXPECT_EQ(module.name, "Echo");
+    EXPECT_EQ(module.id, "Echo fixture");
+    EXPECT_EQ(module.about, "Echo fixture\nfor host tests");
+    EXPECT_EQ(module.flags, 0x100u);
+    EXPECT_EQ(module.sdk_version, 2230);
+    ModuleProperties props{};
+    EXPECT_FALSE(library.QueryProperties(1, &props));
+    EXPECT_EQ(props.sdk_version, 2230);
+    EXPECT_EQ(props.name, nullptr);
+}
