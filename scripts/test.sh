@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Builds and runs every test: natively, under AddressSanitizer + UndefinedBehaviorSanitizer, and
-# on the real target (32-bit Windows) under wine, then short fuzzing runs. Stops at the first
-# failure.
+# Builds and runs every test: natively, under AddressSanitizer + UndefinedBehaviorSanitizer, on
+# the real target (32-bit Windows) under wine, and short fuzzing runs. Stops at the first failure
+# and ends with one line that adds up the CTest tests of all four.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+passed=0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 for preset in native asan win32 fuzz; do
     echo "=== $preset ==="
-    cmake --workflow --preset "$preset"
+    cmake --workflow --preset "$preset" | tee "$log"
+    total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+    passed=$((passed + ${total:-0}))
 done
+echo "all presets: $passed passed, 0 failed"
