@@ -8,4 +8,4 @@ scripts/setup.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target qvhost Kestrel-Pavlen
 cd build/win32
-exec env WINEDEBUG=-all wine qvhost.exe run Kestrel-Pavlen.qvm --histogram "$@"
+exec env WINEDEBUG=-all wine host/qvhost.exe run Kestrel-Pavlen.qvm --histogram "$@"

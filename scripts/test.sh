@@ -14,4 +14,4 @@ for preset in native asan win32 fuzz; do
     total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
     passed=$((passed + ${total:-0}))
 done
-echo "all presets: $passed passed, 0 failed"
+echo "total: $passed passed, 0 failed"
