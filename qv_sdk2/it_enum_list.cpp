@@ -26,10 +26,11 @@ int32_t ReadNumber(const wchar_t* text, int32_t base) {
     return static_cast<int32_t>(std::clamp<long>(number, INT32_MIN, INT32_MAX));
 }
 
-std::wstring Decimal(int32_t value) {
+// Writes into the existing text, so that a walk reuses one buffer instead of allocating per item.
+void AssignDecimal(std::wstring& text, int32_t value) {
     wchar_t digits[12];  // "-2147483648" and its terminator
     std::swprintf(digits, sizeof digits / sizeof digits[0], L"%d", static_cast<int>(value));
-    return digits;
+    text.assign(digits);
 }
 
 void TrimSpaces(std::wstring& text) {
@@ -162,5 +163,5 @@ void it_enum_list::PositionInRange(int64_t offset) {
     }
     m_current.index = static_cast<int32_t>(offset);
     m_current.value = static_cast<int32_t>(value);
-    m_current.text = Decimal(m_current.value);
+    AssignDecimal(m_current.text, m_current.value);
 }
