@@ -1,16 +1,17 @@
 // Walking an enumeration list: the cost per item must not grow with the list's length.
-#include "AllocationCounter.h"
-#include "it_enum_list.h"
-
 #include <benchmark/benchmark.h>
 
 #include <string>
+
+#include "AllocationCounter.h"
+#include "it_enum_list.h"
 
 namespace {
 
 std::wstring ListOf(int64_t items) {
     std::wstring text;
-    for (int64_t i = 0; i < items; ++i) text += L"Item" + std::to_wstring(i) + (i % 3 ? L"," : L"=7,");
+    for (int64_t i = 0; i < items; ++i)
+        text += L"Item" + std::to_wstring(i) + (i % 3 ? L"," : L"=7,");
     return text;
 }
 
@@ -18,7 +19,8 @@ void BM_WalkList(benchmark::State& state) {
     it_enum_list list(ListOf(state.range(0)));
     AllocationsPerIteration allocations(state);
     for (auto _ : state) {
-        for (list.First(); !list.IsDone(); list.Next()) benchmark::DoNotOptimize(list.CurrentItem().value);
+        for (list.First(); !list.IsDone(); list.Next())
+            benchmark::DoNotOptimize(list.CurrentItem().value);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -28,7 +30,8 @@ void BM_WalkRange(benchmark::State& state) {
     it_enum_list list(L"range 0," + std::to_wstring(state.range(0) - 1));
     AllocationsPerIteration allocations(state);
     for (auto _ : state) {
-        for (list.First(); !list.IsDone(); list.Next()) benchmark::DoNotOptimize(list.CurrentItem().value);
+        for (list.First(); !list.IsDone(); list.Next())
+            benchmark::DoNotOptimize(list.CurrentItem().value);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -1,12 +1,12 @@
 // The module's whole job from the host's side: one GUI_OP_PIN_CHANGED for a true Trigger, through
 // the record's dispatcher, four pin reads and two pin writes back to the host.
-#include "AllocationCounter.h"
-#include "GuiModule.h"
-#include "Module.h"
-
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+
+#include "AllocationCounter.h"
+#include "GuiModule.h"
+#include "Module.h"
 
 namespace {
 
@@ -28,13 +28,18 @@ void BM_Trigger(benchmark::State& state) {
     {
         AllocationsPerIteration allocations(state);
         for (auto _ : state) {
-            record->dispatcher(record, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER, 0, nullptr, 0.0f);
+            record->dispatcher(record, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER, 0, nullptr,
+                               0.0f);
             benchmark::DoNotOptimize(g_pins[GuiModule::PIN_OUT2]);
         }
     }
     record->dispatcher(record, GUI_OP_CLOSE, 0, 0, nullptr, 0.0f);
 }
-BENCHMARK(BM_Trigger)->ArgName("mode")->Arg(GuiModule::MODE_NORMAL)->Arg(GuiModule::MODE_DIFFER)->Arg(GuiModule::MODE_SUM);
+BENCHMARK(BM_Trigger)
+    ->ArgName("mode")
+    ->Arg(GuiModule::MODE_NORMAL)
+    ->Arg(GuiModule::MODE_DIFFER)
+    ->Arg(GuiModule::MODE_SUM);
 
 void BM_DrawInRange(benchmark::State& state) {
     const int32_t span = static_cast<int32_t>(state.range(0));

@@ -1,13 +1,13 @@
 // Builds an iterator from arbitrary text (each pair of input bytes is one 16-bit character, as on
 // the Windows target), walks it and cross-checks the walk against the counting and the lookups.
 // Range texts without a comma after the prefix are contract failures by design and are skipped.
-#include "it_enum_list.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+
+#include "it_enum_list.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 // host re-entering the dispatcher from inside every pin write as a real host may. Checks that one
 // notification writes no pin or exactly Out1 then Out2, and that draws over spans too wide for
 // single precision stay between the limits. Undefined behaviour ends the run (UBSan).
-#include "GuiModule.h"
-#include "QVHostTypes.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "GuiModule.h"
+#include "QVHostTypes.h"
 
 namespace {
 
@@ -23,9 +23,12 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
-QVWord QV_CDECL Callback(void* record, int32_t opcode, int32_t index, int32_t value, void* ptr, float) {
+QVWord QV_CDECL Callback(void* record, int32_t opcode, int32_t index, int32_t value, void* ptr,
+                         float) {
     Require(index >= 0 && index < 6);
-    if (opcode == GUIHOST_OP_READ_PIN_VALUE) std::memcpy(ptr, &g_host->pins[index], sizeof(int32_t));
+    if (opcode == GUIHOST_OP_READ_PIN_VALUE) {
+        std::memcpy(ptr, &g_host->pins[index], sizeof(int32_t));
+    }
     if (opcode == GUIHOST_OP_WRITE_PIN_VALUE) {
         g_host->pins[index] = value;
         g_host->written.push_back(index);
@@ -66,10 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         host.pins[pin] = input.Next();
         const int32_t opcode = input.Next() % 16;
         if (opcode == GUI_OP_CLOSE) continue;
+        const int32_t index = opcode == GUI_OP_PIN_CHANGED ? pin : input.Next();
+        const int32_t value = input.Next();
         host.written.clear();
-        record->dispatcher(record, opcode, opcode == GUI_OP_PIN_CHANGED ? pin : input.Next(), input.Next(),
-                           nullptr, 0.0f);
-        Require(host.written.empty() || host.written == std::vector<int32_t>{GuiModule::PIN_OUT1, GuiModule::PIN_OUT2});
+        record->dispatcher(record, opcode, index, value, nullptr, 0.0f);
+        Require(host.written.empty() ||
+                host.written == std::vector<int32_t>{GuiModule::PIN_OUT1, GuiModule::PIN_OUT2});
     }
     record->dispatcher(record, GUI_OP_CLOSE, 0, 0, nullptr, 0.0f);
 

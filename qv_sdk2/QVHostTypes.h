@@ -91,8 +91,8 @@ struct GuiHostRecord {
 };
 
 // What an audio-side object shows the host. Lives inside the object from makeModule until the
-// host sends MOD_OP_CLOSE. The object rewrites `process` (after telling the host with
-// HOST_OP_PROCESS_CHANGED) and nothing else.
+// host sends MOD_OP_CLOSE. The object rewrites `process`, then tells the host with
+// HOST_OP_PROCESS_CHANGED; it rewrites nothing else.
 struct AudioHostRecord {
     uint32_t magic;  // QV_AUDIO_MAGIC
     int32_t version;  // 1

@@ -8,7 +8,8 @@
 namespace {
 // A pointer to member function as the compiler lays it out: the function word (an odd word
 // selects the virtual function at byte offset word - 1 of the virtual table), then the
-// this-adjustment. Read from real member pointers, never built by hand.
+// this-adjustment. Read from real member pointers; only an EVENT_CALL_MEMBER call is rebuilt,
+// from the function word that travelled and an adjustment of 0, and called through the compiler.
 struct MemberPointerWords {
     uintptr_t function;
     intptr_t adjustment;
@@ -104,7 +105,11 @@ QVWord QVModule_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, v
         Open();
         return 0;
     case MOD_OP_CLOSE:
-        Close();
+        // The object goes whatever Close does: the host never uses the record again.
+        try {
+            Close();
+        } catch (...) {
+        }
         delete this;
         return 1;
     case MOD_OP_SAMPLE_RATE:
@@ -247,12 +252,14 @@ void QVModule_base::HandleEvent(TimedEvent* e) {
     }
 }
 
-// The host's pin index is checked against the array: an index outside it would write a status
-// into memory that is no pin and call a virtual function through it.
+// The host's pin index is checked against the array, and the pin must be bound: an index outside
+// it would write a status into memory that is no pin, and an unbound pin has no module to tell.
 void QVModule_base::DeliverPinStatus(const TimedEvent* e) {
     QVPin* first = GetPin(0);
     if (e->ptr_value >= static_cast<uintptr_t>(QVPin::ArrayCount(first))) return;
-    first[e->ptr_value].DeliverStatusChange(e->int_value);
+    QVPin& pin = first[e->ptr_value];
+    if (pin.GetModule() == nullptr) return;
+    pin.DeliverStatusChange(e->int_value);
 }
 
 void QVModule_base::QueueEvent(uint32_t p_time_stamp, int32_t event_type, int32_t int_value,

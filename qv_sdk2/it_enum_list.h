@@ -19,8 +19,8 @@ struct enum_list_item {
 class it_enum_list {
 public:
     // Throws std::out_of_range("basic_string::substr") for the bare text "range"; a range text
-    // without a comma after its prefix breaks the contract. Leaves the iterator done until First,
-    // FindIndex or FindValue positions it.
+    // without a comma at or after position 6 breaks the contract. Leaves the iterator done until
+    // First, FindIndex or FindValue positions it.
     explicit it_enum_list(const std::wstring& list);
 
     void First();

@@ -19,6 +19,7 @@ public:
         : QVModule_base(callback, kHostHandle) {}
     ~HookRecordingModule() override {
         if (destructions != nullptr) ++*destructions;
+        if (close_log != nullptr) close_log->push_back("destroyed");
     }
 
     void Open() override {
@@ -28,6 +29,7 @@ public:
     }
     void Close() override {
         if (close_log != nullptr) close_log->push_back("Close");
+        if (throw_in_close) throw std::runtime_error("close failed");
     }
     void SetSampleRate(float rate) override {
         hooks.push_back("SetSampleRate " + std::to_string(rate));
@@ -67,6 +69,7 @@ public:
     QVPinProperties description{};
     bool describes = true;
     bool throw_in_open = false;
+    bool throw_in_close = false;
     int message_target = 0;
     int* destructions = nullptr;
     std::vector<std::string>* close_log = nullptr;
@@ -173,16 +176,24 @@ TEST(QVModule_base, SampleRateComesFromOptAndBlockSizeFromValue) {
 }
 
 TEST(QVModule_base, CloseRunsCloseThenDeletesTheObjectOnceAndAnswersOne) {
-    RecordingHost host;
-    int destructions = 0;
-    std::vector<std::string> close_log;
-    auto* module = new HookRecordingModule;
-    module->destructions = &destructions;
-    module->close_log = &close_log;
-    AudioHostRecord* record = module->HostRecord();
-    EXPECT_EQ(record->dispatcher(record, MOD_OP_CLOSE, 0, 0, nullptr, 0.0f), 1);
-    EXPECT_EQ(close_log, std::vector<std::string>{"Close"});
-    EXPECT_EQ(destructions, 1);
+    for (bool close_throws : {false, true}) {
+        RecordingHost host;
+        host.pin_count = 2;
+        int destructions = 0;
+        std::vector<std::string> close_log;
+        auto* module = new HookRecordingModule;
+        module->destructions = &destructions;
+        module->close_log = &close_log;
+        module->throw_in_close = close_throws;
+        module->Send(MOD_OP_OPEN);
+        host.calls.clear();
+        AudioHostRecord* record = module->HostRecord();
+        // A Close that throws must not keep the object alive: the host never closes it again.
+        EXPECT_EQ(record->dispatcher(record, MOD_OP_CLOSE, 0, 0, nullptr, 0.0f), 1);
+        EXPECT_EQ(close_log, (std::vector<std::string>{"Close", "destroyed"})) << close_throws;
+        EXPECT_EQ(destructions, 1) << close_throws;
+        EXPECT_TRUE(host.calls.empty()) << "destroying the pins calls the host";
+    }
 }
 
 TEST(QVModule_base, AnExceptionInAHookNeverReachesTheHost) {

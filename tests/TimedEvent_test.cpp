@@ -125,14 +125,16 @@ TEST(TimedEvent, PinStatusEventReachesThePinAndMomentaryStatusReturnsToZero) {
     }
 }
 
-TEST(TimedEvent, PinStatusEventForAPinOutsideTheArrayIsIgnored) {
+TEST(TimedEvent, PinStatusEventForAPinOutsideTheArrayOrUnboundIsIgnored) {
     RecordingHost host;
-    host.pin_count = 3;
+    host.pin_count = 5;
+    // Three descriptions for five host pins: pins 3 and 4 stay unbound and have no module to tell.
     EventModule module(3);
     module.Open();
-    for (uintptr_t index : {uintptr_t{3}, uintptr_t{0x7FFFFFFF}, ~uintptr_t{0}})
+    for (uintptr_t index : {uintptr_t{3}, uintptr_t{4}, uintptr_t{5}, uintptr_t{0x7FFFFFFF}, ~uintptr_t{0}})
         module.Deliver(Event(0, EVENT_PIN_STATUS, 2, 0, index));
     EXPECT_TRUE(module.statuses.empty());
+    EXPECT_EQ(module.GetPin(3)->GetStatus(), 0);
 }
 
 TEST(TimedEventDeathTest, PinStatusEventWithoutPinsFails) {
