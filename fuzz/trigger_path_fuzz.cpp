@@ -2,6 +2,7 @@
 // host re-entering the dispatcher from inside every pin write as a real host may. Checks that one
 // notification writes no pin or exactly Out1 then Out2, and that draws over spans too wide for
 // single precision stay between the limits. Undefined behaviour ends the run (UBSan).
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -79,16 +80,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     record->dispatcher(record, GUI_OP_CLOSE, 0, 0, nullptr, 0.0f);
 
     // Every draw, whatever the limits, lands between them once the span is too wide for the
-    // single-precision arithmetic.
+    // single-precision arithmetic; upper is Hilimit + 1, as the generator passes it.
     Input draws(data, size);
     while (!draws.Empty()) {
         const int32_t low = draws.Next();
-        const int32_t upper = draws.Next();
+        const int64_t upper = int64_t{draws.Next()} + 1;
         const int32_t r = static_cast<int32_t>(static_cast<uint32_t>(draws.Next()) % 32768);
-        const int64_t span = static_cast<int64_t>(upper) - low;
+        const int64_t span = upper - low;
         if (span >= -65538 && span <= 65538) continue;
-        const int32_t value = GuiModule::DrawInRange(low, upper, r);
-        Require(value >= (low < upper ? low : upper) && value <= (low < upper ? upper : low));
+        const int64_t value = GuiModule::DrawInRange(low, upper, r);
+        Require(value >= std::min<int64_t>(low, upper) &&
+                value <= std::min<int64_t>(std::max<int64_t>(low, upper), INT32_MAX));
     }
     return 0;
 }

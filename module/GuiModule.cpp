@@ -10,10 +10,6 @@ namespace {
 // Up to this span the 32-bit product (upper - low) * r cannot overflow: 65538 * 32767 < 2^31.
 constexpr int64_t kWidestSinglePrecisionSpan = 65538;
 
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
 int32_t WrappingSubtract(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
@@ -23,6 +19,12 @@ int32_t WrappingSubtract(int32_t a, int32_t b) {
 int32_t TruncateSaturating(float value) {
     if (value >= 2147483648.0f) return INT32_MAX;
     if (value < -2147483648.0f) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
+int32_t Saturate(int64_t value) {
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
     return static_cast<int32_t>(value);
 }
 
@@ -60,7 +62,8 @@ void GuiModule::OnPinChanged(QVGuiPin& pin) {
     const BusyScope busy(m_busy);
     const int32_t changed = pin.m_index;
     ReadInputs();
-    const int32_t upper = WrappingAdd(m_hilimit, 1);
+    // Not wrapped: Hilimit INT32_MAX must still draw from the top of the range.
+    const int64_t upper = int64_t{m_hilimit} + 1;
     if (changed != PIN_TRIGGER || m_trigger == 0) return;
     if (m_mode != MODE_NORMAL && m_mode != MODE_DIFFER && m_mode != MODE_SUM) return;
     DrawPair(upper);
@@ -75,7 +78,7 @@ void GuiModule::ReadInputs() {
     m_hilimit = GetPin(PIN_HILIMIT)->GetValueInt();
 }
 
-void GuiModule::DrawPair(int32_t upper) {
+void GuiModule::DrawPair(int64_t upper) {
     m_out1 = RandomInRange(m_lolimit, upper);
     switch (m_mode) {
     case MODE_NORMAL:
@@ -92,12 +95,12 @@ void GuiModule::DrawPair(int32_t upper) {
     }
 }
 
-int32_t GuiModule::RandomInRange(int32_t low, int32_t upper) {
+int32_t GuiModule::RandomInRange(int32_t low, int64_t upper) {
     return DrawInRange(low, upper, RandomSource::Next());
 }
 
-int32_t GuiModule::DrawInRange(int32_t low, int32_t upper, int32_t r) {
-    const int64_t span = static_cast<int64_t>(upper) - low;
+int32_t GuiModule::DrawInRange(int32_t low, int64_t upper, int32_t r) {
+    const int64_t span = upper - low;
     if (span >= -kWidestSinglePrecisionSpan && span <= kWidestSinglePrecisionSpan) {
         const int32_t product = static_cast<int32_t>(span * r);
         const double sum =
@@ -106,7 +109,7 @@ int32_t GuiModule::DrawInRange(int32_t low, int32_t upper, int32_t r) {
         return TruncateSaturating(static_cast<float>(sum));
     }
     // Exact: lies between low and upper (inclusive) for every r in 0..32767; C++ division
-    // truncates toward zero like the single-precision path.
-    return static_cast<int32_t>((static_cast<int64_t>(low) * RandomSource::kMaxValue + span * r) /
-                                RandomSource::kMaxValue);
+    // truncates toward zero like the single-precision path. Only upper 2^31 reaches beyond
+    // the 32-bit range, at r 32767.
+    return Saturate((int64_t{low} * RandomSource::kMaxValue + span * r) / RandomSource::kMaxValue);
 }

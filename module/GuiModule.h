@@ -21,23 +21,27 @@ public:
     // In the order of the Modes pin's list "Normal,Differ,Sum".
     enum : int16_t { MODE_NORMAL = 0, MODE_DIFFER = 1, MODE_SUM = 2 };
 
-    // Re-seeds the process-wide generator from the clock, as every construction does.
+    // Re-seeds the runtime's generator from the clock, as every construction does. Where the
+    // runtime keeps one generator per thread, this seeds the constructing thread's (RandomSource).
     GuiModule(HostCallback callback, uint32_t host_handle);
 
     void Initialise(bool flag) override;
     void OnPinChanged(QVGuiPin& pin) override;
 
     // One draw from the generator between `low` and `upper` (see DrawInRange).
-    static int32_t RandomInRange(int32_t low, int32_t upper);
+    static int32_t RandomInRange(int32_t low, int64_t upper);
     // The value a draw of `r` (0..32767) gives between `low` and `upper`: low + (upper - low) * r
     // / 32767, through single precision and truncated toward zero, as the module has always
     // computed it for spans up to 65538. Wider spans are computed exactly, at the same relative
-    // position, so that they too stay between the limits.
-    static int32_t DrawInRange(int32_t low, int32_t upper, int32_t r);
+    // position, so that they too stay between the limits. `upper` is Hilimit + 1, carried in 64
+    // bits so that Hilimit INT32_MAX gives 2^31 rather than wrapping to INT32_MIN; any `upper` in
+    // INT32_MIN .. 2^31 is served. A result beyond the 32-bit range (2^31, for r 32767)
+    // saturates to INT32_MAX.
+    static int32_t DrawInRange(int32_t low, int64_t upper, int32_t r);
 
 private:
     void ReadInputs();
-    void DrawPair(int32_t upper);
+    void DrawPair(int64_t upper);
 
     int32_t m_lolimit;
     int32_t m_hilimit;

@@ -1,6 +1,8 @@
-// The runtime library's random generator, as the generator draws from it. It is the one generator
-// of the whole process, shared by every object: a host that seeds it with srand after creating
-// objects gets the same sequence again, so nothing here keeps a generator of its own.
+// The runtime library's random generator, as the generator draws from it. Nothing here keeps a
+// generator of its own: seeding is srand and every draw is one rand. Where the runtime keeps that
+// state differs: msvcrt, the target's, keeps one per thread; glibc one for the whole process. What
+// a host can rely on either way: seeding with srand on the thread that sends the notifications,
+// after creating the objects, makes them draw the same sequence again.
 #ifndef RANDOM_SOURCE_H
 #define RANDOM_SOURCE_H
 

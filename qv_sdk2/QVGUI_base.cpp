@@ -40,8 +40,13 @@ int32_t QVGUI_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, voi
         Initialise(index == 1);
         break;
     case GUI_OP_CLOSE:
-        Close();
-        // The host never uses the record again; nothing of this object may be read after this.
+        // The object goes whatever Close does: the host never uses the record again, so an
+        // object left behind by a failing Close could never be freed.
+        try {
+            Close();
+        } catch (...) {
+        }
+        // Nothing of this object may be read after this.
         delete this;
         return 1;
     case GUI_OP_INDEX_PTR:

@@ -79,10 +79,13 @@ std::vector<int32_t> PinsRead(const RecordingHost& host) {
 
 const std::vector<int32_t> kInputPins = {0, 1, 2, 3};
 
+// Hilimit INT32_MAX + 1, the upper bound of a draw at the top of the range.
+constexpr int64_t kTwoTo31 = int64_t{INT32_MAX} + 1;
+
 // The draw as the module has always made it, written out step by step: a 32-bit product, single
 // precision, a double-precision quotient and sum, one rounding to single precision, truncation.
-int64_t StraightforwardDraw(int32_t low, int32_t upper, int32_t r) {
-    const int64_t product = (static_cast<int64_t>(upper) - low) * r;
+int64_t StraightforwardDraw(int32_t low, int64_t upper, int32_t r) {
+    const int64_t product = (upper - low) * r;
     const float product_single = static_cast<float>(product);
     const float low_single = static_cast<float>(low);
     const double sum = static_cast<double>(product_single) / 32767.0 + low_single;
@@ -106,7 +109,7 @@ const PairCase kPairCases[] = {
     {"Normal, swapped limits fall in 1..10", {0, 1, 10, 0}, {0, 32767}, 10, 1},
     {"Normal, swapped limits middle", {0, 1, 10, 0}, {16384, 16383}, 5, 5},
     {"Normal, negative range truncates toward zero", {0, 1, -3, 3}, {14042, 0}, 0, -3},
-    {"Normal, Hilimit + 1 wraps to INT32_MIN", {0, 1, 0, INT32_MAX}, {0, 32767}, 0, INT32_MIN},
+    {"Normal, Hilimit INT32_MAX reaches it", {0, 1, 0, INT32_MAX}, {0, 32767}, 0, INT32_MAX},
     {"Differ, different second draw stands", {1, 1, 0, 10}, {0, 16384}, 0, 5},
     {"Differ, equal second draw is retried once", {1, 1, 0, 10}, {0, 0, 32767}, 0, 11},
     {"Differ, third draw stands though equal", {1, 1, 5, 5}, {0, 0, 0}, 5, 5},
@@ -115,7 +118,8 @@ const PairCase kPairCases[] = {
     {"Sum, r 32767 gives 11 and -1", {2, 1, 0, 10}, {32767}, 11, -1},
     {"Sum, negative low limit takes part", {2, 1, -5, 5}, {0}, -5, 10},
     {"Sum, negative low limit middle", {2, 1, -5, 5}, {16384}, 0, 5},
-    {"Sum, wrap-around of the complement", {2, 1, INT32_MIN, INT32_MAX}, {32767}, INT32_MIN, -1},
+    {"Sum, wrap-around of the complement", {2, 1, INT32_MIN, INT32_MAX}, {0}, INT32_MIN, -1},
+    {"Sum, full range r 32767", {2, 1, INT32_MIN, INT32_MAX}, {32767}, INT32_MAX, 0},
     {"Sum, Hilimit INT32_MAX", {2, 1, 0, INT32_MAX}, {0}, 0, INT32_MAX},
     {"Mode is the low 16 bits of the pin", {0x10002, 1, 0, 10}, {0}, 0, 10},
 };
@@ -136,6 +140,89 @@ TEST(GuiModule, EachModeWritesOut1ThenOut2FromItsDraws) {
         EXPECT_EQ(Writes(host), expected);
         EXPECT_EQ(host.Opcodes(), (std::vector<int32_t>{14, 14, 14, 14, 15, 15}));
     }
+}
+
+TEST(GuiModule, HilimitInt32MaxDrawsBetweenTheLimitsInsteadOfWrapping) {
+    for (const int32_t lolimit : {INT32_MAX - 5, 0, -1, INT32_MIN}) {
+        const long double span = static_cast<long double>(kTwoTo31) - lolimit;
+        for (const int32_t r : {0, 16384, 32767}) {
+            SCOPED_TRACE("Lolimit " + std::to_string(lolimit) + " r " + std::to_string(r));
+            RecordingHost host;
+            GuiModule module(RecordingHost::Callback, 0);
+            SetInputs(host, {GuiModule::MODE_NORMAL, 1, lolimit, INT32_MAX});
+            {
+                ScriptedDraws draws({r, r});
+                Send(module, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER);
+            }
+            const std::vector<std::pair<int32_t, int32_t>> writes = Writes(host);
+            ASSERT_EQ(writes.size(), 2u);
+            for (const auto& [pin, value] : writes) {
+                EXPECT_GE(value, lolimit) << pin;
+                // Spans too wide for single precision keep the draw's relative position.
+                if (span > 65538) {
+                    const long double exact =
+                        std::min<long double>(lolimit + span * r / 32767.0L, INT32_MAX);
+                    EXPECT_LT(std::fabs(value - exact), 1.0L) << pin;
+                }
+            }
+        }
+    }
+}
+
+TEST(GuiModule, SumOutputsAddUpToHilimit) {
+    for (const std::pair<int32_t, int32_t>& limits :
+         {std::make_pair(0, 10), std::make_pair(-5, 5), std::make_pair(-1000, 70000)}) {
+        const auto [lolimit, hilimit] = limits;
+        for (const int32_t r : {0, 1, 2978, 2979, 16384, 32766, 32767}) {
+            SCOPED_TRACE(std::to_string(lolimit) + ".." + std::to_string(hilimit) + " r " +
+                         std::to_string(r));
+            RecordingHost host;
+            GuiModule module(RecordingHost::Callback, 0);
+            SetInputs(host, {GuiModule::MODE_SUM, 1, lolimit, hilimit});
+            {
+                ScriptedDraws draws({r});
+                Send(module, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER);
+            }
+            const std::vector<std::pair<int32_t, int32_t>> writes = Writes(host);
+            ASSERT_EQ(writes.size(), 2u);
+            const int32_t out1 = writes[0].second;
+            EXPECT_GE(out1, lolimit);
+            // Only the last r reaches Hilimit + 1, and Out2 then is -1.
+            EXPECT_LE(out1, r == 32767 ? hilimit + 1 : hilimit);
+            if (r == 32767) {
+                EXPECT_EQ(out1, hilimit + 1);
+            }
+            EXPECT_EQ(out1 + writes[1].second, hilimit);
+        }
+    }
+}
+
+TEST(GuiModule, ChangedLimitsAndModeDrawNothingUntilTheNextTrigger) {
+    RecordingHost host;
+    GuiModule module(RecordingHost::Callback, 0);
+    SetInputs(host, {GuiModule::MODE_NORMAL, 1, 0, 10});
+    {
+        ScriptedDraws draws({0, 0});
+        Send(module, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER);
+    }
+    host.calls.clear();
+
+    // Trigger stays true while the other inputs change.
+    SetInputs(host, {GuiModule::MODE_SUM, 1, 100, 200});
+    {
+        ScriptedDraws no_draws({});
+        for (int32_t pin : {GuiModule::PIN_LOLIMIT, GuiModule::PIN_HILIMIT, GuiModule::PIN_MODES})
+            EXPECT_EQ(Send(module, GUI_OP_PIN_CHANGED, pin), 0) << pin;
+    }
+    EXPECT_TRUE(Writes(host).empty());
+
+    host.calls.clear();
+    {
+        ScriptedDraws draws({16384});
+        Send(module, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER);
+    }
+    const std::vector<std::pair<int32_t, int32_t>> expected = {{4, 150}, {5, 50}};
+    EXPECT_EQ(Writes(host), expected);
 }
 
 TEST(GuiModule, NoDrawNoWriteWithoutATrueTriggerOnPin1AndAValidMode) {
@@ -244,7 +331,9 @@ TEST(GuiModule, ConstructionSeedsTheSharedGeneratorFromTheClockWithoutCallingThe
 
 TEST(GuiModuleDraw, GivesTheKnownValuesAtTheEdgesOfR) {
     struct Case {
-        int32_t low, upper, r, expected;
+        int32_t low;
+        int64_t upper;
+        int32_t r, expected;
     };
     const Case cases[] = {
         {0, 11, 0, 0},
@@ -266,6 +355,14 @@ TEST(GuiModuleDraw, GivesTheKnownValuesAtTheEdgesOfR) {
         {INT32_MAX - 65538, INT32_MAX, 32767, INT32_MAX},
         {INT32_MIN, INT32_MIN + 5, 0, INT32_MIN},
         {INT32_MIN + 65538, INT32_MIN, 32767, INT32_MIN},
+        // Hilimit INT32_MAX: the upper bound 2^31 lies just beyond the 32-bit range.
+        {INT32_MAX - 5, kTwoTo31, 0, INT32_MAX},
+        {INT32_MAX - 5, kTwoTo31, 16384, INT32_MAX},
+        {INT32_MAX - 5, kTwoTo31, 32767, INT32_MAX},
+        {0, kTwoTo31, 0, 0},
+        {0, kTwoTo31, 16384, 1073774593},
+        {0, kTwoTo31, 32767, INT32_MAX},
+        {INT32_MIN, kTwoTo31, 32767, INT32_MAX},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GuiModule::DrawInRange(c.low, c.upper, c.r), c.expected)
@@ -285,11 +382,12 @@ TEST(GuiModuleDraw, IsBitIdenticalToTheSinglePrecisionFormulaForEverySpanUpTo655
     int mismatches = 0;
     for (int32_t low : lows) {
         for (int64_t span : spans) {
+            // Upper bounds up to 2^31, which Hilimit INT32_MAX gives.
             const int64_t upper = low + span;
-            if (upper < INT32_MIN || upper > INT32_MAX) continue;
+            if (upper < INT32_MIN || upper > kTwoTo31) continue;
             for (int32_t r : rs) {
-                const int64_t expected = StraightforwardDraw(low, static_cast<int32_t>(upper), r);
-                const int32_t actual = GuiModule::DrawInRange(low, static_cast<int32_t>(upper), r);
+                const int64_t expected = StraightforwardDraw(low, upper, r);
+                const int32_t actual = GuiModule::DrawInRange(low, upper, r);
                 if (actual != expected && ++mismatches <= 10) {
                     ADD_FAILURE() << low << ".." << upper << " r " << r << ": " << actual
                                   << " instead of " << expected;
@@ -301,7 +399,7 @@ TEST(GuiModuleDraw, IsBitIdenticalToTheSinglePrecisionFormulaForEverySpanUpTo655
 }
 
 TEST(GuiModuleDraw, WideSpansStayBetweenTheLimitsAtTheSameRelativePosition) {
-    const std::pair<int32_t, int32_t> limits[] = {{0, 65539},
+    const std::pair<int32_t, int64_t> limits[] = {{0, 65539},
                                                   {0, -65539},
                                                   {-40000, 40000},
                                                   {40000, -40000},
@@ -311,21 +409,39 @@ TEST(GuiModuleDraw, WideSpansStayBetweenTheLimitsAtTheSameRelativePosition) {
                                                   {INT32_MIN, INT32_MAX},
                                                   {INT32_MAX, INT32_MIN},
                                                   {INT32_MAX - 70000, INT32_MAX},
-                                                  {-1, INT32_MAX}};
+                                                  {-1, INT32_MAX},
+                                                  {0, kTwoTo31},
+                                                  {INT32_MIN, kTwoTo31},
+                                                  {INT32_MAX - 70000, kTwoTo31}};
     for (const auto& [low, upper] : limits) {
         SCOPED_TRACE(std::to_string(low) + ".." + std::to_string(upper));
         const long double span = static_cast<long double>(upper) - low;
+        // The upper bound 2^31 comes out as the nearest 32-bit value.
+        const int64_t top = std::min<int64_t>(std::max<int64_t>(low, upper), INT32_MAX);
+        const int64_t bottom = std::min<int64_t>(low, upper);
         EXPECT_EQ(GuiModule::DrawInRange(low, upper, 0), low);
-        EXPECT_EQ(GuiModule::DrawInRange(low, upper, 32767), upper);
+        EXPECT_EQ(GuiModule::DrawInRange(low, upper, 32767), std::min<int64_t>(upper, INT32_MAX));
         int32_t previous = low;
         for (int32_t r = 0; r <= 32767; r += 31) {
             const int32_t drawn = GuiModule::DrawInRange(low, upper, r);
-            EXPECT_GE(drawn, std::min(low, upper)) << r;
-            EXPECT_LE(drawn, std::max(low, upper)) << r;
+            EXPECT_GE(drawn, bottom) << r;
+            EXPECT_LE(drawn, top) << r;
             EXPECT_TRUE(span > 0 ? drawn >= previous : drawn <= previous)
                 << "not monotonic at " << r;
-            EXPECT_LT(std::fabs(drawn - (low + span * r / 32767.0L)), 1.0L) << r;
+            const long double exact = std::min<long double>(low + span * r / 32767.0L, INT32_MAX);
+            EXPECT_LT(std::fabs(drawn - exact), 1.0L) << r;
             previous = drawn;
         }
     }
+}
+
+TEST(GuiModuleDraw, ZeroToTenGivesElevenOnlyForTheLastR) {
+    int out_of_range = 0;
+    for (int32_t r = 0; r < 32767; ++r) {
+        const int32_t drawn = GuiModule::DrawInRange(0, 11, r);
+        if ((drawn < 0 || drawn > 10) && ++out_of_range <= 10)
+            ADD_FAILURE() << "r " << r << " gives " << drawn;
+    }
+    EXPECT_EQ(out_of_range, 0);
+    EXPECT_EQ(GuiModule::DrawInRange(0, 11, 32767), 11);
 }

@@ -1,4 +1,6 @@
+#include "QVGUI_base.h"
 #include "QVHostTypes.h"
+#include "QVModule_base.h"
 #include "RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -76,8 +78,13 @@ TEST(ModuleExports, EachKindHandsOutItsOwnRecordAndTheHostClosesIt) {
     EXPECT_EQ(audio->host_handle, 41u);
     EXPECT_EQ(gui1->magic, QV_GUI_MAGIC);
     EXPECT_EQ(gui1->host_handle, 42u);
+    EXPECT_EQ(gui2->host_handle, 43u);
     EXPECT_NE(gui1, gui2);
     EXPECT_NE(gui1->object, gui2->object);
+    // Each back pointer leads to the object that holds that very record.
+    EXPECT_EQ(static_cast<QVModule_base*>(audio->object)->HostRecord(), audio);
+    EXPECT_EQ(static_cast<QVGUI_base*>(gui1->object)->HostRecord(), gui1);
+    EXPECT_EQ(static_cast<QVGUI_base*>(gui2->object)->HostRecord(), gui2);
     // The record lives inside its object, and is not the object's own address.
     EXPECT_NE(static_cast<void*>(gui1), gui1->object);
     EXPECT_NE(static_cast<void*>(audio), audio->object);

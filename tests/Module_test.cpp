@@ -103,8 +103,8 @@ TEST(Module, OpenInstallsTheIdleProcessOnceAndBindsNoAudioPin) {
     EXPECT_TRUE(host.calls.empty());
 
     // Six user-interface pins: the host counted six, but none is bound to an audio-side pin.
-    QVPin* pin = module->GetPin(0);
-    EXPECT_EQ(pin->GetModule(), nullptr);
+    for (int32_t index = 0; index < 6; ++index)
+        EXPECT_EQ(module->GetPin(index)->GetModule(), nullptr) << index;
     EXPECT_EQ(record->dispatcher(record, MOD_OP_CLOSE, 0, 0, nullptr, 0.0f), 1);
 }
 

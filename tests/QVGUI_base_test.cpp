@@ -26,7 +26,10 @@ public:
     ~HookLog() override { m_log.push_back("~HookLog"); }
 
     void Initialise(bool flag) override { Log("Initialise(" + std::to_string(flag) + ")"); }
-    void Close() override { Log("Close()"); }
+    void Close() override {
+        Log("Close()");
+        if (on_close) on_close();
+    }
     void OnIndexPtr(int32_t index, void* ptr) override {
         Log("OnIndexPtr(" + std::to_string(index) + "," + PtrName(ptr) + ")");
     }
@@ -63,6 +66,7 @@ public:
 
     bool query_answer = false;
     std::function<void(QVGuiPin&)> on_pin_changed;
+    std::function<void()> on_close;
 
 private:
     void Log(const std::string& entry) { m_log.push_back(entry); }
@@ -162,6 +166,15 @@ TEST(QVGUI_base, DefaultHooksAnswerZeroAndCallNoHost) {
 TEST(QVGUI_base, CloseRunsCloseOnceThenTheDerivedDestructorAndAnswersOne) {
     std::vector<std::string> log;
     auto* object = new HookLog(log);
+    GuiHostRecord* record = object->HostRecord();
+    EXPECT_EQ(record->dispatcher(record, GUI_OP_CLOSE, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"Close()", "~HookLog"}));
+}
+
+TEST(QVGUI_base, CloseThatThrowsStillDeletesTheObjectAndAnswersOne) {
+    std::vector<std::string> log;
+    auto* object = new HookLog(log);
+    object->on_close = [] { throw std::runtime_error("close failed"); };
     GuiHostRecord* record = object->HostRecord();
     EXPECT_EQ(record->dispatcher(record, GUI_OP_CLOSE, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(log, (std::vector<std::string>{"Close()", "~HookLog"}));

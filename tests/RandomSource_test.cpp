@@ -32,16 +32,6 @@ TEST(RandomSource, SharesTheRuntimeGeneratorRatherThanKeepingItsOwn) {
     EXPECT_EQ(RandomSource::Next(), second);
 }
 
-TEST(RandomSource, MapsRandsRangeEvenlyOntoTheHighBits) {
-    constexpr long long kRawPerValue = (static_cast<long long>(RAND_MAX) + 1) / 32768;
-    std::srand(7);
-    std::vector<int32_t> expected;
-    for (int i = 0; i < 50; ++i)
-        expected.push_back(static_cast<int32_t>(std::rand() / kRawPerValue));
-    RandomSource::Seed(7);
-    EXPECT_EQ(Take(50), expected);
-}
-
 TEST(RandomSource, ReachesBothEndsOf0To32767AndNothingBeyond) {
     RandomSource::Seed(1);
     const std::vector<int32_t> values = Take(1000000);
