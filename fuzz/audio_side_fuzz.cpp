@@ -8,29 +8,11 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzInput.h"
 #include "QVModule_base.h"
 #include "QVPin.h"
 
 namespace {
-
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    bool Empty() const { return m_size == 0; }
-    uint32_t Next() {
-        uint32_t word = 0;
-        const size_t n = m_size < 4 ? m_size : 4;
-        std::memcpy(&word, m_data, n);
-        m_data += n;
-        m_size -= n;
-        return word;
-    }
-    uint32_t Below(uint32_t limit) { return Next() % limit; }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-};
 
 struct FuzzHost {
     uint32_t clock = 0;
@@ -60,7 +42,7 @@ QVWord QV_CDECL Callback(void*, int32_t opcode, int32_t, int32_t, void* ptr, flo
 
 class FuzzModule : public QVModule_base {
 public:
-    FuzzModule(Input& input) : QVModule_base(&Callback, 0) {
+    explicit FuzzModule(FuzzInput& input) : QVModule_base(&Callback, 0) {
         const uint32_t count = input.Below(9);
         for (uint32_t i = 0; i < count; ++i) {
             QVPinProperties props{};
@@ -97,7 +79,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzHost host;
     g_host = &host;
-    Input input(data, size);
+    FuzzInput input(data, size);
     host.pin_count = static_cast<int32_t>(input.Next() % 20) - 2;
     auto* module = new FuzzModule(input);
     AudioHostRecord* record = module->HostRecord();

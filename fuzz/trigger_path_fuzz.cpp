@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzInput.h"
 #include "GuiModule.h"
 #include "QVHostTypes.h"
 
@@ -39,39 +40,21 @@ QVWord QV_CDECL Callback(void* record, int32_t opcode, int32_t index, int32_t va
     return 0;
 }
 
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    bool Empty() const { return m_size < 4; }
-    int32_t Next() {
-        int32_t word = 0;
-        const size_t n = m_size < 4 ? m_size : 4;
-        std::memcpy(&word, m_data, n);
-        m_data += n;
-        m_size -= n;
-        return word;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzHost host;
     g_host = &host;
-    Input input(data, size);
+    FuzzInput input(data, size);
     auto* module = new GuiModule(&Callback, 0);
     GuiHostRecord* record = module->HostRecord();
     while (!input.Empty()) {
-        const int32_t pin = static_cast<int32_t>(static_cast<uint32_t>(input.Next()) % 6);
-        host.pins[pin] = input.Next();
-        const int32_t opcode = input.Next() % 16;
+        const int32_t pin = static_cast<int32_t>(input.Below(6));
+        host.pins[pin] = input.NextInt();
+        const int32_t opcode = static_cast<int32_t>(input.Below(16));
         if (opcode == GUI_OP_CLOSE) continue;
-        const int32_t index = opcode == GUI_OP_PIN_CHANGED ? pin : input.Next();
-        const int32_t value = input.Next();
+        const int32_t index = opcode == GUI_OP_PIN_CHANGED ? pin : input.NextInt();
+        const int32_t value = input.NextInt();
         host.written.clear();
         record->dispatcher(record, opcode, index, value, nullptr, 0.0f);
         Require(host.written.empty() ||
@@ -81,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Every draw, whatever the limits, lands between them once the span is too wide for the
     // single-precision arithmetic; upper is Hilimit + 1, as the generator passes it.
-    Input draws(data, size);
+    FuzzInput draws(data, size);
     while (!draws.Empty()) {
-        const int32_t low = draws.Next();
-        const int64_t upper = int64_t{draws.Next()} + 1;
-        const int32_t r = static_cast<int32_t>(static_cast<uint32_t>(draws.Next()) % 32768);
+        const int32_t low = draws.NextInt();
+        const int64_t upper = int64_t{draws.NextInt()} + 1;
+        const int32_t r = static_cast<int32_t>(draws.Below(32768));
         const int64_t span = upper - low;
         if (span >= -65538 && span <= 65538) continue;
         const int64_t value = GuiModule::DrawInRange(low, upper, r);
