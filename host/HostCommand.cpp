@@ -76,10 +76,6 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
         return code == 0 ? kSuccess : kBadArguments;
     }
     if (seed_option->count() > 0) options.seed = seed;
-    if (auto problem = PairRun::CheckOptions(options)) {
-        err << "qvhost: " << *problem << "\n";
-        return kBadArguments;
-    }
 
     try {
         if (info->parsed()) return Info(path, out, err);

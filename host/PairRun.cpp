@@ -47,17 +47,19 @@ RunPair TakePair(const std::vector<PinWrite>& writes, size_t first, const PairPi
                     "]");
 }
 
-}  // namespace
-
-std::optional<std::string> PairRun::CheckOptions(const RunOptions& options) {
+// Why the options cannot make a run, or nothing when they can. The command line checks the
+// same before it gets here; callers of the library may not.
+std::optional<std::string> CheckOptions(const RunOptions& options) {
     if (options.mode != "normal" && options.mode != "differ" && options.mode != "sum") {
         return "--mode must be normal, differ or sum, not " + options.mode;
     }
-    if (options.triggers < 0 || options.triggers > kMaxTriggers) {
-        return "--triggers must lie in 0.." + std::to_string(kMaxTriggers);
+    if (options.triggers < 0 || options.triggers > PairRun::kMaxTriggers) {
+        return "--triggers must lie in 0.." + std::to_string(PairRun::kMaxTriggers);
     }
     return std::nullopt;
 }
+
+}  // namespace
 
 RunResult PairRun::Execute(const ModuleLibrary& library, const RunOptions& options) {
     if (auto problem = CheckOptions(options)) throw HostError(*problem);

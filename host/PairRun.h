@@ -47,8 +47,6 @@ public:
     static constexpr int32_t kBlockSize = 256;
     static constexpr int kBlocksBeforeInputs = 4;
 
-    // Why the options cannot make a run, or nothing when they can.
-    static std::optional<std::string> CheckOptions(const RunOptions& options);
     // Throws HostError when the options are bad, the library or a record is bad, or the module
     // lacks a pin or mode the run needs.
     static RunResult Execute(const ModuleLibrary& library, const RunOptions& options);
