@@ -3,15 +3,10 @@
 // across them.
 #include "GuiModule.h"
 #include "Module.h"
+#include "QVExport.h"
 #include "QVHostTypes.h"
 
 #include <new>
-
-#if defined(_WIN32)
-#define QV_EXPORT extern "C" __declspec(dllexport)
-#else
-#define QV_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 namespace {
 
