@@ -1,0 +1,65 @@
+# How a module library is built and checked, the same in this tree and in an installed QVSdk
+# package. Both provide the targets QVSdk::qv_sdk2 (the framework) and QVSdk::qvhost (the
+# reference host) before including this file.
+#
+#   qv_add_module(NAME SOURCES src... [OUTPUT_NAME name])
+#   qv_add_module_test(NAME)
+include_guard(GLOBAL)
+
+set(QV_MODULE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+# What qv_add_module_test asks qvhost to do with a module library.
+set(QV_MODULE_TEST_SUBCOMMAND info)
+
+# A module library for the platform: NAME.qvm on Windows (a DLL linked statically), NAME.so
+# elsewhere, in the top of the build tree, showing a host exactly getModuleProperties and
+# makeModule. The build fails when the library exports anything else.
+function(qv_add_module name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "OUTPUT_NAME" "SOURCES")
+    if(NOT arg_SOURCES)
+        message(FATAL_ERROR "qv_add_module(${name}): SOURCES is empty")
+    endif()
+    if(arg_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "qv_add_module(${name}): unknown arguments ${arg_UNPARSED_ARGUMENTS}")
+    endif()
+
+    add_library(${name} MODULE ${arg_SOURCES})
+    target_link_libraries(${name} PRIVATE QVSdk::qv_sdk2)
+    set_target_properties(${name} PROPERTIES
+        PREFIX ""
+        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
+    )
+    if(arg_OUTPUT_NAME)
+        set_target_properties(${name} PROPERTIES OUTPUT_NAME ${arg_OUTPUT_NAME})
+    endif()
+
+    if(WIN32)
+        # A host may call with a stack aligned to 4 bytes only; the framework's arithmetic is
+        # SSE, the same as on a 64-bit build. Nothing but the system's own DLLs may be imported.
+        set_target_properties(${name} PROPERTIES SUFFIX ".qvm")
+        target_compile_options(${name} PRIVATE -mstackrealign -msse2 -mfpmath=sse)
+        target_link_options(${name} PRIVATE -static -Wl,--exclude-libs,ALL
+                            $<$<CONFIG:Release>:-s>)
+        set(interface_tool -DOBJDUMP=${CMAKE_OBJDUMP})
+    else()
+        set(version_script ${CMAKE_BINARY_DIR}/qv_module_exports.map)
+        file(CONFIGURE OUTPUT ${version_script}
+             CONTENT "{\n  global: getModuleProperties; makeModule;\n  local: *;\n};\n")
+        target_link_options(${name} PRIVATE -Wl,--version-script=${version_script})
+        set_target_properties(${name} PROPERTIES LINK_DEPENDS ${version_script})
+        set(interface_tool -DNM=${CMAKE_NM})
+    endif()
+
+    add_custom_command(TARGET ${name} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} ${interface_tool} -DLIBRARY=$<TARGET_FILE:${name}>
+                -P ${QV_MODULE_CMAKE_DIR}/QVCheckModuleInterface.cmake
+        VERBATIM)
+endfunction()
+
+# A CTest test that has the reference host load the module library of target NAME (through the
+# cross build's emulator, wine, on Windows).
+function(qv_add_module_test name)
+    add_test(NAME ${name}_qvhost
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:QVSdk::qvhost>
+                ${QV_MODULE_TEST_SUBCOMMAND} $<TARGET_FILE:${name}>)
+endfunction()
