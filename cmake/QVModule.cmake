@@ -34,10 +34,9 @@ function(qv_add_module name)
     endif()
 
     if(WIN32)
-        # A host may call with a stack aligned to 4 bytes only; the framework's arithmetic is
-        # SSE, the same as on a 64-bit build. Nothing but the system's own DLLs may be imported.
+        # The stack-realignment and SSE flags come with QVSdk::qv_sdk2. A host loads the DLL
+        # alone: everything but the system's own DLLs is linked in.
         set_target_properties(${name} PROPERTIES SUFFIX ".qvm")
-        target_compile_options(${name} PRIVATE -mstackrealign -msse2 -mfpmath=sse)
         target_link_options(${name} PRIVATE -static -Wl,--exclude-libs,ALL
                             $<$<CONFIG:Release>:-s>)
         set(interface_tool -DOBJDUMP=${CMAKE_OBJDUMP})
