@@ -15,6 +15,12 @@ if ! [[ $name =~ ^[A-Za-z][A-Za-z0-9-]*$ ]]; then
          "and hyphens: it names the library ($name.qvm), its CMake target and the module" >&2
     exit 2
 fi
+case "$name" in
+    all | clean | help | install | test | package)
+        echo "new-module.sh: NAME \"$name\" is a target name CMake keeps for itself" >&2
+        exit 2
+        ;;
+esac
 if [ -e "$dir" ] && { [ ! -d "$dir" ] || [ -n "$(ls -A "$dir")" ]; }; then
     echo "new-module.sh: DIR \"$dir\" exists and is not an empty folder" >&2
     exit 2
