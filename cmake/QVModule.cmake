@@ -1,15 +1,10 @@
 # How a module library is built and checked, the same in this tree and in an installed QVSdk
 # package. Both provide the targets QVSdk::qv_sdk2 (the framework) and QVSdk::qvhost (the
-# reference host) before including this file.
+# reference host): the package imports them, the tree makes them aliases of its own targets.
 #
 #   qv_add_module(NAME SOURCES src... [OUTPUT_NAME name])
 #   qv_add_module_test(NAME)
 include_guard(GLOBAL)
-
-set(QV_MODULE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
-
-# What qv_add_module_test asks qvhost to do with a module library.
-set(QV_MODULE_TEST_SUBCOMMAND info)
 
 # A module library for the platform: NAME.qvm on Windows (a DLL linked statically), NAME.so
 # elsewhere, in the top of the build tree, showing a host exactly getModuleProperties and
@@ -51,14 +46,14 @@ function(qv_add_module name)
 
     add_custom_command(TARGET ${name} POST_BUILD
         COMMAND ${CMAKE_COMMAND} ${interface_tool} -DLIBRARY=$<TARGET_FILE:${name}>
-                -P ${QV_MODULE_CMAKE_DIR}/QVCheckModuleInterface.cmake
+                -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/QVCheckModuleInterface.cmake
         VERBATIM)
 endfunction()
 
-# A CTest test that has the reference host load the module library of target NAME (through the
-# cross build's emulator, wine, on Windows).
+# A CTest test in which the reference host loads the module library of target NAME and reports
+# what it finds (through the cross build's emulator, wine, on Windows).
 function(qv_add_module_test name)
     add_test(NAME ${name}_qvhost
         COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:QVSdk::qvhost>
-                ${QV_MODULE_TEST_SUBCOMMAND} $<TARGET_FILE:${name}>)
+                info $<TARGET_FILE:${name}>)
 endfunction()
