@@ -1,13 +1,25 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the build, the tests, the benchmarks and the fuzzers need.
-# Safe to run again: when everything is present it only checks and returns.
+# Safe to run again: when everything is present it only checks and returns. The package manager's
+# output goes to build/setup.log, and is shown only when something fails.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev
-    googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+    cmake
+    ninja-build
+    g++
+    clang
+    libclang-rt-14-dev
+    googletest
+    libgtest-dev
+    libgmock-dev
+    libbenchmark-dev
+    libcli11-dev
+    nlohmann-json3-dev
     g++-mingw-w64-i686-posix
-    wine wine32:i386
+    wine
+    wine32:i386
 )
 
 missing=()
@@ -16,10 +28,26 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+log=build/setup.log
+mkdir -p build
+: >"$log"
+echo "setup: installing ${missing[*]}"
+echo "setup: the package manager's output goes to $log"
+
+run() {
+    if ! "$@" >>"$log" 2>&1; then
+        echo "setup: failed: $*" >&2
+        echo "setup: the end of $log:" >&2
+        tail -n 40 "$log" >&2
+        exit 1
+    fi
+}
+
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
+    run $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+run $sudo apt-get update
+run $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+echo "setup: done"

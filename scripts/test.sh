@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, under AddressSanitizer + UndefinedBehaviorSanitizer, on
-# the real target (32-bit Windows) under wine, and short fuzzing runs. Stops at the first failure
-# and ends with one line that adds up the CTest tests of all four.
+# the real target (32-bit Windows) under wine, short fuzzing runs, then a module project built on
+# the installed SDK (scripts/test-sdk.sh). Stops at the first failure and ends with one line that
+# adds up the CTest tests of them all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,4 +15,10 @@ for preset in native asan win32 fuzz; do
     total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
     passed=$((passed + ${total:-0}))
 done
+echo "=== sdk ==="
+scripts/test-sdk.sh | tee "$log"
+# Two CTest runs: the project's native and win32 builds.
+total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" |
+        awk '{n += $1} END {print n + 0}')
+passed=$((passed + total))
 echo "total: $passed passed, 0 failed"

@@ -1,0 +1,26 @@
+# The installed SDK: the framework's headers and static library, the reference host, and the
+# CMake package QVSdk that gives module projects QVSdk::qv_sdk2, QVSdk::qvhost, qv_add_module and
+# qv_add_module_test. Relocatable: every path in the package is relative to where it lands.
+include(CMakePackageConfigHelpers)
+
+set(QV_SDK_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/QVSdk)
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/qv_sdk2/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qv_sdk2
+        FILES_MATCHING PATTERN "*.h")
+install(TARGETS qv_sdk2 EXPORT QVSdkTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS qvhost EXPORT QVSdkTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(EXPORT QVSdkTargets NAMESPACE QVSdk:: DESTINATION ${QV_SDK_PACKAGE_DIR})
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/QVSdkConfig.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/QVSdkConfig.cmake INSTALL_DESTINATION ${QV_SDK_PACKAGE_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QVSdkConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+install(FILES
+    ${CMAKE_CURRENT_BINARY_DIR}/QVSdkConfig.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/QVSdkConfigVersion.cmake
+    ${CMAKE_CURRENT_LIST_DIR}/QVModule.cmake
+    ${CMAKE_CURRENT_LIST_DIR}/QVCheckModuleInterface.cmake
+    DESTINATION ${QV_SDK_PACKAGE_DIR})
+# Module projects cross-build for the target with the same toolchain file as this tree.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/i686-w64-mingw32.cmake
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk)
