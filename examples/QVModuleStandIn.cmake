@@ -1,0 +1,17 @@
+# qv_add_module(NAME SOURCES src... [OUTPUT_NAME name]): a module library with no prefix,
+# NAME.qvm on the target and NAME.so natively, linking qv_sdk2 and showing only its two exports.
+if(NOT COMMAND qv_add_module)
+    function(qv_add_module name)
+        cmake_parse_arguments(PARSE_ARGV 1 module "" "OUTPUT_NAME" "SOURCES")
+        add_library(${name} SHARED ${module_SOURCES})
+        target_link_libraries(${name} PRIVATE qv_sdk2)
+        target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
+        set_target_properties(${name} PROPERTIES PREFIX "")
+        if(module_OUTPUT_NAME)
+            set_target_properties(${name} PROPERTIES OUTPUT_NAME ${module_OUTPUT_NAME})
+        endif()
+        if(WIN32)
+            set_target_properties(${name} PROPERTIES SUFFIX ".qvm")
+        endif()
+    endfunction()
+endif()
