@@ -20,6 +20,18 @@ const float* BufferOf(QVPin* pin) {
     return buffer;
 }
 
+// The input buffers, copied out of the object so that the loops keep them in registers.
+struct Inputs {
+    const float* const* buffers;
+    size_t count;
+};
+
+inline float SumAt(const Inputs& inputs, int32_t i) {
+    float sum = 0.0f;
+    for (size_t k = 0; k < inputs.count; ++k) sum += inputs.buffers[k][i];
+    return sum;
+}
+
 }  // namespace
 
 const char Marlglide::kShapeList[] = "Linear,Smooth";
@@ -168,25 +180,27 @@ Marlglide::ProcessFunction Marlglide::MovingFunction() const {
 
 void QV_CDECL Marlglide::ProcessLinear(int32_t buffer_offset, int32_t sample_frames) {
     const float step = m_step;
+    const Inputs inputs{m_inputs.data(), m_inputs.size()};
+    float* const out = m_output;
     float value = m_out;
     for (int32_t i = buffer_offset; i < buffer_offset + sample_frames; ++i) {
-        float target = 0.0f;
-        for (const float* input : m_inputs) target += input[i];
+        const float target = SumAt(inputs, i);
         const float distance = target - value;
         value = distance > step ? value + step : (distance < -step ? value - step : target);
-        m_output[i] = value;
+        out[i] = value;
     }
     m_out = value;
 }
 
 void QV_CDECL Marlglide::ProcessSmooth(int32_t buffer_offset, int32_t sample_frames) {
     const float coefficient = m_coefficient;
+    const Inputs inputs{m_inputs.data(), m_inputs.size()};
+    float* const out = m_output;
     float value = m_out;
     for (int32_t i = buffer_offset; i < buffer_offset + sample_frames; ++i) {
-        float target = 0.0f;
-        for (const float* input : m_inputs) target += input[i];
+        const float target = SumAt(inputs, i);
         value += (target - value) * coefficient;
-        m_output[i] = value;
+        out[i] = value;
     }
     m_out = value;
 }
