@@ -55,8 +55,8 @@ void BM_MarlglideProcessLinear(benchmark::State& state) {
 BENCHMARK(BM_MarlglideProcessLinear);
 
 // The same slew limit written as a plain function, with nothing of the framework around it.
-[[gnu::noinline]] float PlainSlew(float* out, const float* const* inputs, size_t count,
-                                  float step, float value) {
+[[gnu::noinline]] float PlainSlew(float* out, const float* const* inputs, size_t count, float step,
+                                  float value) {
     for (int32_t i = 0; i < kBlock; ++i) {
         float target = 0.0f;
         for (size_t k = 0; k < count; ++k) target += inputs[k][i];

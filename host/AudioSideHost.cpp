@@ -2,6 +2,9 @@
 
 #include "HostError.h"
 
+#include <cfloat>
+#include <cstdint>
+
 void AudioSideHost::Attach(AudioHostRecord* record) {
     m_record = record;
     m_process = record->process;
@@ -154,17 +157,25 @@ void AudioSideHost::SetPinValue(int32_t pin, double value) {
     const PinDescription& description = AudioPin(pin);
     void* variable = description.variable_address;
     if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
+    const auto require_within = [&](double low, double high) {
+        if (!(value >= low && value <= high)) {
+            throw HostError("pin " + description.name + " cannot hold " + std::to_string(value));
+        }
+    };
     switch (description.datatype) {
     case DT_ENUM:
+        require_within(INT16_MIN, INT16_MAX);
         *static_cast<int16_t*>(variable) = static_cast<int16_t>(value);
         break;
     case DT_BOOL:
         *static_cast<uint8_t*>(variable) = value != 0.0 ? 1 : 0;
         break;
     case DT_FLOAT:
+        require_within(-FLT_MAX, FLT_MAX);
         *static_cast<float*>(variable) = static_cast<float>(value);
         break;
     case DT_INT:
+        require_within(INT32_MIN, INT32_MAX);
         *static_cast<int32_t*>(variable) = static_cast<int32_t>(value);
         break;
     default:

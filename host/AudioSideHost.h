@@ -70,7 +70,7 @@ public:
     const PinDescription& AudioPin(int32_t pin) const;
     // Writes `value` into the pin's variable as its datatype holds it, then reports the change
     // to the object with an EVENT_PIN_STATUS at the current sample clock. HostError for a pin
-    // without a variable or with a datatype that holds no single value.
+    // without a variable, with a datatype that holds no single value, or a value it cannot hold.
     void SetPinValue(int32_t pin, double value);
     // Tells the object that an input pin's status changed, at the current sample clock.
     void PostPinStatus(int32_t pin, int32_t status);

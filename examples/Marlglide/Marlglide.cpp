@@ -1,12 +1,12 @@
 #include "Marlglide.h"
 
-#include "QVPin.h"
-#include "it_enum_list.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
+
+#include "QVPin.h"
+#include "it_enum_list.h"
 
 namespace {
 
@@ -103,7 +103,8 @@ void Marlglide::ReadParameters() {
     static const std::wstring shapes(std::begin(kShapeList), std::end(kShapeList) - 1);
     // A value the list does not hold falls back to the first shape.
     m_shape = static_cast<Shape>(it_enum_list::ValueOrFirst(shapes, m_shape_pin));
-    const double samples = std::max(1.0, static_cast<double>(m_time_pin) * GetSampleRate() / 1000.0);
+    const double samples =
+        std::max(1.0, static_cast<double>(m_time_pin) * GetSampleRate() / 1000.0);
     m_step = static_cast<float>(1.0 / samples);
     m_coefficient = static_cast<float>(-std::expm1(-1.0 / samples));
 }

@@ -10,10 +10,10 @@
 #ifndef MARLGLIDE_H
 #define MARLGLIDE_H
 
-#include "QVModule_base.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "QVModule_base.h"
 
 class Marlglide : public QVModule_base {
 public:
@@ -58,7 +58,7 @@ private:
     float m_time_pin = kDefaultTimeMs;
 
     Shape m_shape = kLinear;
-    float m_step = 0.0f;  // linear: the most the output moves in one sample
+    float m_step = 0.0f;         // linear: the most the output moves in one sample
     float m_coefficient = 0.0f;  // smooth: the share of the distance covered in one sample
     float m_out = 0.0f;
     float m_target = 0.0f;

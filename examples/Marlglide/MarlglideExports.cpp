@@ -1,11 +1,11 @@
 // Marlglide's two exports. The audio side does all the work; the GUI side is the framework's
 // plain object, since every pin lives on the audio side. Nothing may throw across these.
+#include <new>
+
 #include "Marlglide.h"
 #include "QVExport.h"
 #include "QVGUI_base.h"
 #include "QVHostTypes.h"
-
-#include <new>
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "CsvWriter.h"
 
-#include "HostError.h"
-
 #include <cstdio>
 #include <fstream>
+
+#include "HostError.h"
 
 void CsvWriter::Write(std::ostream& out, const std::vector<OutputTrack>& outputs) {
     out << "sample";

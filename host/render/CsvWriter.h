@@ -3,11 +3,11 @@
 #ifndef QVHOST_CSV_WRITER_H
 #define QVHOST_CSV_WRITER_H
 
-#include "RenderSession.h"
-
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "RenderSession.h"
 
 class CsvWriter {
 public:

@@ -1,16 +1,15 @@
 #include "RenderCommand.h"
 
-#include "CsvWriter.h"
-#include "RenderSession.h"
-#include "WavWriter.h"
-
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
+
+#include "CsvWriter.h"
+#include "RenderSession.h"
+#include "WavWriter.h"
 
 namespace {
 
@@ -81,11 +80,8 @@ HostCommand::Subcommand RenderCommand::Add(CLI::App& app) {
     render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV");
     render->add_option("--csv", arguments->csv, "Write the outputs as CSV");
     return {render, [arguments](std::ostream& out, std::ostream& err) {
-                if (!arguments->wav.empty() && !WavWriter::Available()) {
-                    // Refused before anything runs, so a CSV asked for alongside is not lost
-                    // silently either.
-                    WavWriter::WriteFile(arguments->wav, {}, 0.0f);
-                }
+                // Refused before anything runs, so that no CSV is written beside a missing WAV.
+                if (!arguments->wav.empty()) WavWriter::RequireAvailable();
                 const ModuleLibrary library(arguments->path);
                 const RenderOptions& chosen = arguments->options;
                 const RenderResult result = RenderSession::Execute(library, chosen);

@@ -3,10 +3,10 @@
 #ifndef QVHOST_RENDER_COMMAND_H
 #define QVHOST_RENDER_COMMAND_H
 
+#include <ostream>
+
 #include "HostCommand.h"
 #include "RenderSession.h"
-
-#include <ostream>
 
 class RenderCommand {
 public:

@@ -1,13 +1,13 @@
 #include "RenderSession.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
 #include "EnumList.h"
 #include "HostError.h"
 #include "ReferenceHost.h"
 #include "SignalGenerator.h"
-
-#include <algorithm>
-#include <cstdlib>
-#include <utility>
 
 namespace {
 
@@ -87,8 +87,8 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
         audio.SetPinValue(pin, ValueFor(audio.AudioPin(pin), text));
     }
     for (const FedInput& input : fed) {
-        audio.PostPinStatus(input.pin, input.signal.IsConstant() ? PIN_STATUS_CHANGED
-                                                                 : PIN_STATUS_MOVING);
+        audio.PostPinStatus(input.pin,
+                            input.signal.IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
     }
 
     std::vector<int32_t> output_pins;

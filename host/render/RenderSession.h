@@ -5,21 +5,22 @@
 #ifndef QVHOST_RENDER_SESSION_H
 #define QVHOST_RENDER_SESSION_H
 
-#include "AudioSideHost.h"
-#include "ModuleLibrary.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "AudioSideHost.h"
+#include "ModuleLibrary.h"
+
 struct RenderOptions {
-    static constexpr uint32_t kMaxSamples = 100000000;
+    // Ten minutes at 48 kHz: each output pin keeps every sample in memory.
+    static constexpr uint32_t kMaxSamples = 28800000;
 
     uint32_t samples = 48000;
     int32_t block = 256;
     float rate = 48000.0f;
     int32_t repeat = 0;  // audio pins added as copies of a last IO_REPEAT_LAST description
-    std::vector<std::string> inputs;  // PIN=SIGNAL
+    std::vector<std::string> inputs;    // PIN=SIGNAL
     std::vector<std::string> settings;  // PIN=VALUE; an enumeration pin takes a choice's name too
 };
 

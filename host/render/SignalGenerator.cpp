@@ -1,9 +1,9 @@
 #include "SignalGenerator.h"
 
-#include "HostError.h"
-
 #include <cmath>
 #include <cstdlib>
+
+#include "HostError.h"
 
 namespace {
 

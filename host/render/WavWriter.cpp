@@ -40,7 +40,14 @@ void WavWriter::WriteFile(const std::string& path, const std::vector<OutputTrack
 bool WavWriter::Available() { return false; }
 
 void WavWriter::WriteFile(const std::string&, const std::vector<OutputTrack>&, float) {
-    throw HostError("WAV output needs the native host (built with libsndfile); --csv works here");
+    RequireAvailable();
 }
 
 #endif
+
+void WavWriter::RequireAvailable() {
+    if (!Available()) {
+        throw HostError(
+            "WAV output needs the native host (built with libsndfile); --csv works here");
+    }
+}

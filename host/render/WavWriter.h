@@ -3,14 +3,16 @@
 #ifndef QVHOST_WAV_WRITER_H
 #define QVHOST_WAV_WRITER_H
 
-#include "RenderSession.h"
-
 #include <string>
 #include <vector>
+
+#include "RenderSession.h"
 
 class WavWriter {
 public:
     static bool Available();
+    // Throws HostError, with the reason, when WAV output is not available.
+    static void RequireAvailable();
     // Throws HostError when WAV is not available, there is nothing to write, or the file cannot
     // be written.
     static void WriteFile(const std::string& path, const std::vector<OutputTrack>& outputs,

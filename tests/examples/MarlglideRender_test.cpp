@@ -2,13 +2,13 @@
 // `qvhost render` drives it, checked against glides computed here from their definitions: a
 // line that moves at most 1/(Time * rate) per sample, a curve that covers the share
 // 1 - exp(-1/(Time * rate)) of the distance per sample.
-#include "RenderSession.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
+
+#include "RenderSession.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ const OutputTrack& Out(const RenderResult& result) {
 
 std::vector<std::pair<uint32_t, int32_t>> Changes(const OutputTrack& out) {
     std::vector<std::pair<uint32_t, int32_t>> changes;
-    for (const StatusChange& change : out.status_changes) changes.push_back({change.clock, change.status});
+    for (const StatusChange& change : out.status_changes)
+        changes.push_back({change.clock, change.status});
     return changes;
 }
 
@@ -95,7 +96,8 @@ TEST(MarlglideRender, FollowsAMovingInputSampleBySample) {
     const double step = 1.0 / 240.0;
     for (uint32_t k = 0; k < 4000; ++k) {
         const double target = std::fmod(25.0 * k / kRate, 1.0) < 0.5 ? 1.0 : -1.0;
-        value = std::fabs(target - value) <= step ? target : value + std::copysign(step, target - value);
+        value = std::fabs(target - value) <= step ? target
+                                                  : value + std::copysign(step, target - value);
         ASSERT_NEAR(out.samples[k], value, 1e-4) << k;
     }
     EXPECT_EQ(Changes(out), (std::vector<std::pair<uint32_t, int32_t>>{{0, PIN_STATUS_MOVING}}));

@@ -1,9 +1,10 @@
 // Marlglide's object driven directly by the recording host: its pin table as the host reads it,
 // and the glide lengths its arrival is scheduled by.
 #include "Marlglide.h"
-#include "RecordingHost.h"
 
 #include <gtest/gtest.h>
+
+#include "RecordingHost.h"
 
 namespace {
 
@@ -30,9 +31,9 @@ struct Glide {
 // Time 10 ms at 48 kHz: 480 samples per unit on the line; the curve keeps exp(-1/480) of the
 // distance per sample, so it needs 480 * ln(distance / 1e-4) samples.
 const Glide kGlides[] = {
-    {Marlglide::kLinear, 0.0f, 0.0f, 0},       {Marlglide::kLinear, 0.0f, 1.0f, 480},
-    {Marlglide::kLinear, 0.5f, -0.5f, 480},    {Marlglide::kLinear, 0.0f, 0.001f, 1},
-    {Marlglide::kSmooth, 0.0f, 1.0f, 4421},    {Marlglide::kSmooth, 0.0f, 0.00005f, 1},
+    {Marlglide::kLinear, 0.0f, 0.0f, 0},        {Marlglide::kLinear, 0.0f, 1.0f, 480},
+    {Marlglide::kLinear, 0.5f, -0.5f, 480},     {Marlglide::kLinear, 0.0f, 0.001f, 1},
+    {Marlglide::kSmooth, 0.0f, 1.0f, 4421},     {Marlglide::kSmooth, 0.0f, 0.00005f, 1},
     {Marlglide::kLinear, 0.0f, 1e9f, 1u << 30}, {7, 0.0f, 1.0f, 480},
 };
 

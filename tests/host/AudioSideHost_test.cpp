@@ -277,6 +277,7 @@ TEST(AudioSideHost, SetsAPinVariableAndReportsTheChange) {
     host.SetPinValue(0, 2.0);
     host.SetPinValue(1, 0.25);
     EXPECT_THROW(host.SetPinValue(2, 1.0), HostError) << "a sample pin has no variable";
+    EXPECT_THROW(host.SetPinValue(0, 40000.0), HostError) << "beyond 16 bits";
     std::vector<std::pair<int32_t, uintptr_t>> statuses;
     object.on_event = [&](const TimedEvent& event) {
         EXPECT_EQ(event.event_type, EVENT_PIN_STATUS);

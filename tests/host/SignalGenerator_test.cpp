@@ -1,9 +1,8 @@
 #include "SignalGenerator.h"
 
-#include "HostError.h"
-
 #include <gtest/gtest.h>
 
+#include "HostError.h"
 
 namespace {
 
@@ -15,10 +14,10 @@ struct Expected {
 
 // At 48 kHz: a 1 kHz sine reaches its peak at sample 12; a 1 kHz square flips at sample 24.
 const Expected kSamples[] = {
-    {"sine:1000", 0, 0.0},     {"sine:1000", 12, 1.0},      {"sine:1000", 4, 0.5},
-    {"square:1000", 0, 1.0},   {"square:1000", 23, 1.0},    {"square:1000", 24, -1.0},
-    {"square:1000", 48, 1.0},  {"dc:-0.5", 0, -0.5},        {"dc:-0.5", 1u << 31, -0.5},
-    {"impulse", 0, 1.0},       {"impulse", 1, 0.0},
+    {"sine:1000", 0, 0.0},    {"sine:1000", 12, 1.0},   {"sine:1000", 4, 0.5},
+    {"square:1000", 0, 1.0},  {"square:1000", 23, 1.0}, {"square:1000", 24, -1.0},
+    {"square:1000", 48, 1.0}, {"dc:-0.5", 0, -0.5},     {"dc:-0.5", 1u << 31, -0.5},
+    {"impulse", 0, 1.0},      {"impulse", 1, 0.0},
 };
 
 TEST(SignalGenerator, SamplesFollowTheirDefinitionAtEveryPosition) {

@@ -1,13 +1,13 @@
 #include "WavWriter.h"
 
-#include "HostError.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "HostError.h"
 
 // The native host writes 32-bit float WAV; the Windows host, built without libsndfile, refuses
 // with its reason.
