@@ -14,8 +14,8 @@ namespace {
 // samples ahead.
 constexpr double kLongestGlide = 1 << 30;
 
-const float* BufferOf(QVPin* pin) {
-    const float* buffer = nullptr;
+float* BufferOf(QVPin* pin) {
+    float* buffer = nullptr;
     std::memcpy(&buffer, pin->GetVariable(), sizeof buffer);
     return buffer;
 }
@@ -50,7 +50,7 @@ void Marlglide::Open() {
         SetProcessFunction(&QVModule_base::EmptyProcess);
         return;
     }
-    m_output = const_cast<float*>(BufferOf(GetPin(kOut)));
+    m_output = BufferOf(GetPin(kOut));
     m_inputs.clear();
     for (int32_t pin = kIn; pin < count; ++pin) m_inputs.push_back(BufferOf(GetPin(pin)));
 }
@@ -111,7 +111,8 @@ void Marlglide::ReadParameters() {
 
 uint32_t Marlglide::SamplesToArrive(float from, float to) const {
     const double distance = std::fabs(static_cast<double>(to) - from);
-    if (distance == 0.0) return 0;
+    // No distance, or an input that is not a number: nothing to glide to.
+    if (!(distance > 0.0)) return 0;
     double samples = 1.0;
     if (m_shape == kLinear) {
         samples = std::ceil(distance / m_step);

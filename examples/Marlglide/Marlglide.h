@@ -43,7 +43,6 @@ public:
 
     // How many samples a glide from `from` to `to` takes, at least 1 when they differ.
     uint32_t SamplesToArrive(float from, float to) const;
-    float Output() const { return m_out; }
 
 private:
     void ReadParameters();
