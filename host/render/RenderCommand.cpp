@@ -39,6 +39,7 @@ std::string StatusName(int32_t status) {
 }  // namespace
 
 void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) {
+    if (result.outputs.empty()) out << "no sample outputs\n";
     for (const OutputTrack& output : result.outputs) {
         double peak = 0.0;
         double squares = 0.0;

@@ -1,7 +1,9 @@
 #include "RenderSession.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 #include "EnumList.h"
@@ -24,11 +26,11 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& text) {
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
-int32_t FindAudioPin(const AudioSideHost& audio, const std::string& name) {
+std::optional<int32_t> FindAudioPin(const AudioSideHost& audio, const std::string& name) {
     for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
         if (RenderSession::AudioPinName(audio, pin) == name) return pin;
     }
-    throw HostError("the module has no audio pin " + name);
+    return std::nullopt;
 }
 
 bool IsSampleInput(const PinDescription& pin) {
@@ -47,13 +49,38 @@ double ValueFor(const PinDescription& pin, const std::string& text) {
     return value;
 }
 
+// A pin of the audio side takes the value in its variable; a pin of the GUI side alone goes to
+// the GUI object, which is made for the first such pin.
+void ApplySetting(ReferenceHost& host, const std::string& setting) {
+    const auto [name, text] = SplitAssignment(setting);
+    AudioSideHost& audio = host.Audio();
+    if (const auto pin = FindAudioPin(audio, name)) {
+        audio.SetPinValue(*pin, ValueFor(audio.AudioPin(*pin), text));
+        return;
+    }
+    const std::vector<PinDescription>& table = audio.PinTable();
+    for (size_t index = 0; index < table.size(); ++index) {
+        if (table[index].CreatesAudioPin() || table[index].name != name) continue;
+        const double value = ValueFor(table[index], text);
+        if (!(value >= INT32_MIN && value <= INT32_MAX)) {
+            throw HostError("pin " + name + " cannot hold " + text);
+        }
+        if (!host.Gui().IsAttached()) host.CreateGuiObject();
+        host.Gui().SetPin(static_cast<int32_t>(index), static_cast<int32_t>(value));
+        return;
+    }
+    throw HostError("the module has no pin " + name);
+}
+
 std::vector<FedInput> FeedInputs(AudioSideHost& audio, const std::vector<std::string>& inputs) {
     std::vector<FedInput> fed;
     for (const std::string& input : inputs) {
         const auto [name, definition] = SplitAssignment(input);
-        const int32_t pin = FindAudioPin(audio, name);
-        if (!IsSampleInput(audio.AudioPin(pin))) throw HostError(name + " is no sample input");
-        fed.push_back({pin, SignalGenerator(definition)});
+        const auto pin = FindAudioPin(audio, name);
+        if (!pin || !IsSampleInput(audio.AudioPin(*pin))) {
+            throw HostError("the module has no sample input " + name);
+        }
+        fed.push_back({*pin, SignalGenerator(definition)});
     }
     return fed;
 }
@@ -81,11 +108,8 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     audio.Open();
 
     const std::vector<FedInput> fed = FeedInputs(audio, options.inputs);
-    for (const std::string& setting : options.settings) {
-        const auto [name, text] = SplitAssignment(setting);
-        const int32_t pin = FindAudioPin(audio, name);
-        audio.SetPinValue(pin, ValueFor(audio.AudioPin(pin), text));
-    }
+    for (const std::string& setting : options.settings) ApplySetting(host, setting);
+    if (host.Gui().IsAttached()) host.Gui().Initialise();
     for (const FedInput& input : fed) {
         audio.PostPinStatus(input.pin,
                             input.signal.IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
@@ -128,6 +152,8 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
             {message.stamp - start, message.value});
     }
     result.counts = audio.Counts();
+    result.gui_writes = host.Gui().IsAttached() ? host.Gui().Writes().size() : 0;
+    host.CloseGuiObject();
     host.CloseAudioObject();
     result.problems = host.Problems();
     return result;

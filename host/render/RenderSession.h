@@ -21,7 +21,8 @@ struct RenderOptions {
     float rate = 48000.0f;
     int32_t repeat = 0;  // audio pins added as copies of a last IO_REPEAT_LAST description
     std::vector<std::string> inputs;    // PIN=SIGNAL
-    std::vector<std::string> settings;  // PIN=VALUE; an enumeration pin takes a choice's name too
+    // PIN=VALUE, for a value pin of either side; an enumeration pin takes a choice's name too.
+    std::vector<std::string> settings;
 };
 
 struct StatusChange {
@@ -39,6 +40,7 @@ struct RenderResult {
     std::string module;
     std::vector<OutputTrack> outputs;
     AudioCounts counts;
+    size_t gui_writes = 0;  // pin writes of the GUI object, when a setting made one
     std::vector<std::string> problems;
 };
 
