@@ -1,5 +1,5 @@
-// Marlglide's object driven directly by the recording host: its pin table as the host reads it,
-// and the glide lengths its arrival is scheduled by.
+// Marlglide's object driven directly by the recording host: the glide lengths by which it
+// schedules its arrival.
 #include "Marlglide.h"
 
 #include <gtest/gtest.h>
@@ -7,19 +7,6 @@
 #include "RecordingHost.h"
 
 namespace {
-
-TEST(Marlglide, InputsRepeatAndParametersLiveInTheObject) {
-    RecordingHost host;
-    Marlglide module(&RecordingHost::Callback, 0);
-    QVPinProperties props{};
-    ASSERT_TRUE(module.GetPinPropertiesClean(Marlglide::kShape, &props));
-    EXPECT_STREQ(props.datatype_extra, "Linear,Smooth");
-    EXPECT_NE(props.variable_address, nullptr) << "the host sets Shape in the object";
-    ASSERT_TRUE(module.GetPinPropertiesClean(Marlglide::kIn, &props));
-    EXPECT_EQ(props.datatype, DT_FSAMPLE);
-    EXPECT_EQ(props.flags, IO_REPEAT_LAST) << "In must stay the last description";
-    EXPECT_FALSE(module.GetPinPropertiesClean(Marlglide::kIn + 1, &props));
-}
 
 struct Glide {
     int16_t shape;
