@@ -2,14 +2,38 @@
 
 #include "HostError.h"
 
+#include <cfloat>
+#include <cstdint>
+
 void AudioSideHost::Attach(AudioHostRecord* record) {
     m_record = record;
     m_process = record->process;
     ReadPinTable();
     m_buffers.clear();
-    for (const PinDescription& pin : m_pin_table) {
+    m_audio_pin_descriptions.clear();
+    m_opened = false;
+    for (size_t index = 0; index < m_pin_table.size(); ++index) {
         // Sized for the largest block once, so no address handed out ever moves.
-        if (pin.CreatesAudioPin()) m_buffers.emplace_back(kMaxBlockSize, 0.0f);
+        if (m_pin_table[index].CreatesAudioPin()) {
+            m_buffers.emplace_back(kMaxBlockSize, 0.0f);
+            m_audio_pin_descriptions.push_back(index);
+        }
+    }
+}
+
+void AudioSideHost::RepeatLastPin(int32_t copies) {
+    if (m_opened) throw HostError("pins can be repeated only before the object opens");
+    if (copies <= 0) return;
+    if (m_pin_table.empty() || !m_pin_table.back().CreatesAudioPin() ||
+        (m_pin_table.back().flags & IO_REPEAT_LAST) == 0) {
+        throw HostError("the module's last pin does not repeat (IO_REPEAT_LAST)");
+    }
+    if (AudioPinCount() + copies > kMaxPinDescriptions) {
+        throw HostError("more than " + std::to_string(kMaxPinDescriptions) + " audio pins");
+    }
+    for (int32_t copy = 0; copy < copies; ++copy) {
+        m_buffers.emplace_back(kMaxBlockSize, 0.0f);
+        m_audio_pin_descriptions.push_back(m_pin_table.size() - 1);
     }
 }
 
@@ -29,6 +53,7 @@ void AudioSideHost::ReadPinTable() {
         pin.datatype = props.datatype;
         pin.datatype_extra = props.datatype_extra != nullptr ? props.datatype_extra : "";
         pin.flags = props.flags;
+        pin.variable_address = props.variable_address;
         m_pin_table.push_back(pin);
     }
 }
@@ -95,7 +120,10 @@ QVWord AudioSideHost::Dispatch(int32_t opcode, int32_t index, int32_t value, voi
     return m_record->dispatcher(m_record, opcode, index, value, ptr, opt);
 }
 
-void AudioSideHost::Open() { Dispatch(MOD_OP_OPEN, 0, 0, nullptr, 0.0f); }
+void AudioSideHost::Open() {
+    m_opened = true;
+    Dispatch(MOD_OP_OPEN, 0, 0, nullptr, 0.0f);
+}
 
 void AudioSideHost::SetSampleRate(float rate) { Dispatch(MOD_OP_SAMPLE_RATE, 0, 0, nullptr, rate); }
 
@@ -115,6 +143,51 @@ void AudioSideHost::StartClockAt(uint32_t clock) {
 
 const float* AudioSideHost::PinBuffer(int32_t pin) const {
     return m_buffers.at(static_cast<size_t>(pin)).data();
+}
+
+float* AudioSideHost::InputBuffer(int32_t pin) {
+    return m_buffers.at(static_cast<size_t>(pin)).data();
+}
+
+const PinDescription& AudioSideHost::AudioPin(int32_t pin) const {
+    return m_pin_table[m_audio_pin_descriptions.at(static_cast<size_t>(pin))];
+}
+
+void AudioSideHost::SetPinValue(int32_t pin, double value) {
+    const PinDescription& description = AudioPin(pin);
+    void* variable = description.variable_address;
+    if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
+    const auto require_within = [&](double low, double high) {
+        if (!(value >= low && value <= high)) {
+            throw HostError("pin " + description.name + " cannot hold " + std::to_string(value));
+        }
+    };
+    switch (description.datatype) {
+    case DT_ENUM:
+        require_within(INT16_MIN, INT16_MAX);
+        *static_cast<int16_t*>(variable) = static_cast<int16_t>(value);
+        break;
+    case DT_BOOL:
+        *static_cast<uint8_t*>(variable) = value != 0.0 ? 1 : 0;
+        break;
+    case DT_FLOAT:
+        require_within(-FLT_MAX, FLT_MAX);
+        *static_cast<float*>(variable) = static_cast<float>(value);
+        break;
+    case DT_INT:
+        require_within(INT32_MIN, INT32_MAX);
+        *static_cast<int32_t*>(variable) = static_cast<int32_t>(value);
+        break;
+    default:
+        throw HostError("pin " + description.name + " holds no value the host can set");
+    }
+    PostPinStatus(pin, PIN_STATUS_CHANGED);
+}
+
+void AudioSideHost::PostPinStatus(int32_t pin, int32_t status) {
+    if (pin < 0 || pin >= AudioPinCount()) throw HostError("no audio pin " + std::to_string(pin));
+    const TimedEvent event{m_clock, EVENT_PIN_STATUS, status, 0, static_cast<uintptr_t>(pin), 0};
+    m_events.Add(event, m_clock);
 }
 
 void AudioSideHost::ProcessBlock() {

@@ -43,6 +43,9 @@ public:
 
     // Takes a validated record; reads the pin table and sets up the audio pins' buffers.
     void Attach(AudioHostRecord* record);
+    // Holds `copies` more audio pins built from the last description, which must create an audio
+    // pin and carry IO_REPEAT_LAST. Before Open only: the object counts its pins there.
+    void RepeatLastPin(int32_t copies);
     bool IsAttached() const { return m_record != nullptr; }
     AudioHostRecord* Record() const { return m_record; }
 
@@ -61,6 +64,16 @@ public:
     const std::vector<PinDescription>& PinTable() const { return m_pin_table; }
     int32_t AudioPinCount() const { return static_cast<int32_t>(m_buffers.size()); }
     const float* PinBuffer(int32_t pin) const;
+    // Where the next block's input samples go: element 0 is the block's first sample.
+    float* InputBuffer(int32_t pin);
+    // The description an audio pin was built from; repeated pins share the last one.
+    const PinDescription& AudioPin(int32_t pin) const;
+    // Writes `value` into the pin's variable as its datatype holds it, then reports the change
+    // to the object with an EVENT_PIN_STATUS at the current sample clock. HostError for a pin
+    // without a variable, with a datatype that holds no single value, or a value it cannot hold.
+    void SetPinValue(int32_t pin, double value);
+    // Tells the object that an input pin's status changed, at the current sample clock.
+    void PostPinStatus(int32_t pin, int32_t status);
     uint32_t SampleClock() const { return m_clock; }
     // Where the clock starts; only before the first block, while no event is queued.
     void StartClockAt(uint32_t clock);
@@ -82,6 +95,8 @@ private:
     ProcessFn m_process = nullptr;
     std::vector<PinDescription> m_pin_table;
     std::vector<std::vector<float>> m_buffers;
+    std::vector<size_t> m_audio_pin_descriptions;  // per audio pin, its index in m_pin_table
+    bool m_opened = false;
     int32_t m_block_size = 256;
     uint32_t m_clock = 0;
     uint32_t m_block_start = 0;

@@ -3,6 +3,7 @@
 #include "HostError.h"
 #include "ModuleLibrary.h"
 #include "PairRun.h"
+#include "RenderCommand.h"
 #include "ReferenceHost.h"
 #include "ReportPrinter.h"
 
@@ -80,7 +81,7 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
     // Library paths may start with a slash, also on Windows: they are never options.
     app.allow_windows_style_options(false);
 
-    const std::vector<Subcommand> subcommands{AddInfo(app), AddRun(app)};
+    const std::vector<Subcommand> subcommands{AddInfo(app), AddRun(app), RenderCommand::Add(app)};
 
     try {
         app.parse(argc, argv);

@@ -14,6 +14,8 @@ struct PinDescription {
     int32_t datatype = DT_INT;
     std::string datatype_extra;
     uint32_t flags = 0;
+    // The module's own variable for the pin's value, or null: the host writes a value there.
+    void* variable_address = nullptr;
 
     // A user-interface pin lives on the GUI side only, unless it asks for an audio pin as well.
     bool CreatesAudioPin() const {

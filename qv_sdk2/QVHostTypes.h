@@ -201,6 +201,10 @@ struct TimedEvent {
 
 enum { EVENT_PIN_STATUS = 0, EVENT_TIMED_VALUE = 2, EVENT_CALL_MEMBER = 21 };
 
+// A pin's status, as HOST_OP_STATUS_CHANGE and EVENT_PIN_STATUS carry it. Every pin starts
+// static. PIN_STATUS_CHANGED is momentary: the value changed once and holds again.
+enum { PIN_STATUS_STATIC = 0, PIN_STATUS_CHANGED = 1, PIN_STATUS_MOVING = 2 };
+
 // The answer to MOD_OP_GET_PROCESS_FUNCTION: one record for the whole library, rewritten by each
 // such call on any object. The host reads it before it asks again.
 struct ProcessFunctionReply {

@@ -20,6 +20,8 @@ packages=(
     g++-mingw-w64-i686-posix
     wine
     wine32:i386
+    libsndfile1-dev
+    pkg-config
 )
 
 missing=()

@@ -245,3 +245,49 @@ TEST(AudioSideHost, RefusesBlockSizesItHasNoBuffersFor) {
     }
     EXPECT_NO_THROW(host.SetBlockSize(AudioSideHost::kMaxBlockSize));
 }
+
+TEST(AudioSideHost, RepeatsOnlyARepeatableLastPinAndOnlyBeforeOpen) {
+    AudioSideHost host;
+    TestAudioObject plain(host, {Pin(DT_FSAMPLE, 0)});
+    host.Attach(&plain.record);
+    EXPECT_THROW(host.RepeatLastPin(1), HostError);
+    TestAudioObject repeating(host, {Pin(DT_INT, 0), Pin(DT_FSAMPLE, IO_REPEAT_LAST)});
+    host.Attach(&repeating.record);
+    host.RepeatLastPin(2);
+    EXPECT_EQ(repeating.Ask(HOST_OP_PIN_COUNT), 4);
+    EXPECT_EQ(&host.AudioPin(3), &host.PinTable()[1]);
+    EXPECT_NE(repeating.Ask(HOST_OP_PIN_BUFFER, 3), repeating.Ask(HOST_OP_PIN_BUFFER, 2));
+    host.Open();
+    EXPECT_THROW(host.RepeatLastPin(1), HostError);
+}
+
+// The value lands in the object's variable in the width of the pin's datatype, and the object
+// hears of it at the next block's first sample.
+TEST(AudioSideHost, SetsAPinVariableAndReportsTheChange) {
+    AudioSideHost host;
+    int16_t choice = -1;
+    float level = 0.0f;
+    std::vector<QVPinProperties> table{Pin(DT_ENUM, 0), Pin(DT_FLOAT, 0), Pin(DT_FSAMPLE, 0)};
+    table[0].variable_address = &choice;
+    table[1].variable_address = &level;
+    TestAudioObject object(host, table);
+    host.Attach(&object.record);
+    host.Open();
+    host.StartClockAt(5);
+    host.SetPinValue(0, 2.0);
+    host.SetPinValue(1, 0.25);
+    EXPECT_THROW(host.SetPinValue(2, 1.0), HostError) << "a sample pin has no variable";
+    EXPECT_THROW(host.SetPinValue(0, 40000.0), HostError) << "beyond 16 bits";
+    std::vector<std::pair<int32_t, uintptr_t>> statuses;
+    object.on_event = [&](const TimedEvent& event) {
+        EXPECT_EQ(event.event_type, EVENT_PIN_STATUS);
+        statuses.push_back({event.int_value, event.ptr_value});
+    };
+    host.ProcessBlock();
+    EXPECT_EQ(choice, 2);
+    EXPECT_EQ(level, 0.25f);
+    const std::vector<std::pair<int32_t, uintptr_t>> expected{{PIN_STATUS_CHANGED, 0},
+                                                              {PIN_STATUS_CHANGED, 1}};
+    EXPECT_EQ(statuses, expected);
+    EXPECT_EQ(object.deliveries.front().clock, 5u);
+}

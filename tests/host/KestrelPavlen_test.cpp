@@ -1,7 +1,9 @@
 // Whole sessions of the real module library, loaded by path and driven through the reference
 // host exactly as `qvhost` drives it: no class of the module or its framework is linked here.
+#include "HostError.h"
 #include "PairRun.h"
 #include "ReferenceHost.h"
+#include "RenderSession.h"
 
 #include <gtest/gtest.h>
 
@@ -283,4 +285,19 @@ TEST(KestrelPavlenLibrary, ClosesBothObjects) {
     EXPECT_FALSE(host.Gui().IsAttached());
     EXPECT_FALSE(host.Audio().IsAttached());
     EXPECT_EQ(host.CloseAudioObject(), 0) << "nothing left to close";
+}
+
+// Its pins live on the GUI side only: a render sets them through the GUI object, and the trigger
+// draws one pair there.
+TEST(KestrelPavlenLibrary, RenderSetsItsPinsThroughTheGuiObject) {
+    const ModuleLibrary library(QV_MODULE_LIBRARY);
+    RenderOptions options;
+    options.samples = 64;
+    options.settings = {"Modes=Sum", "Lolimit=0", "Hilimit=9", "Trigger=1"};
+    const RenderResult result = RenderSession::Execute(library, options);
+    EXPECT_TRUE(result.problems.empty());
+    EXPECT_TRUE(result.outputs.empty());
+    EXPECT_EQ(result.gui_writes, 2u);
+    options.settings = {"Out3=1"};
+    EXPECT_THROW(RenderSession::Execute(library, options), HostError);
 }

@@ -1,0 +1,19 @@
+// Writes rendered output pins as CSV: a header "sample,NAME,..." and one row per sample, each
+// value printed so that it reads back as the same float.
+#ifndef QVHOST_CSV_WRITER_H
+#define QVHOST_CSV_WRITER_H
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "RenderSession.h"
+
+class CsvWriter {
+public:
+    static void Write(std::ostream& out, const std::vector<OutputTrack>& outputs);
+    // Throws HostError when the file cannot be written.
+    static void WriteFile(const std::string& path, const std::vector<OutputTrack>& outputs);
+};
+
+#endif

@@ -1,0 +1,105 @@
+#include "RenderCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "CsvWriter.h"
+#include "RenderSession.h"
+#include "WavWriter.h"
+
+namespace {
+
+// Status changes listed in a summary line; the count covers them all.
+constexpr size_t kListedChanges = 6;
+
+struct RenderArguments {
+    std::string path;
+    RenderOptions options;
+    std::string wav;
+    std::string csv;
+};
+
+std::string StatusName(int32_t status) {
+    switch (status) {
+    case PIN_STATUS_STATIC:
+        return "static";
+    case PIN_STATUS_CHANGED:
+        return "changed";
+    case PIN_STATUS_MOVING:
+        return "moving";
+    default:
+        return "status " + std::to_string(status);
+    }
+}
+
+}  // namespace
+
+void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) {
+    if (result.outputs.empty()) out << "no sample outputs\n";
+    for (const OutputTrack& output : result.outputs) {
+        double peak = 0.0;
+        double squares = 0.0;
+        for (const float sample : output.samples) {
+            peak = std::max(peak, std::fabs(static_cast<double>(sample)));
+            squares += static_cast<double>(sample) * sample;
+        }
+        const double rms =
+            output.samples.empty() ? 0.0 : std::sqrt(squares / output.samples.size());
+        char numbers[64];
+        std::snprintf(numbers, sizeof numbers, "peak %.6f  rms %.6f", peak, rms);
+        out << output.name << "  " << numbers << "  status changes "
+            << output.status_changes.size();
+        for (size_t k = 0; k < std::min(kListedChanges, output.status_changes.size()); ++k) {
+            out << (k == 0 ? ": " : ", ") << StatusName(output.status_changes[k].status) << " at "
+                << output.status_changes[k].clock;
+        }
+        if (output.status_changes.size() > kListedChanges) out << ", ...";
+        out << "\n";
+    }
+}
+
+HostCommand::Subcommand RenderCommand::Add(CLI::App& app) {
+    auto arguments = std::make_shared<RenderArguments>();
+    RenderOptions& options = arguments->options;
+    CLI::App* render = app.add_subcommand("render", "Render the module's audio outputs");
+    render->add_option("LIB", arguments->path, "Path of the module library")->required();
+    render->add_option("--samples", options.samples, "How many samples to render")
+        ->required()
+        ->check(CLI::Range(uint32_t{1}, RenderOptions::kMaxSamples));
+    render->add_option("--block", options.block, "Samples per block")
+        ->check(CLI::Range(1, AudioSideHost::kMaxBlockSize));
+    render->add_option("--rate", options.rate, "Sample rate")->check(CLI::Range(1.0f, 1.0e6f));
+    render->add_option("--repeat", options.repeat, "Audio pins added by repeating the last pin")
+        ->check(CLI::Range(0, AudioSideHost::kMaxPinDescriptions));
+    render->add_option("--input", options.inputs,
+                       "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse");
+    render->add_option("--set", options.settings, "PIN=VALUE for a pin that holds a value");
+    render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV");
+    render->add_option("--csv", arguments->csv, "Write the outputs as CSV");
+    return {render, [arguments](std::ostream& out, std::ostream& err) {
+                // Refused before anything runs, so that no CSV is written beside a missing WAV.
+                if (!arguments->wav.empty()) WavWriter::RequireAvailable();
+                const ModuleLibrary library(arguments->path);
+                const RenderOptions& chosen = arguments->options;
+                const RenderResult result = RenderSession::Execute(library, chosen);
+                out << result.module << ": " << chosen.samples << " samples at " << chosen.rate
+                    << " Hz in blocks of " << chosen.block << "\n";
+                if (!arguments->wav.empty()) {
+                    WavWriter::WriteFile(arguments->wav, result.outputs, chosen.rate);
+                    out << "wrote " << arguments->wav << "\n";
+                }
+                if (!arguments->csv.empty()) {
+                    CsvWriter::WriteFile(arguments->csv, result.outputs);
+                    out << "wrote " << arguments->csv << "\n";
+                }
+                if (arguments->wav.empty() && arguments->csv.empty()) PrintSummary(out, result);
+                for (const std::string& problem : result.problems) {
+                    err << "qvhost: problem: " << problem << "\n";
+                }
+                return result.problems.empty() ? HostCommand::kSuccess : HostCommand::kFailure;
+            }};
+}

@@ -1,0 +1,56 @@
+// Renders a module's audio side: makes the audio object with buffers for every audio pin (and a
+// chosen number of repeated pins), feeds input pins test signals, sets value pins, processes in
+// blocks with the object's events delivered exactly at their time stamps, and keeps what the
+// output pins wrote along with the status changes the object reported for them.
+#ifndef QVHOST_RENDER_SESSION_H
+#define QVHOST_RENDER_SESSION_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "AudioSideHost.h"
+#include "ModuleLibrary.h"
+
+struct RenderOptions {
+    // Ten minutes at 48 kHz: each output pin keeps every sample in memory.
+    static constexpr uint32_t kMaxSamples = 28800000;
+
+    uint32_t samples = 48000;
+    int32_t block = 256;
+    float rate = 48000.0f;
+    int32_t repeat = 0;  // audio pins added as copies of a last IO_REPEAT_LAST description
+    std::vector<std::string> inputs;    // PIN=SIGNAL
+    // PIN=VALUE, for a value pin of either side; an enumeration pin takes a choice's name too.
+    std::vector<std::string> settings;
+};
+
+struct StatusChange {
+    uint32_t clock;
+    int32_t status;
+};
+
+struct OutputTrack {
+    std::string name;
+    std::vector<float> samples;
+    std::vector<StatusChange> status_changes;
+};
+
+struct RenderResult {
+    std::string module;
+    std::vector<OutputTrack> outputs;
+    AudioCounts counts;
+    size_t gui_writes = 0;  // pin writes of the GUI object, when a setting made one
+    std::vector<std::string> problems;
+};
+
+class RenderSession {
+public:
+    // Throws HostError for a bad record, an unknown pin or signal, or a value the pin cannot take.
+    static RenderResult Execute(const ModuleLibrary& library, const RenderOptions& options);
+    // The name that addresses an audio pin: its description's name, and for the k-th repeat of a
+    // description (k from 2) the name followed by "#k".
+    static std::string AudioPinName(const AudioSideHost& audio, int32_t pin);
+};
+
+#endif

@@ -1,0 +1,13 @@
+#include "CsvWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+TEST(CsvWriter, WritesOneColumnPerPinWithValuesThatReadBackExactly) {
+    const std::vector<OutputTrack> outputs{{"Out", {0.1f, -2.0f}, {}},
+                                           {"Out#2", {1e-7f, 3.0f}, {}}};
+    std::ostringstream csv;
+    CsvWriter::Write(csv, outputs);
+    EXPECT_EQ(csv.str(), "sample,Out,Out#2\n0,0.100000001,1.00000001e-07\n1,-2,3\n");
+}
