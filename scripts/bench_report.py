@@ -25,7 +25,7 @@ def ratios(path):
         if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
             continue
         scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
-        medians[b["run_name"]] = (b["real_time"] * scale, b.get("allocs/iter"))
+        medians[b["run_name"]] = (b["cpu_time"] * scale, b.get("allocs/iter"))
     floors = {floor_name(name) for name in medians}
     rows = [(name, medians[name], medians.get(floor_name(name))) for name in medians
             if name not in floors]
