@@ -3,9 +3,9 @@
 #ifndef BENCH_HOSTS_H
 #define BENCH_HOSTS_H
 
-#include "QVHostTypes.h"
-
 #include <cstdint>
+
+#include "QVHostTypes.h"
 
 namespace BenchHosts {
 

@@ -3,12 +3,12 @@
 // same size. Exactly one allocation per object.
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+
 #include "AllocationCounter.h"
 #include "BenchHosts.h"
 #include "GuiModule.h"
 #include "Module.h"
-
-#include <cstddef>
 
 extern "C" void* QV_CDECL makeModule(int32_t index, int32_t kind, HostCallback callback,
                                      uint32_t host_handle);

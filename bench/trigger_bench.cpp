@@ -41,7 +41,8 @@ BENCHMARK(BM_Trigger)
     ->Arg(GuiModule::MODE_SUM);
 
 // rand's values scaled to 0..32767, as the module's generator takes them.
-constexpr int kRawPerValue = static_cast<int>((static_cast<unsigned long long>(RAND_MAX) + 1) / 32768);
+constexpr int kRawPerValue =
+    static_cast<int>((static_cast<unsigned long long>(RAND_MAX) + 1) / 32768);
 
 int32_t FlatDraw(int32_t low, int32_t upper) {
     const int32_t product = (upper - low) * (std::rand() / kRawPerValue);

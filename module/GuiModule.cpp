@@ -121,4 +121,6 @@ int32_t GuiModule::RandomInRange(int32_t low, int64_t upper) {
     return Draw(low, upper, RandomSource::Next());
 }
 
-int32_t GuiModule::DrawInRange(int32_t low, int64_t upper, int32_t r) { return Draw(low, upper, r); }
+int32_t GuiModule::DrawInRange(int32_t low, int64_t upper, int32_t r) {
+    return Draw(low, upper, r);
+}
