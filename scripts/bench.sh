@@ -31,6 +31,10 @@ link=$(ninja -C build/win32 -t commands Kestrel-Pavlen.qvm | tail -n 1)
 link=${link// -s / }
 link=${link//-o Kestrel-Pavlen.qvm/-o $work/unstripped.qvm -Wl,-Map,$work/link.map}
 link=${link//module\/libKestrel-Pavlen.dll.a/$work/implib.a}
+if [[ $link != *"-o $work/unstripped.qvm"* || $link != *"$work/implib.a"* ]]; then
+    echo "(the library's link command has changed shape: no breakdown of the space)"
+    exit 0
+fi
 (cd build/win32 && eval "$link")
 echo
 echo "-- what takes the space, by input of the link --"

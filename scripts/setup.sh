@@ -8,6 +8,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     g++-mingw-w64-i686-posix
     wine wine32:i386
+    linux-perf valgrind
 )
 
 missing=()
