@@ -75,7 +75,7 @@ GuiModule::GuiModule(HostCallback callback, uint32_t host_handle)
     RandomSource::Seed(static_cast<unsigned>(std::time(nullptr)));
 }
 
-// Both are inlined into OnPinChanged: each call in a trigger's road shows in its cost.
+// Both inlined where they are used: each call on a trigger's road shows in its cost.
 inline __attribute__((always_inline)) void GuiModule::ReadInputs() {
     m_mode = static_cast<int16_t>(GetPin(PIN_MODES)->GetValueInt());
     m_trigger = static_cast<int16_t>(GetPin(PIN_TRIGGER)->GetValueInt());
