@@ -1,10 +1,11 @@
 #include "HostCommand.h"
 
+#include "BenchCommand.h"
 #include "HostError.h"
 #include "ModuleLibrary.h"
 #include "PairRun.h"
-#include "RenderCommand.h"
 #include "ReferenceHost.h"
+#include "RenderCommand.h"
 #include "ReportPrinter.h"
 
 #include <CLI/CLI.hpp>
@@ -81,7 +82,8 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
     // Library paths may start with a slash, also on Windows: they are never options.
     app.allow_windows_style_options(false);
 
-    const std::vector<Subcommand> subcommands{AddInfo(app), AddRun(app), RenderCommand::Add(app)};
+    const std::vector<Subcommand> subcommands{AddInfo(app), AddRun(app), RenderCommand::Add(app),
+                                              BenchCommand::Add(app)};
 
     try {
         app.parse(argc, argv);

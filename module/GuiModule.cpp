@@ -28,6 +28,27 @@ int32_t Saturate(int64_t value) {
     return static_cast<int32_t>(value);
 }
 
+// The draw for spans beyond 65538, kept out of line so that the common draw stays small enough
+// to inline. Exact: lies between low and upper (inclusive) for every r in 0..32767; C++ division
+// truncates toward zero like the single-precision path. Only upper 2^31 reaches beyond the 32-bit
+// range, at r 32767.
+__attribute__((noinline)) int32_t DrawWide(int32_t low, int64_t span, int32_t r) {
+    return Saturate((int64_t{low} * RandomSource::kMaxValue + span * r) / RandomSource::kMaxValue);
+}
+
+// DrawInRange's work, inlined into each draw of a trigger: a call per draw would show.
+inline __attribute__((always_inline)) int32_t Draw(int32_t low, int64_t upper, int32_t r) {
+    const int64_t span = upper - low;
+    if (span >= -kWidestSinglePrecisionSpan && span <= kWidestSinglePrecisionSpan) {
+        const int32_t product = static_cast<int32_t>(span * r);
+        const double sum =
+            static_cast<double>(static_cast<float>(product)) / static_cast<double>(32767.0f) +
+            static_cast<double>(static_cast<float>(low));
+        return TruncateSaturating(static_cast<float>(sum));
+    }
+    return DrawWide(low, span, r);
+}
+
 // Clears the busy flag however the handling ends, so one failed host call cannot turn away
 // every later notification.
 class BusyScope {
@@ -54,6 +75,31 @@ GuiModule::GuiModule(HostCallback callback, uint32_t host_handle)
     RandomSource::Seed(static_cast<unsigned>(std::time(nullptr)));
 }
 
+// Both inlined where they are used: each call on a trigger's road shows in its cost.
+inline __attribute__((always_inline)) void GuiModule::ReadInputs() {
+    m_mode = static_cast<int16_t>(GetPin(PIN_MODES)->GetValueInt());
+    m_trigger = static_cast<int16_t>(GetPin(PIN_TRIGGER)->GetValueInt());
+    m_lolimit = GetPin(PIN_LOLIMIT)->GetValueInt();
+    m_hilimit = GetPin(PIN_HILIMIT)->GetValueInt();
+}
+
+inline __attribute__((always_inline)) void GuiModule::DrawPair(int64_t upper) {
+    m_out1 = Draw(m_lolimit, upper, RandomSource::Next());
+    switch (m_mode) {
+    case MODE_NORMAL:
+        m_out2 = Draw(m_lolimit, upper, RandomSource::Next());
+        break;
+    case MODE_DIFFER:
+        // One retry only: the retry stands even when it repeats Out1.
+        m_out2 = Draw(m_lolimit, upper, RandomSource::Next());
+        if (m_out2 == m_out1) m_out2 = Draw(m_lolimit, upper, RandomSource::Next());
+        break;
+    case MODE_SUM:
+        m_out2 = WrappingSubtract(m_hilimit, m_out1);
+        break;
+    }
+}
+
 void GuiModule::Initialise(bool) { ReadInputs(); }
 
 void GuiModule::OnPinChanged(QVGuiPin& pin) {
@@ -71,45 +117,10 @@ void GuiModule::OnPinChanged(QVGuiPin& pin) {
     GetPin(PIN_OUT2)->SetValueInt(m_out2);
 }
 
-void GuiModule::ReadInputs() {
-    m_mode = static_cast<int16_t>(GetPin(PIN_MODES)->GetValueInt());
-    m_trigger = static_cast<int16_t>(GetPin(PIN_TRIGGER)->GetValueInt());
-    m_lolimit = GetPin(PIN_LOLIMIT)->GetValueInt();
-    m_hilimit = GetPin(PIN_HILIMIT)->GetValueInt();
-}
-
-void GuiModule::DrawPair(int64_t upper) {
-    m_out1 = RandomInRange(m_lolimit, upper);
-    switch (m_mode) {
-    case MODE_NORMAL:
-        m_out2 = RandomInRange(m_lolimit, upper);
-        break;
-    case MODE_DIFFER:
-        // One retry only: the retry stands even when it repeats Out1.
-        m_out2 = RandomInRange(m_lolimit, upper);
-        if (m_out2 == m_out1) m_out2 = RandomInRange(m_lolimit, upper);
-        break;
-    case MODE_SUM:
-        m_out2 = WrappingSubtract(m_hilimit, m_out1);
-        break;
-    }
-}
-
 int32_t GuiModule::RandomInRange(int32_t low, int64_t upper) {
-    return DrawInRange(low, upper, RandomSource::Next());
+    return Draw(low, upper, RandomSource::Next());
 }
 
 int32_t GuiModule::DrawInRange(int32_t low, int64_t upper, int32_t r) {
-    const int64_t span = upper - low;
-    if (span >= -kWidestSinglePrecisionSpan && span <= kWidestSinglePrecisionSpan) {
-        const int32_t product = static_cast<int32_t>(span * r);
-        const double sum =
-            static_cast<double>(static_cast<float>(product)) / static_cast<double>(32767.0f) +
-            static_cast<double>(static_cast<float>(low));
-        return TruncateSaturating(static_cast<float>(sum));
-    }
-    // Exact: lies between low and upper (inclusive) for every r in 0..32767; C++ division
-    // truncates toward zero like the single-precision path. Only upper 2^31 reaches beyond
-    // the 32-bit range, at r 32767.
-    return Saturate((int64_t{low} * RandomSource::kMaxValue + span * r) / RandomSource::kMaxValue);
+    return Draw(low, upper, r);
 }

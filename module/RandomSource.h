@@ -7,6 +7,7 @@
 #define RANDOM_SOURCE_H
 
 #include <cstdint>
+#include <cstdlib>
 
 class RandomSource {
 public:
@@ -17,14 +18,22 @@ public:
     using Draw = int32_t (*)();
 
     static void Seed(unsigned seed);
-    // The next value, 0..kMaxValue inclusive.
-    static int32_t Next();
+    // The next value, 0..kMaxValue inclusive. Inline, and the runtime's rand called directly
+    // unless a test replaced it: every trigger draws, and an extra call per draw shows.
+    static int32_t Next() { return s_draw == &RuntimeDraw ? RuntimeDraw() : s_draw(); }
 
     // For tests: makes Next answer from `draw`; returns the source it replaces.
     static Draw ReplaceDraw(Draw draw);
 
 private:
-    static int32_t RuntimeDraw();
+    // Each of the runtime's RAND_MAX + 1 raw values maps to one of 32768 results; as long as that
+    // is a whole number of raw values per result (1 with msvcrt, 65536 with glibc), no result is
+    // favoured. Dividing keeps the high bits, the better ones of a linear generator.
+    static constexpr unsigned long long kRawRange = static_cast<unsigned long long>(RAND_MAX) + 1;
+    static_assert(kRawRange % (kMaxValue + 1) == 0, "rand's range must split evenly into 0..32767");
+    static constexpr int kRawPerValue = static_cast<int>(kRawRange / (kMaxValue + 1));
+
+    static int32_t RuntimeDraw() { return std::rand() / kRawPerValue; }
     static Draw s_draw;
 };
 

@@ -1,16 +1,12 @@
 #include "QVGUI_base.h"
 
-#include "QVContract.h"
-#include "QVGuiPin.h"
-
 #include <cstring>
 
 namespace {
-// The one handle GetPin hands out, shared by every GUI object of the library.
-QVGuiPin g_sharedPin{0, nullptr};
-
 constexpr uint32_t kLastGuiOpcode = GUI_OP_INDEX2;
 }  // namespace
+
+QVGuiPin QVGUI_base::s_shared_pin{0, nullptr};
 
 QVGUI_base::QVGUI_base(HostCallback callback, uint32_t host_handle) : qvaudioMaster(callback) {
     std::memset(&m_record, 0, sizeof m_record);
@@ -33,6 +29,13 @@ int32_t QV_CDECL QVGUI_base::DispatcherEntry(GuiHostRecord* record, int32_t opco
 }
 
 int32_t QVGUI_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    // The notification a host sends most, ahead of the table's jump.
+    if (opcode == GUI_OP_PIN_CHANGED) {
+        // A handle of this call's own, not the shared one: the hook may call GetPin freely.
+        QVGuiPin pin{index, this};
+        OnPinChanged(pin);
+        return 0;
+    }
     // Compared unsigned, so every negative opcode is out of range too.
     if (static_cast<uint32_t>(opcode) > kLastGuiOpcode) return 0;
     switch (opcode) {
@@ -70,12 +73,6 @@ int32_t QVGUI_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, voi
     case GUI_OP_VALUE_INDEX_PTR:
         OnValueIndexPtr(value, index, ptr);
         break;
-    case GUI_OP_PIN_CHANGED: {
-        // A handle of this call's own, not the shared one: the hook may call GetPin freely.
-        QVGuiPin pin{index, this};
-        OnPinChanged(pin);
-        break;
-    }
     case GUI_OP_PTR1:
         OnPtr1(ptr);
         break;
@@ -107,18 +104,6 @@ void QVGUI_base::OnIndex1(int32_t) {}
 void QVGUI_base::OnIndex2(int32_t) {}
 void QVGUI_base::OnValueIndexPtr(int32_t, int32_t, void*) {}
 void QVGUI_base::OnPinChanged(QVGuiPin&) {}
-
-QVWord QVGUI_base::CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
-    // Only a host that passed a null callback to makeModule gets here without one.
-    QV_REQUIRE(qvaudioMaster, QVGUI_base, 134);
-    return qvaudioMaster(&m_record, opcode, index, value, ptr, opt);
-}
-
-QVGuiPin* QVGUI_base::GetPin(int32_t index) {
-    g_sharedPin.m_index = index;
-    g_sharedPin.m_owner = this;
-    return &g_sharedPin;
-}
 
 QVWord QVGUI_base::HostCall8(int32_t index, int32_t value, void* ptr) {
     return CallHost(GUIHOST_OP_CALL8, index, value, ptr, 0.0f);

@@ -4,11 +4,11 @@
 #ifndef QVGUI_BASE_H
 #define QVGUI_BASE_H
 
+#include "QVContract.h"
+#include "QVGuiPin.h"
 #include "QVHostTypes.h"
 
 #include <cstdint>
-
-class QVGuiPin;
 
 // Two integers the dispatcher hands to the pair hooks, built afresh for each call.
 struct IntPair {
@@ -47,10 +47,20 @@ public:
     GuiHostRecord* HostRecord() { return &m_record; }
 
     // Calls the host as this object. The answer is a word: an address for GUIHOST_OP_READ_PIN_TEXT.
-    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    // Inline, like GetPin and the pin's value operations: a trigger makes six host calls, and
+    // calls between the module and the host's callback would cost as much as the work itself.
+    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+        // Only a host that passed a null callback to makeModule gets here without one.
+        QV_REQUIRE(qvaudioMaster, QVGUI_base, 134);
+        return qvaudioMaster(&m_record, opcode, index, value, ptr, opt);
+    }
     // The library's one shared handle, aimed at pin `index` of this object. Good only until the
     // next GetPin anywhere in the library: use it at once, keep no copy of the pointer.
-    QVGuiPin* GetPin(int32_t index);
+    QVGuiPin* GetPin(int32_t index) {
+        s_shared_pin.m_index = index;
+        s_shared_pin.m_owner = this;
+        return &s_shared_pin;
+    }
     QVWord HostCall8(int32_t index, int32_t value, void* ptr);
     QVWord HostCall18(void* arg);
     QVWord HostCall19(void* arg);
@@ -59,6 +69,25 @@ public:
 protected:
     HostCallback qvaudioMaster;
     GuiHostRecord m_record;
+
+private:
+    // The one handle GetPin hands out, shared by every GUI object of the library.
+    static QVGuiPin s_shared_pin;
 };
+
+// The pin operations a module calls on every notification. Each takes the index and owner before
+// it calls the host, so a GetPin made from inside that call cannot redirect it.
+inline int32_t QVGuiPin::GetValueInt() const {
+    const QVGuiPin pin = *this;
+    // Cleared, so that a host that writes nothing leaves 0, not an indeterminate value.
+    int32_t value = 0;
+    pin.m_owner->CallHost(GUIHOST_OP_READ_PIN_VALUE, pin.m_index, 0, &value, 0.0f);
+    return value;
+}
+
+inline void QVGuiPin::SetValueInt(int32_t v) const {
+    const QVGuiPin pin = *this;
+    pin.m_owner->CallHost(GUIHOST_OP_WRITE_PIN_VALUE, pin.m_index, v, nullptr, 0.0f);
+}
 
 #endif

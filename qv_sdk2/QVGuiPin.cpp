@@ -5,28 +5,16 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-// Asks the host for the pin's 4-byte value and reads it as T; the getter chosen decides how the
-// bytes are read. The pin is a copy, so a GetPin made during the host call cannot redirect it.
-// The buffer starts cleared so that a host that writes nothing leaves 0, not an indeterminate value.
-template <typename T>
-T ReadValue(const QVGuiPin pin) {
-    static_assert(sizeof(T) == 4, "pin values are 4 bytes");
+// The same request as GetValueInt; the four bytes are read as a float. The pin is a copy, so a
+// GetPin made during the host call cannot redirect it. The buffer starts cleared so that a host
+// that writes nothing leaves 0, not an indeterminate value.
+float QVGuiPin::GetValueFloat() const {
+    const QVGuiPin pin = *this;
     unsigned char buffer[4] = {};
     pin.m_owner->CallHost(GUIHOST_OP_READ_PIN_VALUE, pin.m_index, 0, buffer, 0.0f);
-    T value;
+    float value;
     std::memcpy(&value, buffer, sizeof value);
     return value;
-}
-}  // namespace
-
-int32_t QVGuiPin::GetValueInt() const { return ReadValue<int32_t>(*this); }
-
-float QVGuiPin::GetValueFloat() const { return ReadValue<float>(*this); }
-
-void QVGuiPin::SetValueInt(int32_t v) const {
-    const QVGuiPin pin = *this;
-    pin.m_owner->CallHost(GUIHOST_OP_WRITE_PIN_VALUE, pin.m_index, v, nullptr, 0.0f);
 }
 
 void QVGuiPin::SetValueFloat(float f) const {

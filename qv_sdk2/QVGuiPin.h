@@ -12,9 +12,10 @@ class QVGuiPin {
 public:
     // Each operation takes the index and owner before it calls the host, so a GetPin made from
     // inside that host call (a nested dispatch) cannot redirect it.
-    int32_t GetValueInt() const;
+    // GetValueInt and SetValueInt are defined inline in QVGUI_base.h, included below.
+    inline int32_t GetValueInt() const;
     float GetValueFloat() const;
-    void SetValueInt(int32_t v) const;
+    inline void SetValueInt(int32_t v) const;
     void SetValueFloat(float f) const;
     void SetValuePtr(void* p) const;
     std::string GetValueText() const;
@@ -23,5 +24,7 @@ public:
     int32_t m_index;
     QVGUI_base* m_owner;
 };
+
+#include "QVGUI_base.h"
 
 #endif

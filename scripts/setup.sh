@@ -22,6 +22,8 @@ packages=(
     wine32:i386
     libsndfile1-dev
     pkg-config
+    linux-perf
+    valgrind
 )
 
 missing=()

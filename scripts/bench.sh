@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks (native preset) and prints one table: each figure (the median CPU
+# time of five runs; the machine may be shared) beside its floor and the ratio, with allocations
+# per call. Then builds the 32-bit Windows library and reports its stripped size, its imports and
+# what takes the space.
+# Arguments go to qv_bench, e.g. scripts/bench.sh --benchmark_filter=Trigger
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --preset native >/dev/null
+cmake --build --preset native --target qv_bench >/dev/null
+build/native/bench/qv_bench --benchmark_repetitions=5 --benchmark_min_time=0.2 \
+    --benchmark_report_aggregates_only=true --benchmark_format=json "$@" >"$work/bench.json"
+echo "== Per call, beside the floor (CPU time, median of 5 runs) =="
+scripts/bench_report.py ratios "$work/bench.json"
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Kestrel-Pavlen >/dev/null
+library=build/win32/Kestrel-Pavlen.qvm
+echo
+echo "== $library =="
+size=$(stat -c %s "$library")
+echo "stripped size: $size bytes ($((size / 1024)) KiB)"
+echo "imports: $(i686-w64-mingw32-objdump -p "$library" | sed -n 's/^\tDLL Name: //p' | tr '\n' ' ')"
+
+# The same link again, unstripped and with a map, beside the real one.
+link=$(ninja -C build/win32 -t commands Kestrel-Pavlen.qvm | tail -n 1)
+link=${link// -s / }
+link=${link//-o Kestrel-Pavlen.qvm/-o $work/unstripped.qvm -Wl,-Map,$work/link.map}
+link=${link//module\/libKestrel-Pavlen.dll.a/$work/implib.a}
+if [[ $link != *"-o $work/unstripped.qvm"* || $link != *"$work/implib.a"* ]]; then
+    echo "(the library's link command has changed shape: no breakdown of the space)"
+    exit 0
+fi
+(cd build/win32 && eval "$link")
+echo
+echo "-- what takes the space, by input of the link --"
+scripts/bench_report.py space "$work/link.map"
+echo
+echo "-- largest symbols --"
+i686-w64-mingw32-nm --size-sort -r -S -C "$work/unstripped.qvm" |
+    awk '$3 ~ /^[TtDdRrBb]$/ && $4 !~ /^\./' | head -n 12
