@@ -5,6 +5,7 @@
 #include "PairRun.h"
 #include "ReferenceHost.h"
 #include "ReportPrinter.h"
+#include "ValidateCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -80,7 +81,7 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
     // Library paths may start with a slash, also on Windows: they are never options.
     app.allow_windows_style_options(false);
 
-    const std::vector<Subcommand> subcommands{AddInfo(app), AddRun(app)};
+    const std::vector<Subcommand> subcommands{AddInfo(app), AddRun(app), ValidateCommand::Add(app)};
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,31 @@
+#include "ProcessMemory.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#define PSAPI_VERSION 2
+#include <windows.h>
+#include <psapi.h>
+#else
+#include <fstream>
+#include <unistd.h>
+#endif
+
+int64_t ProcessMemory::Bytes() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(),
+                              reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof counters)) {
+        return 0;
+    }
+    return static_cast<int64_t>(counters.PrivateUsage);
+#else
+    std::ifstream statm("/proc/self/statm");
+    int64_t size = 0, resident = 0, shared = 0, text = 0, library = 0, data = 0;
+    statm >> size >> resident >> shared >> text >> library >> data;
+    return data * static_cast<int64_t>(sysconf(_SC_PAGESIZE));
+#endif
+}
