@@ -26,8 +26,7 @@ void OnTime(CheckContext& context) {
     RunInBlocks(context, session);
     const AudioSideHost& audio = session.Host().Audio();
     const AudioCounts& counts = audio.Counts();
-    if (counts.events_queued !=
-        counts.events_delivered + static_cast<int>(audio.PendingEvents()) + counts.events_refused) {
+    if (counts.events_queued != counts.events_delivered + static_cast<int>(audio.PendingEvents())) {
         context.Fail(std::to_string(counts.events_queued) + " events queued, " +
                      std::to_string(counts.events_delivered) + " delivered and " +
                      std::to_string(audio.PendingEvents()) + " still due");
