@@ -14,14 +14,11 @@
 
 int64_t ProcessMemory::Bytes() {
 #ifdef _WIN32
-    PROCESS_MEMORY_COUNTERS_EX counters{};
+    // The commit charge; wine keeps it here and leaves PrivateUsage at 0.
+    PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(),
-                              reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                              sizeof counters)) {
-        return 0;
-    }
-    return static_cast<int64_t>(counters.PrivateUsage);
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return static_cast<int64_t>(counters.PagefileUsage);
 #else
     std::ifstream statm("/proc/self/statm");
     int64_t size = 0, resident = 0, shared = 0, text = 0, library = 0, data = 0;
