@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <psapi.h>
 #else
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <unistd.h>
 #endif
@@ -24,5 +26,14 @@ int64_t ProcessMemory::Bytes() {
     int64_t size = 0, resident = 0, shared = 0, text = 0, library = 0, data = 0;
     statm >> size >> resident >> shared >> text >> library >> data;
     return data * static_cast<int64_t>(sysconf(_SC_PAGESIZE));
+#endif
+}
+
+bool ProcessMemory::UnderValgrind() {
+#ifdef _WIN32
+    return false;
+#else
+    const char* preload = std::getenv("LD_PRELOAD");
+    return preload != nullptr && std::strstr(preload, "vgpreload") != nullptr;
 #endif
 }
