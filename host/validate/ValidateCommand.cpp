@@ -87,7 +87,8 @@ LibraryReport ValidateLibrary(const std::string& path, const std::vector<const C
                                      ? CheckRunner::InProcess(*check, path, settings)
                                      : CheckRunner::Isolated(*check, path, settings);
             if (arguments.repeat > 1) {
-                result.message = "[run " + std::to_string(run + 1) + "] " + result.message;
+                result.message = "[run " + std::to_string(run + 1) + "]" +
+                                 (result.message.empty() ? "" : " " + result.message);
             }
             if (text != nullptr) text->Result(result);
             library.results.push_back(std::move(result));
