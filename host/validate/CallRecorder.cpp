@@ -43,6 +43,13 @@ std::string Describe(const CrossingCall& call) {
             text << call.ptr;
         }
         text << " opt " << call.opt;
+        if (call.entry == CallEntry::kAudioHostCallback && call.opcode == HOST_OP_ADD_EVENT &&
+            call.ptr != nullptr) {
+            const auto* event = static_cast<const TimedEvent*>(call.ptr);
+            text << " event {time_stamp " << event->time_stamp << ", type " << event->event_type
+                 << ", int_value " << event->int_value << ", int_value2 " << event->int_value2
+                 << "}";
+        }
     }
     return text.str();
 }
