@@ -15,10 +15,8 @@ constexpr int64_t kAllowedGrowth = 2 * 1024 * 1024;
 
 void ExpectFlatMemory(CheckContext& context, const std::string& what,
                       const std::function<void()>& cycle) {
-    if (ProcessMemory::UnderValgrind()) {
-        return context.Skip("under valgrind freed memory is held back from reuse; valgrind's leak "
-                            "check measures this instead");
-    }
+    const std::string quarantine = ProcessMemory::QuarantineReason();
+    if (!quarantine.empty()) return context.Skip(quarantine);
     for (int i = 0; i < kWarmUpCycles; ++i) cycle();
     const int64_t before = ProcessMemory::Bytes();
     for (int i = 0; i < kCycles; ++i) cycle();
