@@ -14,6 +14,7 @@ constexpr size_t kMaxNameLength = 256;
 struct Descriptions {
     std::vector<QVPinProperties> pins;
     bool ended = false;
+    QVWord odd_answer = 0;  // an answer other than 0 or 1, the first one
 };
 
 // The descriptions as the module writes them into cleared records, up to the host's limit.
@@ -21,10 +22,12 @@ Descriptions ReadDescriptions(AudioSideHost& audio) {
     Descriptions read;
     for (int32_t index = 0; index < kMaxDescriptions; ++index) {
         QVPinProperties props{};
-        if (audio.Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f) == 0) {
+        const QVWord answer = audio.Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
+        if (answer == 0) {
             read.ended = true;
             break;
         }
+        if (answer != 1 && read.odd_answer == 0) read.odd_answer = answer;
         read.pins.push_back(props);
     }
     return read;
@@ -60,6 +63,11 @@ void ListEnds(CheckContext& context) {
     ReferenceHost host(library);
     host.CreateAudioObject();
     context.FailOnProblems(host, "did not end within", "pin table over 256");
+    const QVWord odd = ReadDescriptions(host.Audio()).odd_answer;
+    if (odd != 0) {
+        context.FailCall("audio MOD_OP_GET_PIN_PROPERTIES for a described pin",
+                         std::to_string(static_cast<long long>(odd)), "1");
+    }
 }
 
 void Names(CheckContext& context) {

@@ -36,6 +36,9 @@ void IndexZero(CheckContext& context) {
     ModuleProperties props = Sentinel();
     const bool answer = library.QueryProperties(0, &props);
     if (!answer) return context.FailCall(Call(0), "false", "true");
+    if (props.sdk_version == Sentinel().sdk_version) {
+        context.Fail(Call(0) + " left sdk_version unwritten, expected the library's SDK version");
+    }
     ExpectText(context, "name", props.name);
     ExpectText(context, "id", props.id);
     ExpectText(context, "about", props.about);
