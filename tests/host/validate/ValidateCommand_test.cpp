@@ -46,6 +46,9 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
          "lacks export getModuleProperties"},
         {{good, "--in-process", "--filter", "^factory-"}, HostCommand::kSuccess,
          "\n6 passed, 0 failed\n"},
+        {{good, "--in-process", "--trace", "--filter", "^audio-open$"}, HostCommand::kSuccess,
+         "host -> audio MOD_OP_OPEN index 0 value 0 ptr null opt 0\n"
+         "            module -> audio host HOST_OP_PROCESS_CHANGED"},
         {{echo, "--in-process", "--filter", "^events-not-in-past$"}, HostCommand::kFailure,
          "FAILED  events-not-in-past: guard 'event stamped in the past'"},
         {{good, echo, "--in-process", "--filter", "^events-not-in-past$"}, HostCommand::kFailure,
