@@ -4,9 +4,9 @@
 #ifndef QVHOST_CALL_OBSERVER_H
 #define QVHOST_CALL_OBSERVER_H
 
-#include "QVHostTypes.h"
-
 #include <cstdint>
+
+#include "QVHostTypes.h"
 
 // Which entry a call goes through: the host calling an object, or an object calling the host.
 enum class CallEntry {

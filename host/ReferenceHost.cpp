@@ -48,8 +48,8 @@ QVWord QV_CDECL ReferenceHost::AudioCallback(void* record, int32_t opcode, int32
     try {
         auto* audio = static_cast<AudioHostRecord*>(record);
         ReferenceHost* host = audio != nullptr ? HostRegistry::Find(audio->host_handle) : nullptr;
-        return call.Answer(
-            host != nullptr ? host->m_audio.Answer(audio, opcode, index, value, ptr) : 0);
+        return call.Answer(host != nullptr ? host->m_audio.Answer(audio, opcode, index, value, ptr)
+                                           : 0);
     } catch (...) {
         return 0;
     }
@@ -61,8 +61,8 @@ QVWord QV_CDECL ReferenceHost::GuiCallback(void* record, int32_t opcode, int32_t
     try {
         auto* gui = static_cast<GuiHostRecord*>(record);
         ReferenceHost* host = gui != nullptr ? HostRegistry::Find(gui->host_handle) : nullptr;
-        return call.Answer(
-            host != nullptr ? host->m_gui.Answer(gui, opcode, index, value, ptr, opt) : 0);
+        return call.Answer(host != nullptr ? host->m_gui.Answer(gui, opcode, index, value, ptr, opt)
+                                           : 0);
     } catch (...) {
         return 0;
     }

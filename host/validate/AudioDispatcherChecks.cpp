@@ -1,12 +1,11 @@
-#include "Checks.h"
-
-#include "ModuleLibrary.h"
-#include "ModuleSession.h"
-#include "ReferenceHost.h"
-
 #include <cfloat>
 #include <cstring>
 #include <functional>
+
+#include "Checks.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
+#include "ReferenceHost.h"
 
 namespace {
 
@@ -32,15 +31,16 @@ void ExpectZeroForEdges(CheckContext& context, AudioSideHost& audio, int32_t opc
 
 void ExpectReply(CheckContext& context, AudioSideHost& audio) {
     const QVWord answer = audio.Dispatch(MOD_OP_GET_PROCESS_FUNCTION, 0, 0, nullptr, 0.0f);
-    const std::string call = CheckContext::DescribeCall("audio", MOD_OP_GET_PROCESS_FUNCTION, 0,
-                                                        0, nullptr, 0.0f);
+    const std::string call =
+        CheckContext::DescribeCall("audio", MOD_OP_GET_PROCESS_FUNCTION, 0, 0, nullptr, 0.0f);
     if (answer == 0) return context.FailCall(call, "0", "the address of its reply");
     const auto* reply = reinterpret_cast<const ProcessFunctionReply*>(answer);
     const int32_t size = static_cast<int32_t>(2 * sizeof(void*));
     if (reply->count != 1 || reply->size != size || reply->tag != 1002) {
-        context.FailCall(call, "a reply {" + std::to_string(reply->count) + ", " +
-                                   std::to_string(reply->size) + ", ..., " +
-                                   std::to_string(reply->tag) + "}",
+        context.FailCall(call,
+                         "a reply {" + std::to_string(reply->count) + ", " +
+                             std::to_string(reply->size) + ", ..., " + std::to_string(reply->tag) +
+                             "}",
                          "{1, " + std::to_string(size) + ", ..., 1002}");
     }
     if (reply->member_function == nullptr) {
@@ -108,14 +108,13 @@ void UnusedOpcodes(CheckContext& context) {
 }
 
 void Notify(CheckContext& context) {
-    BeforeAndAfterOpen(context,
-                       [&](AudioSideHost& audio) { ExpectZeroForEdges(context, audio, MOD_OP_NOTIFY); });
+    BeforeAndAfterOpen(
+        context, [&](AudioSideHost& audio) { ExpectZeroForEdges(context, audio, MOD_OP_NOTIFY); });
 }
 
 void Message(CheckContext& context) {
-    BeforeAndAfterOpen(context, [&](AudioSideHost& audio) {
-        ExpectZeroForEdges(context, audio, MOD_OP_MESSAGE);
-    });
+    BeforeAndAfterOpen(
+        context, [&](AudioSideHost& audio) { ExpectZeroForEdges(context, audio, MOD_OP_MESSAGE); });
 }
 
 void ProcessFunction(CheckContext& context) {
@@ -125,8 +124,8 @@ void ProcessFunction(CheckContext& context) {
 void UnknownOpcodes(CheckContext& context) {
     const uint32_t drawn = context.NextRandom() % 0x7FFFFFF0u;
     BeforeAndAfterOpen(context, [&](AudioSideHost& audio) {
-        for (const int32_t opcode : {14, 15, 22, 1000, -1, -2, INT32_MIN, INT32_MAX,
-                                     static_cast<int32_t>(14 + drawn)}) {
+        for (const int32_t opcode :
+             {14, 15, 22, 1000, -1, -2, INT32_MIN, INT32_MAX, static_cast<int32_t>(14 + drawn)}) {
             ExpectZeroForEdges(context, audio, opcode);
         }
     });

@@ -4,10 +4,10 @@
 #ifndef QVHOST_VALIDATE_CALL_RECORDER_H
 #define QVHOST_VALIDATE_CALL_RECORDER_H
 
-#include "CallObserver.h"
-
 #include <string>
 #include <vector>
+
+#include "CallObserver.h"
 
 class CallRecorder : public CallObserver {
 public:

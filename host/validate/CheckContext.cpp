@@ -1,9 +1,9 @@
 #include "CheckContext.h"
 
-#include "OpcodeNames.h"
-
 #include <limits>
 #include <sstream>
+
+#include "OpcodeNames.h"
 
 namespace {
 
@@ -21,7 +21,11 @@ CheckContext::CheckContext(std::string library_path, uint32_t seed, const std::s
     : m_library_path(std::move(library_path)), m_random(seed ^ HashOf(check_id)) {}
 
 std::vector<int32_t> CheckContext::EdgeValues() {
-    return {0, 1, -1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+    return {0,
+            1,
+            -1,
+            std::numeric_limits<int32_t>::min(),
+            std::numeric_limits<int32_t>::max(),
             static_cast<int32_t>(NextRandom())};
 }
 
@@ -54,8 +58,8 @@ std::string CheckContext::DescribeCall(const char* side, int32_t opcode, int32_t
     return text.str();
 }
 
-QVWord CheckContext::ExpectAudio(AudioSideHost& audio, int32_t opcode, int32_t index,
-                                 int32_t value, void* ptr, float opt, QVWord expected) {
+QVWord CheckContext::ExpectAudio(AudioSideHost& audio, int32_t opcode, int32_t index, int32_t value,
+                                 void* ptr, float opt, QVWord expected) {
     const QVWord answer = audio.Dispatch(opcode, index, value, ptr, opt);
     if (answer != expected) {
         FailCall(DescribeCall("audio", opcode, index, value, ptr, opt), Word(answer),

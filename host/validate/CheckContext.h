@@ -4,15 +4,15 @@
 #ifndef QVHOST_VALIDATE_CHECK_CONTEXT_H
 #define QVHOST_VALIDATE_CHECK_CONTEXT_H
 
-#include "AudioSideHost.h"
-#include "GuiSideHost.h"
-#include "QVHostTypes.h"
-#include "ReferenceHost.h"
-
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "AudioSideHost.h"
+#include "GuiSideHost.h"
+#include "QVHostTypes.h"
+#include "ReferenceHost.h"
 
 class CheckContext {
 public:
@@ -28,8 +28,7 @@ public:
     std::vector<int32_t> EdgeValues();
 
     void Fail(const std::string& text);
-    void FailCall(const std::string& call, const std::string& answer,
-                  const std::string& expected);
+    void FailCall(const std::string& call, const std::string& answer, const std::string& expected);
     void Skip(const std::string& reason);
     bool Failed() const { return m_failures > 0; }
     bool Skipped() const { return !m_skip_reason.empty(); }
@@ -45,8 +44,8 @@ public:
     void FailOnProblems(const ReferenceHost& host, const std::string& marker,
                         const std::string& guard);
 
-    static std::string DescribeCall(const char* side, int32_t opcode, int32_t index,
-                                    int32_t value, const void* ptr, float opt);
+    static std::string DescribeCall(const char* side, int32_t opcode, int32_t index, int32_t value,
+                                    const void* ptr, float opt);
 
 private:
     std::string m_library_path;

@@ -18,7 +18,6 @@ struct CheckResult {
 
     static const char* StatusName(CheckStatus status);
     static bool StatusFromName(const std::string& name, CheckStatus* status);
-    bool Counts() const { return status != CheckStatus::kPassed && status != CheckStatus::kSkipped; }
 };
 
 #endif

@@ -1,13 +1,13 @@
 #include "CheckRunner.h"
 
+#include <cstdio>
+#include <exception>
+#include <sstream>
+
 #include "CallRecorder.h"
 #include "CheckContext.h"
 #include "ChildProcess.h"
 #include "JsonReport.h"
-
-#include <cstdio>
-#include <exception>
-#include <sstream>
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -62,18 +62,18 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
 std::vector<std::string> CheckRunner::ChildArguments(const CheckEntry& check,
                                                      const std::string& library,
                                                      const RunSettings& settings) {
-    std::vector<std::string> arguments{"validate",         library,
-                                       "--in-process",     "--json",
-                                       "--filter",         std::string("^") + check.id + "$",
-                                       "--seed",           std::to_string(settings.seed)};
+    std::vector<std::string> arguments{"validate",     library,
+                                       "--in-process", "--json",
+                                       "--filter",     std::string("^") + check.id + "$",
+                                       "--seed",       std::to_string(settings.seed)};
     if (settings.trace) arguments.push_back("--trace");
     return arguments;
 }
 
 CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& library,
                                   const RunSettings& settings) {
-    const ChildOutcome outcome = ChildProcess::RunSelf(ChildArguments(check, library, settings),
-                                                       settings.timeout_seconds);
+    const ChildOutcome outcome =
+        ChildProcess::RunSelf(ChildArguments(check, library, settings), settings.timeout_seconds);
     CheckResult result;
     result.id = check.id;
     result.child_stderr = Tail(outcome.err);

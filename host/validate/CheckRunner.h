@@ -4,11 +4,11 @@
 #ifndef QVHOST_VALIDATE_CHECK_RUNNER_H
 #define QVHOST_VALIDATE_CHECK_RUNNER_H
 
-#include "CheckResult.h"
-#include "CheckTable.h"
-
 #include <cstdint>
 #include <string>
+
+#include "CheckResult.h"
+#include "CheckTable.h"
 
 struct RunSettings {
     uint32_t seed = 0;

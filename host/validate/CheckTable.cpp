@@ -25,7 +25,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
         {"factory-objects-alive-together", "several objects of each kind work side by side",
          &FactoryChecks::ObjectsAliveTogether},
         {"factory-audio-record",
-         "the audio record: magic, version, host handle, back pointer, zero reserved words, entries",
+         "the audio record: magic, version, host handle, back pointer, zero reserved words, "
+         "entries",
          &RecordChecks::AudioRecord},
         {"factory-gui-record",
          "the GUI record: magic, version, host handle, back pointer, zero reserved words, entry",
@@ -84,8 +85,7 @@ const std::vector<CheckEntry>& CheckTable::All() {
         {"events-host-events",
          "host events of every type, and pin status for each audio pin, are taken at the clock",
          &EventChecks::HostEvents},
-        {"gui-initialise", "GUI_OP_INITIALISE answers 0 for edge indices",
-         &GuiChecks::Initialise},
+        {"gui-initialise", "GUI_OP_INITIALISE answers 0 for edge indices", &GuiChecks::Initialise},
         {"gui-close", "GUI_OP_CLOSE answers 1, before and after initialise", &GuiChecks::Close},
         {"gui-hooks", "opcodes 2 to 6, 8, 9, 11 and 12 answer 0 for edge arguments",
          &GuiChecks::Hooks},
@@ -109,11 +109,4 @@ const std::vector<CheckEntry>& CheckTable::All() {
          &LifecycleChecks::CloseOrder},
     };
     return table;
-}
-
-const CheckEntry* CheckTable::Find(const std::string& id) {
-    for (const CheckEntry& entry : All()) {
-        if (id == entry.id) return &entry;
-    }
-    return nullptr;
 }

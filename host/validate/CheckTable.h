@@ -3,10 +3,9 @@
 #ifndef QVHOST_VALIDATE_CHECK_TABLE_H
 #define QVHOST_VALIDATE_CHECK_TABLE_H
 
-#include "CheckContext.h"
-
-#include <string>
 #include <vector>
+
+#include "CheckContext.h"
 
 struct CheckEntry {
     const char* id;
@@ -17,8 +16,6 @@ struct CheckEntry {
 class CheckTable {
 public:
     static const std::vector<CheckEntry>& All();
-    // Null for an id no check has.
-    static const CheckEntry* Find(const std::string& id);
 };
 
 #endif

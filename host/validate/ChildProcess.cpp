@@ -13,15 +13,16 @@
 #endif
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 #endif
@@ -34,8 +35,8 @@ constexpr std::chrono::milliseconds kPollInterval(5);
 
 std::wstring Wide(const std::string& text) {
     if (text.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
     return wide;
@@ -68,10 +69,9 @@ HANDLE InheritableTempFile() {
     GetTempPathW(MAX_PATH, folder);
     GetTempFileNameW(folder, L"qvv", 0, path);
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                       nullptr);
+    return CreateFileW(
+        path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
 std::string ReadAll(HANDLE file) {
@@ -79,7 +79,8 @@ std::string ReadAll(HANDLE file) {
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
     return text;
 }
 
@@ -98,7 +99,8 @@ std::string ReadAll(int fd) {
     lseek(fd, 0, SEEK_SET);
     char buffer[4096];
     ssize_t got = 0;
-    while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(got));
+    while ((got = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(got));
     return text;
 }
 
@@ -186,7 +188,8 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(self.c_str()));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -200,8 +203,8 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     if (spawned != 0) {
         outcome.crash = "posix_spawn failed: " + std::string(std::strerror(spawned));
     } else {
-        const auto deadline = std::chrono::steady_clock::now() +
-                              std::chrono::duration<double>(timeout_seconds);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
         int status = 0;
         pid_t done = 0;
         while ((done = waitpid(pid, &status, WNOHANG)) == 0 &&

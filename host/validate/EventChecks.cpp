@@ -1,5 +1,4 @@
 #include "Checks.h"
-
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 

@@ -1,11 +1,10 @@
-#include "Checks.h"
+#include <memory>
+#include <set>
 
+#include "Checks.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "ReferenceHost.h"
-
-#include <memory>
-#include <set>
 
 namespace {
 
@@ -46,7 +45,8 @@ void UnknownKind(CheckContext& context) {
     std::vector<int32_t> kinds = context.EdgeValues();
     kinds.push_back(3);
     for (const int32_t kind : kinds) {
-        if (kind != QV_KIND_AUDIO && kind != QV_KIND_GUI) ExpectNull(context, library, host, 0, kind);
+        if (kind != QV_KIND_AUDIO && kind != QV_KIND_GUI)
+            ExpectNull(context, library, host, 0, kind);
     }
 }
 

@@ -1,11 +1,10 @@
-#include "Checks.h"
+#include <algorithm>
+#include <cfloat>
 
+#include "Checks.h"
 #include "EnumList.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
-
-#include <algorithm>
-#include <cfloat>
 
 namespace {
 
@@ -74,9 +73,9 @@ void Close(CheckContext& context) {
 void Hooks(CheckContext& context) {
     GuiObject object(context.LibraryPath());
     object.host.Gui().Initialise();
-    for (const int32_t opcode : {GUI_OP_INDEX_PTR, GUI_OP_PAIR1, GUI_OP_PAIR2, GUI_OP_PAIR3,
-                                 GUI_OP_VALUE_INDEX_PTR, GUI_OP_PTR1, GUI_OP_PTR2, GUI_OP_INDEX1,
-                                 GUI_OP_INDEX2}) {
+    for (const int32_t opcode :
+         {GUI_OP_INDEX_PTR, GUI_OP_PAIR1, GUI_OP_PAIR2, GUI_OP_PAIR3, GUI_OP_VALUE_INDEX_PTR,
+          GUI_OP_PTR1, GUI_OP_PTR2, GUI_OP_INDEX1, GUI_OP_INDEX2}) {
         ExpectZeroForEdges(context, object.host.Gui(), opcode);
     }
 }
@@ -113,8 +112,8 @@ void PinChanged(CheckContext& context) {
             session.Host().Gui().SetPin(static_cast<int32_t>(index), value);
             // The host tells the object only of a change; a repeat of the notice must be
             // answered the same.
-            context.ExpectGui(session.Host().Gui(), GUI_OP_PIN_CHANGED,
-                              static_cast<int32_t>(index), 0, nullptr, 0.0f, 0);
+            context.ExpectGui(session.Host().Gui(), GUI_OP_PIN_CHANGED, static_cast<int32_t>(index),
+                              0, nullptr, 0.0f, 0);
         }
     }
 }

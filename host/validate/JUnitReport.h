@@ -2,9 +2,9 @@
 #ifndef QVHOST_VALIDATE_JUNIT_REPORT_H
 #define QVHOST_VALIDATE_JUNIT_REPORT_H
 
-#include "ValidationReport.h"
-
 #include <ostream>
+
+#include "ValidationReport.h"
 
 class JUnitReport {
 public:

@@ -2,10 +2,10 @@
 #ifndef QVHOST_VALIDATE_JSON_REPORT_H
 #define QVHOST_VALIDATE_JSON_REPORT_H
 
-#include "ValidationReport.h"
-
 #include <ostream>
 #include <string>
+
+#include "ValidationReport.h"
 
 class JsonReport {
 public:

@@ -1,10 +1,9 @@
-#include "Checks.h"
+#include <functional>
 
+#include "Checks.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "ProcessMemory.h"
-
-#include <functional>
 
 namespace {
 

@@ -14,8 +14,7 @@ void ModuleSession::ProcessBlocks(int count) {
     for (int block = 0; block < count; ++block) m_host.Audio().ProcessBlock();
 }
 
-std::vector<int32_t> ModuleSession::UserValues(const PinDescription& pin,
-                                               CheckContext& context) {
+std::vector<int32_t> ModuleSession::UserValues(const PinDescription& pin, CheckContext& context) {
     switch (pin.datatype) {
     case DT_BOOL:
         return {1, 0};

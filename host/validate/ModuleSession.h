@@ -3,14 +3,14 @@
 #ifndef QVHOST_VALIDATE_MODULE_SESSION_H
 #define QVHOST_VALIDATE_MODULE_SESSION_H
 
+#include <cstdint>
+#include <functional>
+#include <vector>
+
 #include "CheckContext.h"
 #include "ModuleLibrary.h"
 #include "PinDescription.h"
 #include "ReferenceHost.h"
-
-#include <cstdint>
-#include <functional>
-#include <vector>
 
 class ModuleSession {
 public:

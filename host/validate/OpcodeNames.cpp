@@ -1,8 +1,8 @@
 #include "OpcodeNames.h"
 
-#include "QVHostTypes.h"
-
 #include <map>
+
+#include "QVHostTypes.h"
 
 namespace {
 
@@ -42,16 +42,16 @@ const NameTable& TableFor(const std::string& side) {
                                {GUI_OP_QUERY, "GUI_OP_QUERY"},
                                {GUI_OP_INDEX1, "GUI_OP_INDEX1"},
                                {GUI_OP_INDEX2, "GUI_OP_INDEX2"}};
-    static const NameTable gui_host{{GUIHOST_OP_WRITE_PIN_PTR, "GUIHOST_OP_WRITE_PIN_PTR"},
-                                    {GUIHOST_OP_READ_PIN_TEXT, "GUIHOST_OP_READ_PIN_TEXT"},
-                                    {GUIHOST_OP_CALL8, "GUIHOST_OP_CALL8"},
-                                    {GUIHOST_OP_READ_PIN_VALUE, "GUIHOST_OP_READ_PIN_VALUE"},
-                                    {GUIHOST_OP_WRITE_PIN_VALUE, "GUIHOST_OP_WRITE_PIN_VALUE"},
-                                    {GUIHOST_OP_READ_PIN_WIDE_TEXT,
-                                     "GUIHOST_OP_READ_PIN_WIDE_TEXT"},
-                                    {GUIHOST_OP_CALL18, "GUIHOST_OP_CALL18"},
-                                    {GUIHOST_OP_CALL19, "GUIHOST_OP_CALL19"},
-                                    {GUIHOST_OP_QUERY20, "GUIHOST_OP_QUERY20"}};
+    static const NameTable gui_host{
+        {GUIHOST_OP_WRITE_PIN_PTR, "GUIHOST_OP_WRITE_PIN_PTR"},
+        {GUIHOST_OP_READ_PIN_TEXT, "GUIHOST_OP_READ_PIN_TEXT"},
+        {GUIHOST_OP_CALL8, "GUIHOST_OP_CALL8"},
+        {GUIHOST_OP_READ_PIN_VALUE, "GUIHOST_OP_READ_PIN_VALUE"},
+        {GUIHOST_OP_WRITE_PIN_VALUE, "GUIHOST_OP_WRITE_PIN_VALUE"},
+        {GUIHOST_OP_READ_PIN_WIDE_TEXT, "GUIHOST_OP_READ_PIN_WIDE_TEXT"},
+        {GUIHOST_OP_CALL18, "GUIHOST_OP_CALL18"},
+        {GUIHOST_OP_CALL19, "GUIHOST_OP_CALL19"},
+        {GUIHOST_OP_QUERY20, "GUIHOST_OP_QUERY20"}};
     static const NameTable none;
     if (side == "audio") return audio;
     if (side == "audio host") return audio_host;

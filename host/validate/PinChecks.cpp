@@ -1,10 +1,9 @@
-#include "Checks.h"
+#include <cstring>
 
+#include "Checks.h"
 #include "EnumList.h"
 #include "ModuleLibrary.h"
 #include "ReferenceHost.h"
-
-#include <cstring>
 
 namespace {
 
@@ -75,8 +74,10 @@ void Names(CheckContext& context) {
         if (props.name == nullptr) {
             context.Fail(pin + "MOD_OP_GET_PIN_PROPERTIES left name null, expected a text");
         } else if (!Readable(props.name)) {
-            context.Fail(pin + "the name is not a text of printable characters ending in NUL "
-                               "within " + std::to_string(kMaxNameLength) + " bytes");
+            context.Fail(pin +
+                         "the name is not a text of printable characters ending in NUL "
+                         "within " +
+                         std::to_string(kMaxNameLength) + " bytes");
         } else if (props.name[0] == '\0') {
             context.Fail(pin + "the name is empty");
         }
@@ -92,7 +93,8 @@ void Codes(CheckContext& context) {
         const int32_t type = props.datatype;
         if (type != DT_ENUM && type != DT_BOOL && type != DT_FSAMPLE && type != DT_FLOAT &&
             type != DT_INT) {
-            context.Fail(pin + "datatype " + std::to_string(type) + ", expected one of 0, 4, 5, 6, 8");
+            context.Fail(pin + "datatype " + std::to_string(type) +
+                         ", expected one of 0, 4, 5, 6, 8");
         }
     });
 }
@@ -101,8 +103,10 @@ void PatchStore(CheckContext& context) {
     ForEachDescription(context, [&](const std::string& pin, const QVPinProperties& props) {
         const bool stored_input = (props.flags & IO_PATCH_STORE) != 0 && props.direction != DR_OUT;
         if (stored_input && (props.flags & (IO_PRIVATE | IO_UI_COMMUNICATION)) == 0) {
-            context.Fail(pin + "an input with IO_PATCH_STORE but neither IO_PRIVATE nor "
-                               "IO_UI_COMMUNICATION (flags " + std::to_string(props.flags) + ")");
+            context.Fail(pin +
+                         "an input with IO_PATCH_STORE but neither IO_PRIVATE nor "
+                         "IO_UI_COMMUNICATION (flags " +
+                         std::to_string(props.flags) + ")");
         }
     });
 }
@@ -146,9 +150,10 @@ void PastEnd(CheckContext& context) {
         std::memcpy(&before, &props, sizeof props);
         const QVWord answer =
             host.Audio().Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
-        const std::string call = CheckContext::DescribeCall(
-            "audio", MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
-        if (answer != 0) context.FailCall(call, std::to_string(static_cast<long long>(answer)), "0");
+        const std::string call =
+            CheckContext::DescribeCall("audio", MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
+        if (answer != 0)
+            context.FailCall(call, std::to_string(static_cast<long long>(answer)), "0");
         if (std::memcmp(&props, &before, sizeof props) != 0) {
             context.Fail(call + " wrote into the record, expected it left alone");
         }

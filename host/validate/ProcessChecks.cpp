@@ -1,6 +1,5 @@
-#include "Checks.h"
-
 #include "AllocationCount.h"
+#include "Checks.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 
@@ -82,8 +81,9 @@ void PinBuffers(CheckContext& context) {
 
 void NoAllocation(CheckContext& context) {
 #ifdef _WIN32
-    context.Skip("a Windows module library allocates from its own runtime's heap, which the "
-                 "program's allocation functions never see");
+    context.Skip(
+        "a Windows module library allocates from its own runtime's heap, which the "
+        "program's allocation functions never see");
 #else
     if (!AllocationCount::Replaced()) {
         return context.Skip("this program does not replace the allocation functions");

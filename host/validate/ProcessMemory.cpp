@@ -5,13 +5,14 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #define PSAPI_VERSION 2
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #else
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <unistd.h>
 #endif
 
 int64_t ProcessMemory::Bytes() {

@@ -1,8 +1,7 @@
-#include "Checks.h"
-
-#include "ModuleLibrary.h"
-
 #include <cstring>
+
+#include "Checks.h"
+#include "ModuleLibrary.h"
 
 namespace {
 

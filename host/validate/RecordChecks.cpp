@@ -1,10 +1,9 @@
-#include "Checks.h"
+#include <cstring>
 
+#include "Checks.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "ReferenceHost.h"
-
-#include <cstring>
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The qvhost program's own global allocation functions: the plain heap, with each allocation
 // reported to AllocationCount. Linked into the program only, never into a library that tests
 // share, so that no other test sees them.
-#include "AllocationCount.h"
-
 #include <cstdlib>
 #include <new>
+
+#include "AllocationCount.h"
 
 namespace {
 

@@ -25,7 +25,8 @@ void TextReport::Unloadable(const std::string& error) {
 
 void TextReport::Progress(size_t number, size_t total, const std::string& id) {
     if (!m_progress) return;
-    const std::string line = "  [" + std::to_string(number) + "/" + std::to_string(total) + "] " + id;
+    const std::string line =
+        "  [" + std::to_string(number) + "/" + std::to_string(total) + "] " + id;
     ClearProgress();
     m_out << line << "\r" << std::flush;
     m_progress_width = line.size();

@@ -2,10 +2,10 @@
 #ifndef QVHOST_VALIDATE_TEXT_REPORT_H
 #define QVHOST_VALIDATE_TEXT_REPORT_H
 
-#include "ValidationReport.h"
-
 #include <ostream>
 #include <string>
+
+#include "ValidationReport.h"
 
 class TextReport {
 public:

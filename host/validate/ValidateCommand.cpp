@@ -1,5 +1,13 @@
 #include "ValidateCommand.h"
 
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <regex>
+
 #include "CheckRunner.h"
 #include "CheckTable.h"
 #include "HostError.h"
@@ -8,15 +16,6 @@
 #include "ModuleLibrary.h"
 #include "TextReport.h"
 #include "ValidationReport.h"
-
-#include <CLI/CLI.hpp>
-
-#include <chrono>
-#include <cstdio>
-#include <fstream>
-#include <memory>
-#include <random>
-#include <regex>
 
 #ifdef _WIN32
 #include <io.h>
@@ -44,7 +43,8 @@ struct ValidateArguments {
 
 void PrintList(std::ostream& out) {
     size_t width = 0;
-    for (const CheckEntry& check : CheckTable::All()) width = std::max(width, std::string(check.id).size());
+    for (const CheckEntry& check : CheckTable::All())
+        width = std::max(width, std::string(check.id).size());
     for (const CheckEntry& check : CheckTable::All()) {
         std::string id = check.id;
         id.resize(width + 2, ' ');
@@ -60,8 +60,7 @@ uint32_t FreshSeed() {
 
 // Runs the checks on one library as the arguments say, reporting each result as it comes.
 LibraryReport ValidateLibrary(const std::string& path, const std::vector<const CheckEntry*>& checks,
-                              const ValidateArguments& arguments, uint32_t seed,
-                              TextReport* text) {
+                              const ValidateArguments& arguments, uint32_t seed, TextReport* text) {
     LibraryReport library;
     library.path = path;
     if (text != nullptr) text->Library(path);

@@ -3,15 +3,14 @@
 #include <algorithm>
 
 int LibraryReport::Count(CheckStatus status) const {
-    return static_cast<int>(std::count_if(results.begin(), results.end(),
-                                          [status](const CheckResult& result) {
-                                              return result.status == status;
-                                          }));
+    return static_cast<int>(
+        std::count_if(results.begin(), results.end(),
+                      [status](const CheckResult& result) { return result.status == status; }));
 }
 
 std::string LibraryReport::Summary() const {
-    std::string text = std::to_string(Passed()) + " passed, " + std::to_string(Failed()) +
-                       " failed";
+    std::string text =
+        std::to_string(Passed()) + " passed, " + std::to_string(Failed()) + " failed";
     if (Skipped() > 0) text += ", " + std::to_string(Skipped()) + " skipped";
     return text;
 }

@@ -3,11 +3,11 @@
 #ifndef QVHOST_VALIDATE_VALIDATION_REPORT_H
 #define QVHOST_VALIDATE_VALIDATION_REPORT_H
 
-#include "CheckResult.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "CheckResult.h"
 
 struct LibraryReport {
     std::string path;

@@ -1,4 +1,3 @@
-#include "HostCommand.h"
 #include "ValidateCommand.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +5,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "HostCommand.h"
 
 namespace {
 
@@ -42,16 +43,21 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
         {{good, "--filter", "("}, HostCommand::kBadArguments, "--filter ("},
         {{good, "--filter", "^no-such-"}, HostCommand::kBadArguments, "selects no check"},
         {{good, "--repeat", "0"}, HostCommand::kBadArguments, "--repeat"},
-        {{QV_FIXTURE_NO_EXPORTS, "--in-process"}, ValidateCommand::kUnloadable,
+        {{QV_FIXTURE_NO_EXPORTS, "--in-process"},
+         ValidateCommand::kUnloadable,
          "lacks export getModuleProperties"},
-        {{good, "--in-process", "--filter", "^factory-"}, HostCommand::kSuccess,
+        {{good, "--in-process", "--filter", "^factory-"},
+         HostCommand::kSuccess,
          "\n6 passed, 0 failed\n"},
-        {{good, "--in-process", "--trace", "--filter", "^audio-open$"}, HostCommand::kSuccess,
+        {{good, "--in-process", "--trace", "--filter", "^audio-open$"},
+         HostCommand::kSuccess,
          "host -> audio MOD_OP_OPEN index 0 value 0 ptr null opt 0\n"
          "            module -> audio host HOST_OP_PROCESS_CHANGED"},
-        {{echo, "--in-process", "--filter", "^events-not-in-past$"}, HostCommand::kFailure,
+        {{echo, "--in-process", "--filter", "^events-not-in-past$"},
+         HostCommand::kFailure,
          "FAILED  events-not-in-past: guard 'event stamped in the past'"},
-        {{good, echo, "--in-process", "--filter", "^events-not-in-past$"}, HostCommand::kFailure,
+        {{good, echo, "--in-process", "--filter", "^events-not-in-past$"},
+         HostCommand::kFailure,
          "1 passed, 0 failed\n" + std::string(echo) + "\n"},
     };
     for (const ExitCase& c : cases) {
@@ -70,9 +76,9 @@ TEST(ValidateCommand, SeveralLibrariesEndWithOneVerdict) {
 
 TEST(ValidateCommand, TheSameSeedRepeatsTheRun) {
     // Without --trace: the trace shows addresses, which differ from run to run.
-    const std::vector<std::string> arguments{QV_FIXTURE_KEEPS_CONTRACT, "--in-process", "--json",
-                                             "--seed", "41", "--filter",
-                                             "^(audio-notify|gui-pin-changed)$"};
+    const std::vector<std::string> arguments{
+        QV_FIXTURE_KEEPS_CONTRACT,         "--in-process", "--json", "--seed", "41", "--filter",
+        "^(audio-notify|gui-pin-changed)$"};
     const Validation first = Validate(arguments);
     EXPECT_EQ(first.exit_code, HostCommand::kSuccess) << first.err;
     EXPECT_NE(first.out.find("\"seed\": 41"), std::string::npos);
