@@ -5,8 +5,9 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #define PSAPI_VERSION 2
-#include <psapi.h>
 #include <windows.h>
+// psapi.h needs the types of windows.h.
+#include <psapi.h>
 #else
 #include <unistd.h>
 
