@@ -40,6 +40,7 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
     const std::string echo = QV_FIXTURE_ECHO;
     const std::vector<ExitCase> cases{
         {{}, HostCommand::kBadArguments, "name at least one library"},
+        {{"--list"}, HostCommand::kSuccess, "\nlifecycle-close-order           the two objects"},
         {{good, "--filter", "("}, HostCommand::kBadArguments, "--filter ("},
         {{good, "--filter", "^no-such-"}, HostCommand::kBadArguments, "selects no check"},
         {{good, "--repeat", "0"}, HostCommand::kBadArguments, "--repeat"},
