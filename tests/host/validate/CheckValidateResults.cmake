@@ -2,7 +2,8 @@
 # the expected list: each variant must fail exactly the checks meant for it, and nothing else.
 # Arguments: EMULATOR (empty natively), QVHOST, LIBRARY, EXPECTED ("id=RESULT,..." or empty),
 # TIMEOUT (seconds per check), WINDOWS (true for the Windows build, where the allocation check is
-# always SKIPPED), SANITIZED (true under AddressSanitizer, where the memory growth checks are).
+# always SKIPPED), SANITIZED (true under AddressSanitizer, where the memory growth checks are),
+# STDERR (optional: a text the document must carry from a child's standard error).
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(
@@ -42,4 +43,10 @@ foreach(entry IN LISTS expected)
 endforeach()
 if(NOT exit_code EQUAL expected_exit)
     message(FATAL_ERROR "exit code ${exit_code}, expected ${expected_exit}: ${errors}")
+endif()
+if(STDERR)
+    string(FIND "${document}" "${STDERR}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "the child's standard error '${STDERR}' is missing:\n${document}")
+    endif()
 endif()
