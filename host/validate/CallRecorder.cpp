@@ -66,8 +66,9 @@ CallRecorder::~CallRecorder() {
 void CallRecorder::Enter(const CrossingCall& call) {
     const bool counting = AllocationCount::Counting();
     AllocationCount::SetCounting(false);
-    if (m_trace_on)
+    if (m_trace_on) {
         m_trace.push_back(std::string(2 * static_cast<size_t>(m_depth), ' ') + Describe(call));
+    }
     if (m_depth < kMaxDepth) m_counting_before[m_depth] = counting;
     ++m_depth;
     if (call.entry == CallEntry::kProcess || call.entry == CallEntry::kEventHandler) {
@@ -86,6 +87,7 @@ void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
         m_trace.push_back(std::string(2 * static_cast<size_t>(m_depth), ' ') + "  <- " +
                           (answers ? std::to_string(static_cast<long long>(answer)) : "done"));
     }
-    if (m_depth >= 0 && m_depth < kMaxDepth)
+    if (m_depth >= 0 && m_depth < kMaxDepth) {
         AllocationCount::SetCounting(m_counting_before[m_depth]);
+    }
 }

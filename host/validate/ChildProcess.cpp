@@ -79,8 +79,9 @@ std::string ReadAll(HANDLE file) {
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
         text.append(buffer, got);
+    }
     return text;
 }
 
@@ -99,8 +100,9 @@ std::string ReadAll(int fd) {
     lseek(fd, 0, SEEK_SET);
     char buffer[4096];
     ssize_t got = 0;
-    while ((got = read(fd, buffer, sizeof buffer)) > 0)
+    while ((got = read(fd, buffer, sizeof buffer)) > 0) {
         text.append(buffer, static_cast<size_t>(got));
+    }
     return text;
 }
 
@@ -188,8 +190,9 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(self.c_str()));
-    for (const std::string& argument : arguments)
+    for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
+    }
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;

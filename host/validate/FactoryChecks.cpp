@@ -45,8 +45,9 @@ void UnknownKind(CheckContext& context) {
     std::vector<int32_t> kinds = context.EdgeValues();
     kinds.push_back(3);
     for (const int32_t kind : kinds) {
-        if (kind != QV_KIND_AUDIO && kind != QV_KIND_GUI)
+        if (kind != QV_KIND_AUDIO && kind != QV_KIND_GUI) {
             ExpectNull(context, library, host, 0, kind);
+        }
     }
 }
 

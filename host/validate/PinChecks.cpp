@@ -152,8 +152,9 @@ void PastEnd(CheckContext& context) {
             host.Audio().Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
         const std::string call =
             CheckContext::DescribeCall("audio", MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
-        if (answer != 0)
+        if (answer != 0) {
             context.FailCall(call, std::to_string(static_cast<long long>(answer)), "0");
+        }
         if (std::memcmp(&props, &before, sizeof props) != 0) {
             context.Fail(call + " wrote into the record, expected it left alone");
         }

@@ -1,6 +1,7 @@
 #include "ValidateCommand.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -43,8 +44,9 @@ struct ValidateArguments {
 
 void PrintList(std::ostream& out) {
     size_t width = 0;
-    for (const CheckEntry& check : CheckTable::All())
+    for (const CheckEntry& check : CheckTable::All()) {
         width = std::max(width, std::string(check.id).size());
+    }
     for (const CheckEntry& check : CheckTable::All()) {
         std::string id = check.id;
         id.resize(width + 2, ' ');
