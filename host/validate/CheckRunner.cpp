@@ -8,6 +8,7 @@
 #include "CheckContext.h"
 #include "ChildProcess.h"
 #include "JsonReport.h"
+#include "RecordValidator.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -47,6 +48,10 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
         CallRecorder recorder(settings.trace);
         try {
             check.run(context);
+        } catch (const RecordValidator::Refused& refused) {
+            // Only the record checks fail for this; every other check needs a usable record.
+            context.Skip(std::string("needs a record the host accepts (") + refused.what() +
+                         "); see factory-audio-record and factory-gui-record");
         } catch (const std::exception& error) {
             context.Fail(std::string("the host stopped: ") + error.what());
         }
