@@ -61,6 +61,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
          &PinChecks::PatchStore},
         {"pins-enumerations", "every enumeration pin's list parses into choices",
          &PinChecks::Enumerations},
+        {"pins-same-after-open", "the pin descriptions read the same before and after open",
+         &PinChecks::SameAfterOpen},
         {"pins-past-end", "a description past the end answers 0 and writes nothing",
          &PinChecks::PastEnd},
         {"process-entry-set", "after open the record's process entry is set and the host knows it",

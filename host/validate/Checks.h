@@ -47,6 +47,7 @@ void Names(CheckContext& context);
 void Codes(CheckContext& context);
 void PatchStore(CheckContext& context);
 void Enumerations(CheckContext& context);
+void SameAfterOpen(CheckContext& context);
 void PastEnd(CheckContext& context);
 }  // namespace PinChecks
 

@@ -44,6 +44,13 @@ void ForEachDescription(CheckContext& context, Check check) {
     }
 }
 
+std::string TextOf(const char* text) { return text != nullptr ? text : "(null)"; }
+
+bool SameDescription(const QVPinProperties& a, const QVPinProperties& b) {
+    return a.direction == b.direction && a.datatype == b.datatype && a.flags == b.flags &&
+           TextOf(a.name) == TextOf(b.name) && TextOf(a.datatype_extra) == TextOf(b.datatype_extra);
+}
+
 bool Readable(const char* text) {
     const void* end = std::memchr(text, 0, kMaxNameLength);
     if (end == nullptr) return false;
@@ -130,6 +137,26 @@ void Enumerations(CheckContext& context) {
             }
         }
     });
+}
+
+void SameAfterOpen(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    const Descriptions before = ReadDescriptions(host.Audio());
+    host.Audio().Open();
+    const Descriptions after = ReadDescriptions(host.Audio());
+    if (after.pins.size() != before.pins.size()) {
+        return context.Fail(std::to_string(before.pins.size()) + " pin descriptions before " +
+                            "MOD_OP_OPEN and " + std::to_string(after.pins.size()) +
+                            " after, expected the same");
+    }
+    for (size_t index = 0; index < before.pins.size(); ++index) {
+        if (!SameDescription(before.pins[index], after.pins[index])) {
+            context.Fail("pin " + std::to_string(index) +
+                         ": the description after MOD_OP_OPEN differs from the one before");
+        }
+    }
 }
 
 void PastEnd(CheckContext& context) {
