@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -84,4 +86,19 @@ TEST(ValidateCommand, TheSameSeedRepeatsTheRun) {
     EXPECT_EQ(first.exit_code, HostCommand::kSuccess) << first.err;
     EXPECT_NE(first.out.find("\"seed\": 41"), std::string::npos);
     EXPECT_EQ(Validate(arguments).out, first.out);
+}
+
+TEST(ValidateCommand, WritesEachResultIntoTheJUnitFile) {
+    const std::string path = ::testing::TempDir() + "validate_junit.xml";
+    const Validation run = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit", path, "--filter",
+                                     "^events-(not-in-past|on-time)$"});
+    EXPECT_EQ(run.exit_code, HostCommand::kFailure) << run.err;
+    std::ifstream file(path);
+    const std::string xml((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(xml.find("tests=\"2\" failures=\"1\" errors=\"0\" skipped=\"0\""), std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("name=\"events-not-in-past\">\n      <failure type=\"FAILED\" "
+                       "message=\"guard 'event stamped in the past'"),
+              std::string::npos)
+        << xml;
 }
