@@ -50,10 +50,11 @@ function(qv_add_module name)
         VERBATIM)
 endfunction()
 
-# A CTest test in which the reference host loads the module library of target NAME and reports
-# what it finds (through the cross build's emulator, wine, on Windows).
+# A CTest test in which the reference host's validator checks the module library of target NAME
+# against the host contract, each check in a process of its own (through the cross build's
+# emulator, wine, on Windows). It fails when any check fails, crashes or times out.
 function(qv_add_module_test name)
-    add_test(NAME ${name}_qvhost
+    add_test(NAME ${name}_validate
         COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:QVSdk::qvhost>
-                info $<TARGET_FILE:${name}>)
+                validate $<TARGET_FILE:${name}>)
 endfunction()

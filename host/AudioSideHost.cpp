@@ -1,5 +1,6 @@
 #include "AudioSideHost.h"
 
+#include "CallObserver.h"
 #include "HostError.h"
 
 #include <cfloat>
@@ -117,7 +118,8 @@ void AudioSideHost::AddEvent(const TimedEvent* event) {
 
 QVWord AudioSideHost::Dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
     if (m_record == nullptr) throw HostError("the audio object is closed");
-    return m_record->dispatcher(m_record, opcode, index, value, ptr, opt);
+    ObservedCall call({CallEntry::kAudioDispatcher, opcode, index, value, ptr, opt});
+    return call.Answer(m_record->dispatcher(m_record, opcode, index, value, ptr, opt));
 }
 
 void AudioSideHost::Open() {
@@ -211,12 +213,33 @@ void AudioSideHost::ProcessBlock() {
     }
 }
 
+void AudioSideHost::ProcessNoFrames() {
+    if (m_record == nullptr) throw HostError("the audio object is closed");
+    m_block_start = m_clock;
+    CallProcess(0, 0);
+}
+
+void AudioSideHost::DeliverHostEvent(TimedEvent event) {
+    if (m_record == nullptr) throw HostError("the audio object is closed");
+    if (m_record->event_handler == nullptr) {
+        Problem("the record's event entry is null: event dropped");
+        return;
+    }
+    event.time_stamp = m_clock;
+    const ObservedCall call({CallEntry::kEventHandler, event.event_type,
+                             static_cast<int32_t>(event.time_stamp), event.int_value, &event,
+                             0.0f});
+    m_record->event_handler(m_record->object, &event);
+}
+
 void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
     if (m_process == nullptr) {
         Problem("the record's process entry is null");
         return;
     }
     ++m_counts.process_calls;
+    const ObservedCall call({CallEntry::kProcess, static_cast<int32_t>(frames),
+                             static_cast<int32_t>(offset), 0, m_record->object, 0.0f});
     m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
 }
 
@@ -236,6 +259,9 @@ void AudioSideHost::DeliverDueEvents() {
         }
         TimedEvent copy = *event;
         ++m_counts.events_delivered;
+        const ObservedCall call({CallEntry::kEventHandler, copy.event_type,
+                                 static_cast<int32_t>(copy.time_stamp), copy.int_value, &copy,
+                                 0.0f});
         m_record->event_handler(m_record->object, &copy);
     }
 }

@@ -58,6 +58,10 @@ public:
     void SetBlockSize(int32_t size);  // 1..kMaxBlockSize; HostError otherwise
     // One block: process calls and event deliveries up to the next block's first sample.
     void ProcessBlock();
+    // A process call of no samples at the current clock, which stays where it is.
+    void ProcessNoFrames();
+    // An event of the host's own, delivered at once: its time stamp is set to the sample clock.
+    void DeliverHostEvent(TimedEvent event);
     // MOD_OP_CLOSE; the object and its record are gone afterwards. Returns the object's answer.
     QVWord Close();
 

@@ -97,6 +97,17 @@ std::optional<std::string> EnumList::TextOf(int32_t value) const {
     return std::nullopt;
 }
 
+std::vector<int32_t> EnumList::Values() const {
+    if (m_range) {
+        if (m_range_low > m_range_high) return {};
+        if (m_range_low == m_range_high) return {m_range_low};
+        return {m_range_low, m_range_high};
+    }
+    std::vector<int32_t> values;
+    for (const Item& item : m_items) values.push_back(item.value);
+    return values;
+}
+
 std::string EnumList::Describe() const {
     if (m_range) return std::to_string(m_range_low) + ".." + std::to_string(m_range_high);
     std::string names;

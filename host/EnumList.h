@@ -18,6 +18,9 @@ public:
     std::optional<int32_t> ValueOf(const std::string& name) const;
     // The text of the first item with `value`.
     std::optional<std::string> TextOf(int32_t value) const;
+    // The values a user can choose, in list order: every item's, or a range's two bounds.
+    // Empty for a range whose low bound lies above its high bound.
+    std::vector<int32_t> Values() const;
     // The item texts, for messages; a range gives its bounds.
     std::string Describe() const;
 

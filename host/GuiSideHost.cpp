@@ -1,5 +1,6 @@
 #include "GuiSideHost.h"
 
+#include "CallObserver.h"
 #include "HostError.h"
 
 #include <algorithm>
@@ -79,7 +80,9 @@ QVWord GuiSideHost::ReadWideText(int32_t index, int32_t units, void* buffer) {
 
 int32_t GuiSideHost::Dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
     if (m_record == nullptr) throw HostError("the GUI object is closed");
-    return m_record->dispatcher(m_record, opcode, index, value, ptr, opt);
+    ObservedCall call({CallEntry::kGuiDispatcher, opcode, index, value, ptr, opt});
+    return static_cast<int32_t>(
+        call.Answer(m_record->dispatcher(m_record, opcode, index, value, ptr, opt)));
 }
 
 void GuiSideHost::Initialise() { Dispatch(GUI_OP_INITIALISE, 0, 0, nullptr, 0.0f); }
@@ -99,7 +102,8 @@ void GuiSideHost::Notify(int32_t index) {
     ++m_counts.notifications;
     if (m_depth > 0) ++m_counts.nested_notifications;
     ++m_depth;
-    m_record->dispatcher(m_record, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f);
+    ObservedCall call({CallEntry::kGuiDispatcher, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f});
+    call.Answer(m_record->dispatcher(m_record, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f));
     --m_depth;
 }
 

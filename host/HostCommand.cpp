@@ -7,6 +7,7 @@
 #include "ReferenceHost.h"
 #include "RenderCommand.h"
 #include "ReportPrinter.h"
+#include "ValidateCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -82,7 +83,10 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
     // Library paths may start with a slash, also on Windows: they are never options.
     app.allow_windows_style_options(false);
 
-    const std::vector<Subcommand> subcommands{AddInfo(app), AddRun(app), RenderCommand::Add(app),
+    const std::vector<Subcommand> subcommands{AddInfo(app),
+                                              AddRun(app),
+                                              ValidateCommand::Add(app),
+                                              RenderCommand::Add(app),
                                               BenchCommand::Add(app)};
 
     try {

@@ -111,5 +111,10 @@ ModuleDescription ModuleLibrary::Describe() const {
 }
 
 void* ModuleLibrary::MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const {
-    return m_make_module(0, kind, callback, host_handle);
+    return MakeModuleAt(0, kind, callback, host_handle);
+}
+
+void* ModuleLibrary::MakeModuleAt(int32_t index, int32_t kind, HostCallback callback,
+                                  uint32_t host_handle) const {
+    return m_make_module(index, kind, callback, host_handle);
 }

@@ -27,6 +27,9 @@ public:
     bool QueryProperties(int32_t index, ModuleProperties* props) const;
     // makeModule for module type 0; the record address as the library returns it, unchecked.
     void* MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const;
+    // makeModule for any module type index, exactly as the library answers it.
+    void* MakeModuleAt(int32_t index, int32_t kind, HostCallback callback,
+                       uint32_t host_handle) const;
 
 private:
     void* FindExport(const char* name) const;

@@ -1,7 +1,5 @@
 #include "RecordValidator.h"
 
-#include "HostError.h"
-
 #include <cstdio>
 #include <string>
 
@@ -17,17 +15,17 @@ void CheckWords(const char* side, uint32_t magic, uint32_t expected_magic, int32
                 const void* object, bool has_dispatcher) {
     const std::string bad = std::string("bad ") + side + " record: ";
     if (magic != expected_magic) {
-        throw HostError(bad + "magic " + Hex(magic) + ", expected " + Hex(expected_magic));
+        throw RecordValidator::Refused(bad + "magic " + Hex(magic) + ", expected " + Hex(expected_magic));
     }
-    if (version != 1) throw HostError(bad + "version " + std::to_string(version) + ", expected 1");
-    if (object == nullptr) throw HostError(bad + "null object");
-    if (!has_dispatcher) throw HostError(bad + "null dispatcher");
+    if (version != 1) throw RecordValidator::Refused(bad + "version " + std::to_string(version) + ", expected 1");
+    if (object == nullptr) throw RecordValidator::Refused(bad + "null object");
+    if (!has_dispatcher) throw RecordValidator::Refused(bad + "null dispatcher");
 }
 
 }  // namespace
 
 AudioHostRecord* RecordValidator::CheckAudio(void* record) {
-    if (record == nullptr) throw HostError("bad audio record: null");
+    if (record == nullptr) throw RecordValidator::Refused("bad audio record: null");
     auto* audio = static_cast<AudioHostRecord*>(record);
     CheckWords("audio", audio->magic, QV_AUDIO_MAGIC, audio->version, audio->object,
                audio->dispatcher != nullptr);
@@ -35,7 +33,7 @@ AudioHostRecord* RecordValidator::CheckAudio(void* record) {
 }
 
 GuiHostRecord* RecordValidator::CheckGui(void* record) {
-    if (record == nullptr) throw HostError("bad GUI record: null");
+    if (record == nullptr) throw RecordValidator::Refused("bad GUI record: null");
     auto* gui = static_cast<GuiHostRecord*>(record);
     CheckWords("GUI", gui->magic, QV_GUI_MAGIC, gui->version, gui->object,
                gui->dispatcher != nullptr);

@@ -3,11 +3,18 @@
 #ifndef QVHOST_RECORD_VALIDATOR_H
 #define QVHOST_RECORD_VALIDATOR_H
 
+#include "HostError.h"
 #include "QVHostTypes.h"
 
 class RecordValidator {
 public:
-    // The record as the host will use it. Throws HostError naming the fault: a null record, a
+    // A record the host will not use; nothing of the object can be driven without one.
+    class Refused : public HostError {
+    public:
+        using HostError::HostError;
+    };
+
+    // The record as the host will use it. Throws Refused naming the fault: a null record, a
     // wrong magic or version, a null back pointer or a null dispatcher.
     static AudioHostRecord* CheckAudio(void* record);
     static GuiHostRecord* CheckGui(void* record);

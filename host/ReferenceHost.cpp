@@ -1,5 +1,6 @@
 #include "ReferenceHost.h"
 
+#include "CallObserver.h"
 #include "HostError.h"
 #include "HostRegistry.h"
 #include "RecordValidator.h"
@@ -42,11 +43,13 @@ std::vector<std::string> ReferenceHost::Problems() const {
 }
 
 QVWord QV_CDECL ReferenceHost::AudioCallback(void* record, int32_t opcode, int32_t index,
-                                             int32_t value, void* ptr, float) noexcept {
+                                             int32_t value, void* ptr, float opt) noexcept {
+    ObservedCall call({CallEntry::kAudioHostCallback, opcode, index, value, ptr, opt});
     try {
         auto* audio = static_cast<AudioHostRecord*>(record);
         ReferenceHost* host = audio != nullptr ? HostRegistry::Find(audio->host_handle) : nullptr;
-        return host != nullptr ? host->m_audio.Answer(audio, opcode, index, value, ptr) : 0;
+        return call.Answer(host != nullptr ? host->m_audio.Answer(audio, opcode, index, value, ptr)
+                                           : 0);
     } catch (...) {
         return 0;
     }
@@ -54,10 +57,12 @@ QVWord QV_CDECL ReferenceHost::AudioCallback(void* record, int32_t opcode, int32
 
 QVWord QV_CDECL ReferenceHost::GuiCallback(void* record, int32_t opcode, int32_t index,
                                            int32_t value, void* ptr, float opt) noexcept {
+    ObservedCall call({CallEntry::kGuiHostCallback, opcode, index, value, ptr, opt});
     try {
         auto* gui = static_cast<GuiHostRecord*>(record);
         ReferenceHost* host = gui != nullptr ? HostRegistry::Find(gui->host_handle) : nullptr;
-        return host != nullptr ? host->m_gui.Answer(gui, opcode, index, value, ptr, opt) : 0;
+        return call.Answer(host != nullptr ? host->m_gui.Answer(gui, opcode, index, value, ptr, opt)
+                                           : 0);
     } catch (...) {
         return 0;
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 TEST(EnumList, GivesEachChoiceTheValueTheModuleMeans) {
     struct Case {
         const char* list;
@@ -30,4 +32,11 @@ TEST(EnumList, NamesTheChoiceOfAValue) {
     EXPECT_EQ(EnumList("range 0,3").TextOf(3), "3");
     EXPECT_EQ(EnumList("Normal,Differ,Sum").TextOf(3), std::nullopt);
     EXPECT_EQ(EnumList("Normal,Differ,Sum").Describe(), "Normal, Differ, Sum");
+}
+
+TEST(EnumList, ListsTheValuesAUserCanChoose) {
+    EXPECT_EQ(EnumList("Low=-1,Mid,High=5").Values(), (std::vector<int32_t>{-1, 0, 5}));
+    EXPECT_EQ(EnumList("range -2,4").Values(), (std::vector<int32_t>{-2, 4}));
+    EXPECT_EQ(EnumList("range 3,3").Values(), std::vector<int32_t>{3});
+    EXPECT_TRUE(EnumList("range 4,-2").Values().empty());
 }

@@ -1,0 +1,58 @@
+// What a check gets: the library under test, a random source derived from the run's seed and the
+// check's id, and the means to say FAILED (the call, what came back, what was expected) or
+// SKIPPED (why). A check that says neither has passed.
+#ifndef QVHOST_VALIDATE_CHECK_CONTEXT_H
+#define QVHOST_VALIDATE_CHECK_CONTEXT_H
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "AudioSideHost.h"
+#include "GuiSideHost.h"
+#include "QVHostTypes.h"
+#include "ReferenceHost.h"
+
+class CheckContext {
+public:
+    // Failures after this many are counted, not described.
+    static constexpr int kMaxDescribedFailures = 3;
+
+    CheckContext(std::string library_path, uint32_t seed, const std::string& check_id);
+
+    const std::string& LibraryPath() const { return m_library_path; }
+    // Every random choice of a check comes from here: the same seed, the same choices.
+    uint32_t NextRandom() { return static_cast<uint32_t>(m_random()); }
+    // The edge values every integer argument is tried with, and one drawn at random.
+    std::vector<int32_t> EdgeValues();
+
+    void Fail(const std::string& text);
+    void FailCall(const std::string& call, const std::string& answer, const std::string& expected);
+    void Skip(const std::string& reason);
+    bool Failed() const { return m_failures > 0; }
+    bool Skipped() const { return !m_skip_reason.empty(); }
+    // The text a FAILED or SKIPPED result carries; empty when the check passed.
+    std::string Summary() const;
+
+    // Sends one opcode and compares the answer.
+    QVWord ExpectAudio(AudioSideHost& audio, int32_t opcode, int32_t index, int32_t value,
+                       void* ptr, float opt, QVWord expected);
+    int32_t ExpectGui(GuiSideHost& gui, int32_t opcode, int32_t index, int32_t value, void* ptr,
+                      float opt, int32_t expected);
+    // Every problem the host noted whose text contains `marker` becomes a failure naming `guard`.
+    void FailOnProblems(const ReferenceHost& host, const std::string& marker,
+                        const std::string& guard);
+
+    static std::string DescribeCall(const char* side, int32_t opcode, int32_t index, int32_t value,
+                                    const void* ptr, float opt);
+
+private:
+    std::string m_library_path;
+    std::mt19937 m_random;
+    int m_failures = 0;
+    std::vector<std::string> m_described;
+    std::string m_skip_reason;
+};
+
+#endif

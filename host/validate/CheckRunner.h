@@ -1,0 +1,34 @@
+// Runs one check: here, in this process (for a debugger, and inside each child), or isolated in
+// a child process of its own that the validator starts from its own program, so that a crash,
+// an abort or a hang of the module ends only that child.
+#ifndef QVHOST_VALIDATE_CHECK_RUNNER_H
+#define QVHOST_VALIDATE_CHECK_RUNNER_H
+
+#include <cstdint>
+#include <string>
+
+#include "CheckResult.h"
+#include "CheckTable.h"
+
+struct RunSettings {
+    uint32_t seed = 0;
+    double timeout_seconds = 10.0;
+    bool trace = false;
+};
+
+class CheckRunner {
+public:
+    static CheckResult InProcess(const CheckEntry& check, const std::string& library,
+                                 const RunSettings& settings);
+    static CheckResult Isolated(const CheckEntry& check, const std::string& library,
+                                const RunSettings& settings);
+    // What a child runs as: its own program's arguments for one check.
+    static std::vector<std::string> ChildArguments(const CheckEntry& check,
+                                                   const std::string& library,
+                                                   const RunSettings& settings);
+    // In a child: turns a crash into an exit with the crash's code and a line on standard error,
+    // instead of a dialog or a debugger.
+    static void PrepareChild();
+};
+
+#endif

@@ -1,0 +1,86 @@
+// The check functions, one group per source file; CheckTable lists them.
+#ifndef QVHOST_VALIDATE_CHECKS_H
+#define QVHOST_VALIDATE_CHECKS_H
+
+#include "CheckContext.h"
+
+namespace LibraryChecks {
+void Exports(CheckContext& context);
+void ReloadCycles(CheckContext& context);
+}  // namespace LibraryChecks
+
+namespace PropertiesChecks {
+void IndexZero(CheckContext& context);
+void HostWord(CheckContext& context);
+void OtherIndex(CheckContext& context);
+}  // namespace PropertiesChecks
+
+namespace FactoryChecks {
+void UnknownIndex(CheckContext& context);
+void UnknownKind(CheckContext& context);
+void DistinctRecords(CheckContext& context);
+void ObjectsAliveTogether(CheckContext& context);
+}  // namespace FactoryChecks
+
+namespace RecordChecks {
+void AudioRecord(CheckContext& context);
+void GuiRecord(CheckContext& context);
+void AudioRecordStable(CheckContext& context);
+void GuiRecordStable(CheckContext& context);
+}  // namespace RecordChecks
+
+namespace AudioDispatcherChecks {
+void Open(CheckContext& context);
+void Close(CheckContext& context);
+void SampleRate(CheckContext& context);
+void BlockSize(CheckContext& context);
+void UnusedOpcodes(CheckContext& context);
+void Notify(CheckContext& context);
+void Message(CheckContext& context);
+void ProcessFunction(CheckContext& context);
+void UnknownOpcodes(CheckContext& context);
+}  // namespace AudioDispatcherChecks
+
+namespace PinChecks {
+void ListEnds(CheckContext& context);
+void Names(CheckContext& context);
+void Codes(CheckContext& context);
+void PatchStore(CheckContext& context);
+void Enumerations(CheckContext& context);
+void SameAfterOpen(CheckContext& context);
+void PastEnd(CheckContext& context);
+}  // namespace PinChecks
+
+namespace ProcessChecks {
+void EntrySet(CheckContext& context);
+void BlockSizes(CheckContext& context);
+void EntryNotified(CheckContext& context);
+void PinBuffers(CheckContext& context);
+void NoAllocation(CheckContext& context);
+}  // namespace ProcessChecks
+
+namespace EventChecks {
+void OnTime(CheckContext& context);
+void NotInPast(CheckContext& context);
+void PerClockLimit(CheckContext& context);
+void HostEvents(CheckContext& context);
+}  // namespace EventChecks
+
+namespace GuiChecks {
+void Initialise(CheckContext& context);
+void Close(CheckContext& context);
+void Hooks(CheckContext& context);
+void Query(CheckContext& context);
+void UnknownOpcodes(CheckContext& context);
+void PinChanged(CheckContext& context);
+void PinAccess(CheckContext& context);
+void NestingBounded(CheckContext& context);
+}  // namespace GuiChecks
+
+namespace LifecycleChecks {
+void AudioMemory(CheckContext& context);
+void GuiMemory(CheckContext& context);
+void CloseOrder(CheckContext& context);
+}  // namespace LifecycleChecks
+
+#endif

@@ -1,0 +1,76 @@
+#include "Checks.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
+
+namespace {
+
+constexpr int32_t kBlockSizes[] = {1, 7, 64, 256};
+
+// A session in blocks of several sizes, so that events fall inside and across blocks.
+void RunInBlocks(CheckContext& context, ModuleSession& session) {
+    session.RunTypical(context);
+    for (const int32_t size : kBlockSizes) {
+        session.Host().Audio().SetBlockSize(size);
+        session.ProcessBlocks(8);
+    }
+}
+
+}  // namespace
+
+namespace EventChecks {
+
+void OnTime(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    RunInBlocks(context, session);
+    const AudioSideHost& audio = session.Host().Audio();
+    const AudioCounts& counts = audio.Counts();
+    if (counts.events_queued != counts.events_delivered + static_cast<int>(audio.PendingEvents())) {
+        context.Fail(std::to_string(counts.events_queued) + " events queued, " +
+                     std::to_string(counts.events_delivered) + " delivered and " +
+                     std::to_string(audio.PendingEvents()) + " still due");
+    }
+    context.FailOnProblems(session.Host(), "without an event", "HOST_OP_ADD_EVENT without event");
+    context.FailOnProblems(session.Host(), "event entry is null", "event entry null");
+}
+
+void NotInPast(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    RunInBlocks(context, session);
+    context.FailOnProblems(session.Host(), "already past", "event stamped in the past");
+}
+
+void PerClockLimit(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    RunInBlocks(context, session);
+    context.FailOnProblems(session.Host(), "events at sample clock",
+                           "more than 1000 events at one clock");
+}
+
+void HostEvents(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.Start();
+    session.ProcessBlocks(2);
+    AudioSideHost& audio = session.Host().Audio();
+    // Types the module does not handle are ignored; a timed value carries a 16-bit tag.
+    for (const int32_t type : {1, 6, 22, 99, -1}) {
+        audio.DeliverHostEvent(TimedEvent{0, type, 0, 0, 0, 0});
+    }
+    for (const int32_t tag : {0, 5, 0x8000, -1, 0x7FFF}) {
+        audio.DeliverHostEvent(TimedEvent{0, EVENT_TIMED_VALUE, INT32_MIN, tag, 0, 0});
+        session.ProcessBlocks(1);
+    }
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        for (const int32_t status : {1, 2, 0}) {
+            audio.DeliverHostEvent(
+                TimedEvent{0, EVENT_PIN_STATUS, status, 0, static_cast<uintptr_t>(pin), 0});
+            session.ProcessBlocks(1);
+        }
+    }
+    context.FailOnProblems(session.Host(), "event entry is null", "event entry null");
+}
+
+}  // namespace EventChecks

@@ -1,0 +1,35 @@
+#include "Checks.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
+
+namespace {
+constexpr int kReloadCycles = 100;
+}
+
+namespace LibraryChecks {
+
+void Exports(CheckContext& context) {
+    // ModuleLibrary looks both up by the plain names of QVHostTypes.h and refuses a library
+    // that lacks either.
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleProperties props{};
+    library.QueryProperties(0, &props);
+}
+
+void ReloadCycles(CheckContext& context) {
+    for (int cycle = 0; cycle < kReloadCycles && !context.Failed(); ++cycle) {
+        const ModuleLibrary library(context.LibraryPath());
+        ModuleSession session(library);
+        session.Start();
+        session.ProcessBlocks(1);
+        const QVWord gui_answer = session.Host().CloseGuiObject();
+        const QVWord audio_answer = session.Host().CloseAudioObject();
+        if (gui_answer != 1 || audio_answer != 1) {
+            context.Fail("cycle " + std::to_string(cycle) + ": GUI_OP_CLOSE answered " +
+                         std::to_string(gui_answer) + " and MOD_OP_CLOSE " +
+                         std::to_string(audio_answer) + ", expected 1 and 1");
+        }
+    }
+}
+
+}  // namespace LibraryChecks

@@ -1,0 +1,191 @@
+#include <cstring>
+
+#include "Checks.h"
+#include "EnumList.h"
+#include "ModuleLibrary.h"
+#include "ReferenceHost.h"
+
+namespace {
+
+constexpr int32_t kMaxDescriptions = AudioSideHost::kMaxPinDescriptions;
+constexpr size_t kMaxNameLength = 256;
+
+struct Descriptions {
+    std::vector<QVPinProperties> pins;
+    bool ended = false;
+    QVWord odd_answer = 0;  // an answer other than 0 or 1, the first one
+};
+
+// The descriptions as the module writes them into cleared records, up to the host's limit.
+Descriptions ReadDescriptions(AudioSideHost& audio) {
+    Descriptions read;
+    for (int32_t index = 0; index < kMaxDescriptions; ++index) {
+        QVPinProperties props{};
+        const QVWord answer = audio.Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
+        if (answer == 0) {
+            read.ended = true;
+            break;
+        }
+        if (answer != 1 && read.odd_answer == 0) read.odd_answer = answer;
+        read.pins.push_back(props);
+    }
+    return read;
+}
+
+// Runs `check` on every description of a new audio object, with its index.
+template <typename Check>
+void ForEachDescription(CheckContext& context, Check check) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    const Descriptions read = ReadDescriptions(host.Audio());
+    for (size_t index = 0; index < read.pins.size(); ++index) {
+        check("pin " + std::to_string(index) + ": ", read.pins[index]);
+    }
+}
+
+std::string TextOf(const char* text) { return text != nullptr ? text : "(null)"; }
+
+bool SameDescription(const QVPinProperties& a, const QVPinProperties& b) {
+    return a.direction == b.direction && a.datatype == b.datatype && a.flags == b.flags &&
+           TextOf(a.name) == TextOf(b.name) && TextOf(a.datatype_extra) == TextOf(b.datatype_extra);
+}
+
+bool Readable(const char* text) {
+    const void* end = std::memchr(text, 0, kMaxNameLength);
+    if (end == nullptr) return false;
+    for (const char* c = text; c != end; ++c) {
+        if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace PinChecks {
+
+void ListEnds(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    context.FailOnProblems(host, "did not end within", "pin table over 256");
+    const QVWord odd = ReadDescriptions(host.Audio()).odd_answer;
+    if (odd != 0) {
+        context.FailCall("audio MOD_OP_GET_PIN_PROPERTIES for a described pin",
+                         std::to_string(static_cast<long long>(odd)), "1");
+    }
+}
+
+void Names(CheckContext& context) {
+    ForEachDescription(context, [&](const std::string& pin, const QVPinProperties& props) {
+        if (props.name == nullptr) {
+            context.Fail(pin + "MOD_OP_GET_PIN_PROPERTIES left name null, expected a text");
+        } else if (!Readable(props.name)) {
+            context.Fail(pin +
+                         "the name is not a text of printable characters ending in NUL "
+                         "within " +
+                         std::to_string(kMaxNameLength) + " bytes");
+        } else if (props.name[0] == '\0') {
+            context.Fail(pin + "the name is empty");
+        }
+    });
+}
+
+void Codes(CheckContext& context) {
+    ForEachDescription(context, [&](const std::string& pin, const QVPinProperties& props) {
+        if (props.direction != DR_IN && props.direction != DR_OUT) {
+            context.Fail(pin + "direction " + std::to_string(props.direction) +
+                         ", expected DR_IN (0) or DR_OUT (1)");
+        }
+        const int32_t type = props.datatype;
+        if (type != DT_ENUM && type != DT_BOOL && type != DT_FSAMPLE && type != DT_FLOAT &&
+            type != DT_INT) {
+            context.Fail(pin + "datatype " + std::to_string(type) +
+                         ", expected one of 0, 4, 5, 6, 8");
+        }
+    });
+}
+
+void PatchStore(CheckContext& context) {
+    ForEachDescription(context, [&](const std::string& pin, const QVPinProperties& props) {
+        const bool stored_input = (props.flags & IO_PATCH_STORE) != 0 && props.direction != DR_OUT;
+        if (stored_input && (props.flags & (IO_PRIVATE | IO_UI_COMMUNICATION)) == 0) {
+            context.Fail(pin +
+                         "an input with IO_PATCH_STORE but neither IO_PRIVATE nor "
+                         "IO_UI_COMMUNICATION (flags " +
+                         std::to_string(props.flags) + ")");
+        }
+    });
+}
+
+void Enumerations(CheckContext& context) {
+    ForEachDescription(context, [&](const std::string& pin, const QVPinProperties& props) {
+        if (props.datatype != DT_ENUM) return;
+        if (props.datatype_extra == nullptr || !Readable(props.datatype_extra)) {
+            return context.Fail(pin + "an enumeration pin without a readable list text");
+        }
+        const EnumList list(props.datatype_extra);
+        const std::vector<int32_t> values = list.Values();
+        if (values.empty()) {
+            return context.Fail(pin + "the list \"" + std::string(props.datatype_extra) +
+                                "\" gives no choice");
+        }
+        for (const int32_t value : values) {
+            if (list.TextOf(value).value_or("").empty()) {
+                context.Fail(pin + "the list \"" + std::string(props.datatype_extra) +
+                             "\" has a choice without a name");
+            }
+        }
+    });
+}
+
+void SameAfterOpen(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    const Descriptions before = ReadDescriptions(host.Audio());
+    host.Audio().Open();
+    const Descriptions after = ReadDescriptions(host.Audio());
+    if (after.pins.size() != before.pins.size()) {
+        return context.Fail(std::to_string(before.pins.size()) + " pin descriptions before " +
+                            "MOD_OP_OPEN and " + std::to_string(after.pins.size()) +
+                            " after, expected the same");
+    }
+    for (size_t index = 0; index < before.pins.size(); ++index) {
+        if (!SameDescription(before.pins[index], after.pins[index])) {
+            context.Fail("pin " + std::to_string(index) +
+                         ": the description after MOD_OP_OPEN differs from the one before");
+        }
+    }
+}
+
+void PastEnd(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    const Descriptions read = ReadDescriptions(host.Audio());
+    if (!read.ended) return context.Skip("the pin list has no end within 256 descriptions");
+    const int32_t count = static_cast<int32_t>(read.pins.size());
+    std::vector<int32_t> indices{count, count + 1, -1, INT32_MIN, INT32_MAX};
+    indices.push_back(count + static_cast<int32_t>(context.NextRandom() % 0x10000u));
+    for (const int32_t index : indices) {
+        // Filled with a pattern that no description check reads as an input stored with the
+        // patch, so a module that checks the record after its answer has nothing to object to.
+        QVPinProperties props;
+        std::memset(&props, 0x5A, sizeof props);
+        QVPinProperties before;
+        std::memcpy(&before, &props, sizeof props);
+        const QVWord answer =
+            host.Audio().Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
+        const std::string call =
+            CheckContext::DescribeCall("audio", MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
+        if (answer != 0) {
+            context.FailCall(call, std::to_string(static_cast<long long>(answer)), "0");
+        }
+        if (std::memcmp(&props, &before, sizeof props) != 0) {
+            context.Fail(call + " wrote into the record, expected it left alone");
+        }
+    }
+}
+
+}  // namespace PinChecks

@@ -1,0 +1,106 @@
+#include "AllocationCount.h"
+#include "Checks.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
+
+namespace {
+
+constexpr int32_t kBlockSizes[] = {1, 64, AudioSideHost::kMaxBlockSize};
+constexpr int kMaxNoticeRounds = 4;
+
+// The record's entry and the one the host took at the last notice must be the same.
+void ExpectEntryKnown(CheckContext& context, AudioSideHost& audio, const std::string& when) {
+    if (audio.Record()->process != audio.ProcessEntry()) {
+        context.Fail("the record's process entry changed " + when +
+                     " without HOST_OP_PROCESS_CHANGED");
+    }
+}
+
+}  // namespace
+
+namespace ProcessChecks {
+
+void EntrySet(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.Start();
+    AudioSideHost& audio = session.Host().Audio();
+    if (audio.Record()->process == nullptr) {
+        context.Fail("after MOD_OP_OPEN the record's process entry is null, expected a function");
+    }
+    ExpectEntryKnown(context, audio, "during MOD_OP_OPEN");
+    session.ProcessBlocks(1);
+    context.FailOnProblems(session.Host(), "process entry is null", "process entry null");
+}
+
+void BlockSizes(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.Start();
+    AudioSideHost& audio = session.Host().Audio();
+    // Every entry the module installs gets the same sizes; a notice during a round asks for
+    // another round with the new entry.
+    for (int round = 0; round < kMaxNoticeRounds; ++round) {
+        const int notices = audio.Counts().process_changed;
+        audio.ProcessNoFrames();
+        for (const int32_t size : kBlockSizes) {
+            audio.SetBlockSize(size);
+            audio.ProcessBlock();
+            audio.ProcessBlock();
+        }
+        if (audio.Counts().process_changed == notices) break;
+    }
+    context.FailOnProblems(session.Host(), "process entry is null", "process entry null");
+}
+
+void EntryNotified(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    AudioSideHost& audio = session.Host().Audio();
+    session.RunTypical(context, [&] { ExpectEntryKnown(context, audio, "while running"); });
+    for (const int32_t opcode : {MOD_OP_SAMPLE_RATE, MOD_OP_BLOCK_SIZE, MOD_OP_NOTIFY,
+                                 MOD_OP_MESSAGE, MOD_OP_GET_PROCESS_FUNCTION}) {
+        audio.Dispatch(opcode, 1, ModuleSession::kBlockSize, nullptr, ModuleSession::kSampleRate);
+        ExpectEntryKnown(context, audio, "on opcode " + std::to_string(opcode));
+    }
+}
+
+void PinBuffers(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.RunTypical(context);
+    context.FailOnProblems(session.Host(), "HOST_OP_PIN_BUFFER", "pin buffer of no audio pin");
+    context.FailOnProblems(session.Host(), "does not hold", "call with a foreign record");
+    AudioSideHost& audio = session.Host().Audio();
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        if (audio.Answer(audio.Record(), HOST_OP_PIN_BUFFER, pin, 0, nullptr) == 0) {
+            context.Fail("the host served no buffer for audio pin " + std::to_string(pin));
+        }
+    }
+}
+
+void NoAllocation(CheckContext& context) {
+#ifdef _WIN32
+    context.Skip(
+        "a Windows module library allocates from its own runtime's heap, which the "
+        "program's allocation functions never see");
+#else
+    if (!AllocationCount::Replaced()) {
+        return context.Skip("this program does not replace the allocation functions");
+    }
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.Start();
+    const uint64_t before = AllocationCount::Counted();
+    session.ProcessBlocks(8);
+    session.ChangeEveryInput(context);
+    session.ProcessBlocks(8);
+    const uint64_t counted = AllocationCount::Counted() - before;
+    if (counted != 0) {
+        context.Fail(std::to_string(counted) +
+                     " heap allocations inside process calls and event deliveries, expected none");
+    }
+#endif
+}
+
+}  // namespace ProcessChecks

@@ -1,0 +1,176 @@
+#include "ValidateCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <regex>
+
+#include "CheckRunner.h"
+#include "CheckTable.h"
+#include "HostError.h"
+#include "JUnitReport.h"
+#include "JsonReport.h"
+#include "ModuleLibrary.h"
+#include "TextReport.h"
+#include "ValidationReport.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define QV_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define QV_ISATTY(fd) isatty(fd)
+#endif
+
+namespace {
+
+struct ValidateArguments {
+    std::vector<std::string> libraries;
+    bool list = false;
+    std::string filter;
+    uint32_t seed = 0;
+    double timeout_seconds = 10.0;
+    bool in_process = false;
+    int repeat = 1;
+    bool only_failed = false;
+    bool json = false;
+    std::string junit;
+    bool trace = false;
+};
+
+void PrintList(std::ostream& out) {
+    size_t width = 0;
+    for (const CheckEntry& check : CheckTable::All()) {
+        width = std::max(width, std::string(check.id).size());
+    }
+    for (const CheckEntry& check : CheckTable::All()) {
+        std::string id = check.id;
+        id.resize(width + 2, ' ');
+        out << id << check.description << "\n";
+    }
+}
+
+uint32_t FreshSeed() {
+    std::random_device device;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    return device() ^ static_cast<uint32_t>(now);
+}
+
+// Runs the checks on one library as the arguments say, reporting each result as it comes.
+LibraryReport ValidateLibrary(const std::string& path, const std::vector<const CheckEntry*>& checks,
+                              const ValidateArguments& arguments, uint32_t seed, TextReport* text) {
+    LibraryReport library;
+    library.path = path;
+    if (text != nullptr) text->Library(path);
+    try {
+        const ModuleLibrary loaded(path);
+    } catch (const HostError& error) {
+        library.load_error = error.what();
+        if (text != nullptr) {
+            text->Unloadable(library.load_error);
+            text->LibraryEnd(library);
+        }
+        return library;
+    }
+    const size_t total = checks.size() * static_cast<size_t>(arguments.repeat);
+    for (int run = 0; run < arguments.repeat; ++run) {
+        RunSettings settings;
+        settings.seed = seed + static_cast<uint32_t>(run);
+        settings.timeout_seconds = arguments.timeout_seconds;
+        settings.trace = arguments.trace;
+        for (const CheckEntry* check : checks) {
+            if (text != nullptr) text->Progress(library.results.size() + 1, total, check->id);
+            CheckResult result = arguments.in_process
+                                     ? CheckRunner::InProcess(*check, path, settings)
+                                     : CheckRunner::Isolated(*check, path, settings);
+            if (arguments.repeat > 1) {
+                result.message = "[run " + std::to_string(run + 1) + "]" +
+                                 (result.message.empty() ? "" : " " + result.message);
+            }
+            if (text != nullptr) text->Result(result);
+            library.results.push_back(std::move(result));
+        }
+    }
+    if (text != nullptr) text->LibraryEnd(library);
+    return library;
+}
+
+int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& out,
+             std::ostream& err) {
+    if (arguments.list) {
+        PrintList(out);
+        return HostCommand::kSuccess;
+    }
+    if (arguments.libraries.empty()) {
+        err << "qvhost: validate: name at least one library, or --list\n";
+        return HostCommand::kBadArguments;
+    }
+    std::vector<const CheckEntry*> checks;
+    try {
+        const std::regex filter(arguments.filter);
+        for (const CheckEntry& check : CheckTable::All()) {
+            if (std::regex_search(check.id, filter)) checks.push_back(&check);
+        }
+    } catch (const std::regex_error& error) {
+        err << "qvhost: validate: --filter " << arguments.filter << ": " << error.what() << "\n";
+        return HostCommand::kBadArguments;
+    }
+    if (checks.empty()) {
+        err << "qvhost: validate: --filter " << arguments.filter << " selects no check\n";
+        return HostCommand::kBadArguments;
+    }
+    if (arguments.in_process) CheckRunner::PrepareChild();
+
+    ValidationReport report;
+    report.seed = seed_given ? arguments.seed : FreshSeed();
+    const bool plain = !arguments.json;
+    const bool progress = plain && arguments.junit.empty() && !arguments.in_process &&
+                          &out == &std::cout && QV_ISATTY(1);
+    TextReport text(out, arguments.only_failed, progress);
+    if (plain) text.Start(report.seed);
+    for (const std::string& path : arguments.libraries) {
+        report.libraries.push_back(
+            ValidateLibrary(path, checks, arguments, report.seed, plain ? &text : nullptr));
+    }
+    if (plain) text.End(report);
+    if (arguments.json) JsonReport::Write(out, report);
+    if (!arguments.junit.empty()) {
+        std::ofstream junit(arguments.junit);
+        JUnitReport::Write(junit, report);
+        if (!junit) err << "qvhost: validate: cannot write " << arguments.junit << "\n";
+    }
+    out << std::flush;
+    if (report.AnyUnloadable()) return ValidateCommand::kUnloadable;
+    return report.Success() ? HostCommand::kSuccess : HostCommand::kFailure;
+}
+
+}  // namespace
+
+HostCommand::Subcommand ValidateCommand::Add(CLI::App& app) {
+    auto arguments = std::make_shared<ValidateArguments>();
+    CLI::App* validate = app.add_subcommand(
+        "validate", "Check that module libraries honour the host contract, each check isolated");
+    validate->add_option("LIB", arguments->libraries, "Paths of the module libraries");
+    validate->add_flag("--list", arguments->list, "Print every check's id and description");
+    validate->add_option("--filter", arguments->filter, "Run only the checks whose id matches");
+    CLI::Option* seed_option =
+        validate->add_option("--seed", arguments->seed, "The seed of every random choice");
+    validate->add_option("--timeout", arguments->timeout_seconds, "Seconds each check may take")
+        ->check(CLI::Range(0.1, 3600.0));
+    validate->add_flag("--in-process", arguments->in_process,
+                       "Run the checks in this process, for a debugger");
+    validate->add_option("--repeat", arguments->repeat, "Run the selected checks N times")
+        ->check(CLI::Range(1, 1000));
+    validate->add_flag("--only-failed", arguments->only_failed, "Print only results not PASSED");
+    validate->add_flag("--json", arguments->json, "Print one JSON document");
+    validate->add_option("--junit", arguments->junit, "Also write a JUnit XML file");
+    validate->add_flag("--trace", arguments->trace,
+                       "Print every call between host and module, with arguments and answers");
+    return {validate, [arguments, seed_option](std::ostream& out, std::ostream& err) {
+                return Validate(*arguments, seed_option->count() > 0, out, err);
+            }};
+}

@@ -1,0 +1,26 @@
+#include "ValidationReport.h"
+
+#include <algorithm>
+
+int LibraryReport::Count(CheckStatus status) const {
+    return static_cast<int>(
+        std::count_if(results.begin(), results.end(),
+                      [status](const CheckResult& result) { return result.status == status; }));
+}
+
+std::string LibraryReport::Summary() const {
+    std::string text =
+        std::to_string(Passed()) + " passed, " + std::to_string(Failed()) + " failed";
+    if (Skipped() > 0) text += ", " + std::to_string(Skipped()) + " skipped";
+    return text;
+}
+
+bool ValidationReport::Success() const {
+    return std::all_of(libraries.begin(), libraries.end(),
+                       [](const LibraryReport& library) { return library.Success(); });
+}
+
+bool ValidationReport::AnyUnloadable() const {
+    return std::any_of(libraries.begin(), libraries.end(),
+                       [](const LibraryReport& library) { return !library.load_error.empty(); });
+}

@@ -1,0 +1,37 @@
+// Everything one validate run found: the seed, and per library its results in order, or why it
+// could not be loaded.
+#ifndef QVHOST_VALIDATE_VALIDATION_REPORT_H
+#define QVHOST_VALIDATE_VALIDATION_REPORT_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CheckResult.h"
+
+struct LibraryReport {
+    std::string path;
+    std::string load_error;  // set when the library cannot be loaded or lacks an export
+    std::vector<CheckResult> results;
+
+    int Passed() const { return Count(CheckStatus::kPassed); }
+    int Skipped() const { return Count(CheckStatus::kSkipped); }
+    // FAILED, CRASHED and TIMEOUT alike.
+    int Failed() const { return static_cast<int>(results.size()) - Passed() - Skipped(); }
+    bool Success() const { return load_error.empty() && Failed() == 0; }
+    // "N passed, N failed" and ", N skipped" when any was.
+    std::string Summary() const;
+
+private:
+    int Count(CheckStatus status) const;
+};
+
+struct ValidationReport {
+    uint32_t seed = 0;
+    std::vector<LibraryReport> libraries;
+
+    bool Success() const;
+    bool AnyUnloadable() const;
+};
+
+#endif

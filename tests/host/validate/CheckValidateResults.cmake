@@ -1,0 +1,57 @@
+# Runs `qvhost validate --json` on one library and compares every result that is not PASSED with
+# the expected list: each variant must fail exactly the checks meant for it, and nothing else.
+# Arguments: EMULATOR (empty natively), QVHOST, LIBRARY, EXPECTED ("id=RESULT,..." or empty),
+# TIMEOUT (seconds per check), WINDOWS (true for the Windows build, where the allocation check is
+# always SKIPPED), SANITIZED (true under AddressSanitizer, where the memory growth checks are),
+# STDERR (optional: a text the document must carry from a child's standard error), FAILURES_ONLY
+# (optional: SKIPPED results are left out of the comparison).
+cmake_minimum_required(VERSION 3.25)
+
+execute_process(
+    COMMAND ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7 --timeout ${TIMEOUT}
+    OUTPUT_VARIABLE document ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
+
+string(JSON count LENGTH "${document}" libraries 0 results)
+set(actual "")
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+    string(JSON id GET "${document}" libraries 0 results ${i} id)
+    string(JSON result GET "${document}" libraries 0 results ${i} result)
+    if(NOT result STREQUAL "PASSED")
+        list(APPEND actual "${id}=${result}")
+    endif()
+endforeach()
+
+string(REPLACE "," ";" expected "${EXPECTED}")
+if(WINDOWS)
+    list(FILTER expected EXCLUDE REGEX "^process-no-allocation=")
+    list(APPEND expected "process-no-allocation=SKIPPED")
+endif()
+if(SANITIZED)
+    list(FILTER expected EXCLUDE REGEX "^lifecycle-(audio|gui)-memory=")
+    list(APPEND expected "lifecycle-audio-memory=SKIPPED" "lifecycle-gui-memory=SKIPPED")
+endif()
+if(FAILURES_ONLY)
+    list(FILTER expected EXCLUDE REGEX "=SKIPPED$")
+    list(FILTER actual EXCLUDE REGEX "=SKIPPED$")
+endif()
+list(SORT expected)
+list(SORT actual)
+if(NOT actual STREQUAL expected)
+    message(FATAL_ERROR "results other than PASSED: '${actual}', expected '${expected}'\n${document}")
+endif()
+set(expected_exit 0)
+foreach(entry IN LISTS expected)
+    if(NOT entry MATCHES "=SKIPPED$")
+        set(expected_exit 1)
+    endif()
+endforeach()
+if(NOT exit_code EQUAL expected_exit)
+    message(FATAL_ERROR "exit code ${exit_code}, expected ${expected_exit}: ${errors}")
+endif()
+if(STDERR)
+    string(FIND "${document}" "${STDERR}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "the child's standard error '${STDERR}' is missing:\n${document}")
+    endif()
+endif()
