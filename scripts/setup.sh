@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     g++-mingw-w64-i686-posix
-    wine wine32:i386
+    wine wine32:i386 valgrind
 )
 
 missing=()

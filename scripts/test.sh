@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, under AddressSanitizer + UndefinedBehaviorSanitizer, on
-# the real target (32-bit Windows) under wine, and short fuzzing runs. Stops at the first failure
-# and ends with one line that adds up the CTest tests of all four.
+# the real target (32-bit Windows) under wine, and a minute of fuzzing per fuzzer. Stops at the
+# first failure and ends with one line that adds up the CTest tests of all four.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
