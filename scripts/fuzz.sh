@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 minutes=10
 while [ $# -gt 0 ]; do
     case "$1" in
-    --minutes) minutes="$2"; shift 2 ;;
+    --minutes) minutes="${2:-}"; shift $(($# > 1 ? 2 : 1)) ;;
     *) echo "usage: scripts/fuzz.sh [--minutes N]" >&2; exit 2 ;;
     esac
 done
