@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, under AddressSanitizer + UndefinedBehaviorSanitizer, on
-# the real target (32-bit Windows) under wine, short fuzzing runs, then a module project built on
-# the installed SDK (scripts/test-sdk.sh). Stops at the first failure and ends with one line that
-# adds up the CTest tests of them all.
+# the real target (32-bit Windows) under wine, a minute of fuzzing per fuzzer, then a module
+# project built on the installed SDK (scripts/test-sdk.sh). Stops at the first failure and ends with
+# one line that adds up the CTest tests of them all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

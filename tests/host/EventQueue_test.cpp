@@ -44,3 +44,12 @@ TEST(EventQueue, KeepsTimeAcrossTheWrapOfTheSampleClock) {
     EXPECT_FALSE(queue.Add(Stamped(0xFFFFFFF0u, 2), 0xFFFFFFFEu));
     EXPECT_EQ(queue.NextDue(0xFFFFFFFEu, 16), 5u);
 }
+
+TEST(EventQueue, KeepsAnEventAtMost2To31Minus1SamplesAhead) {
+    for (const uint32_t now : {0u, 100u, 0xFFFFFFFEu}) {
+        EventQueue queue;
+        EXPECT_TRUE(queue.Add(Stamped(now + 0x7FFFFFFFu, 1), now)) << now;
+        EXPECT_FALSE(queue.Add(Stamped(now + 0x80000000u, 2), now)) << now;
+        EXPECT_EQ(queue.NextDue(now, 0x80000000u), 0x7FFFFFFFu) << now;
+    }
+}
