@@ -1,27 +1,13 @@
 #include "HostCommand.h"
 
+#include "QvhostInProcess.h"
+
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
-struct Outcome {
-    int exit_code;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunQvhost(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "qvhost");
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = HostCommand::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
-}
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -43,7 +29,7 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
                                                       {"run", lib, "--seed", "4294967296"},
                                                       {"run", lib, "--bogus"}};
     for (const auto& arguments : cases) {
-        const Outcome outcome = RunQvhost(arguments);
+        const QvhostOutcome outcome = RunQvhost(arguments);
         std::string joined;
         for (const std::string& a : arguments) joined += a + " ";
         EXPECT_EQ(outcome.exit_code, HostCommand::kBadArguments) << joined;
@@ -55,7 +41,7 @@ TEST(HostCommand, AcceptsAnyThirtyTwoBitLimits) {
     // The echo module has no Modes pin: getting that far proves the limits were accepted.
     for (const auto& limits : std::vector<std::vector<std::string>>{
              {"0", "65537"}, {"-2147483648", "2147483647"}, {"2147483647", "-2147483648"}}) {
-        const Outcome outcome =
+        const QvhostOutcome outcome =
             RunQvhost({"run", QV_FIXTURE_ECHO, "--lo", limits[0], "--hi", limits[1]});
         EXPECT_EQ(outcome.exit_code, HostCommand::kFailure) << outcome.err;
         EXPECT_TRUE(Contains(outcome.err, "no pin named Modes")) << outcome.err;
@@ -75,14 +61,14 @@ TEST(HostCommand, ReportsLibraryAndRecordFailuresWithExitCodeOne) {
         {{"info", QV_FIXTURE_AUDIO_MAGIC}, "qvhost: bad audio record: magic 0x5156504D"},
         {{"run", QV_FIXTURE_GUI_NULL_DISPATCHER}, "qvhost: bad GUI record: null dispatcher"}};
     for (const Case& c : cases) {
-        const Outcome outcome = RunQvhost(c.arguments);
+        const QvhostOutcome outcome = RunQvhost(c.arguments);
         EXPECT_EQ(outcome.exit_code, HostCommand::kFailure) << c.message;
         EXPECT_TRUE(Contains(outcome.err, c.message)) << outcome.err;
     }
 }
 
 TEST(HostCommand, InfoShowsPropertiesAboutTextAndPinTable) {
-    const Outcome outcome = RunQvhost({"info", QV_FIXTURE_ECHO});
+    const QvhostOutcome outcome = RunQvhost({"info", QV_FIXTURE_ECHO});
     EXPECT_EQ(outcome.exit_code, HostCommand::kSuccess) << outcome.err;
     for (const char* part :
          {"Name         Echo\n", "Id           Echo fixture\n", "Flags        0x00000100\n",
@@ -94,7 +80,7 @@ TEST(HostCommand, InfoShowsPropertiesAboutTextAndPinTable) {
 }
 
 TEST(HostCommand, HelpIsNoError) {
-    const Outcome outcome = RunQvhost({"--help"});
+    const QvhostOutcome outcome = RunQvhost({"--help"});
     EXPECT_EQ(outcome.exit_code, HostCommand::kSuccess);
     EXPECT_TRUE(Contains(outcome.out, "run")) << outcome.out;
 }

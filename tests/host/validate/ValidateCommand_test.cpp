@@ -4,29 +4,18 @@
 
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "HostCommand.h"
+#include "QvhostInProcess.h"
 
 namespace {
 
-struct Validation {
-    int exit_code;
-    std::string out;
-    std::string err;
-};
-
 // `qvhost validate` with these arguments, in this process.
-Validation Validate(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"qvhost", "validate"});
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = HostCommand::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
+QvhostOutcome Validate(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "validate");
+    return RunQvhost(std::move(arguments));
 }
 
 struct ExitCase {
@@ -64,14 +53,14 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
          "1 passed, 0 failed\n" + std::string(echo) + "\n"},
     };
     for (const ExitCase& c : cases) {
-        const Validation run = Validate(c.arguments);
+        const QvhostOutcome run = Validate(c.arguments);
         EXPECT_EQ(run.exit_code, c.exit_code) << c.printed << "\n" << run.out << run.err;
         EXPECT_NE((run.out + run.err).find(c.printed), std::string::npos) << run.out << run.err;
     }
 }
 
 TEST(ValidateCommand, SeveralLibrariesEndWithOneVerdict) {
-    const Validation run = Validate({QV_FIXTURE_KEEPS_CONTRACT, QV_FIXTURE_ECHO, "--in-process",
+    const QvhostOutcome run = Validate({QV_FIXTURE_KEEPS_CONTRACT, QV_FIXTURE_ECHO, "--in-process",
                                      "--filter", "^events-not-in-past$", "--only-failed"});
     EXPECT_EQ(run.out.substr(run.out.size() - 8), "FAILURE\n");
     EXPECT_EQ(run.out.find("PASSED"), std::string::npos) << "--only-failed prints no PASSED";
@@ -82,7 +71,7 @@ TEST(ValidateCommand, TheSameSeedRepeatsTheRun) {
     const std::vector<std::string> arguments{
         QV_FIXTURE_KEEPS_CONTRACT,         "--in-process", "--json", "--seed", "41", "--filter",
         "^(audio-notify|gui-pin-changed)$"};
-    const Validation first = Validate(arguments);
+    const QvhostOutcome first = Validate(arguments);
     EXPECT_EQ(first.exit_code, HostCommand::kSuccess) << first.err;
     EXPECT_NE(first.out.find("\"seed\": 41"), std::string::npos);
     EXPECT_EQ(Validate(arguments).out, first.out);
@@ -90,7 +79,7 @@ TEST(ValidateCommand, TheSameSeedRepeatsTheRun) {
 
 TEST(ValidateCommand, WritesEachResultIntoTheJUnitFile) {
     const std::string path = ::testing::TempDir() + "validate_junit.xml";
-    const Validation run = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit", path, "--filter",
+    const QvhostOutcome run = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit", path, "--filter",
                                      "^events-(not-in-past|on-time)$"});
     EXPECT_EQ(run.exit_code, HostCommand::kFailure) << run.err;
     std::ifstream file(path);
