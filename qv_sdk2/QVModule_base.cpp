@@ -201,11 +201,6 @@ void QVModule_base::OnTimedValue(uint32_t, int32_t, int16_t) {}
 
 void QVModule_base::OnMessage(int32_t, int32_t, void*) {}
 
-QVWord QVModule_base::CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
-    if (m_host_callback == nullptr) return 0;
-    return m_host_callback(&m_record, opcode, index, value, ptr, opt);
-}
-
 uint32_t QVModule_base::SampleClock() {
     return static_cast<uint32_t>(CallHost(HOST_OP_SAMPLE_CLOCK, 0, 0, nullptr, 0.0f));
 }

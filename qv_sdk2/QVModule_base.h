@@ -49,8 +49,12 @@ public:
     // The address makeModule hands to the host.
     AudioHostRecord* HostRecord() { return &m_record; }
 
-    // 0 without a host callback, and then nothing is called.
-    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    // 0 without a host callback, and then nothing is called. Inline: a process function that
+    // only sleeps is one host call, and a call in between would cost as much again.
+    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+        if (m_host_callback == nullptr) return 0;
+        return m_host_callback(&m_record, opcode, index, value, ptr, opt);
+    }
     // Asked from the host every time: the clock moves between any two calls.
     uint32_t SampleClock();
 
