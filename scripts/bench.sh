@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks (native preset) and prints one table: each figure (the median CPU
-# time of five runs; the machine may be shared) beside its floor and the ratio, with allocations
-# per call. Then builds the 32-bit Windows library and reports its stripped size, its imports and
-# what takes the space.
+# time of nine runs; the machine may be shared) beside its floor and the ratio, with allocations
+# per call. The runs of all benchmarks are shuffled together, so that a figure and its floor meet
+# the same load. Then builds the 32-bit Windows library and reports its stripped size, its imports
+# and what takes the space.
 # Arguments go to qv_bench, e.g. scripts/bench.sh --benchmark_filter=Trigger
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,9 +14,10 @@ trap 'rm -rf "$work"' EXIT
 
 cmake --preset native >/dev/null
 cmake --build --preset native --target qv_bench >/dev/null
-build/native/bench/qv_bench --benchmark_repetitions=5 --benchmark_min_time=0.2 \
-    --benchmark_report_aggregates_only=true --benchmark_format=json "$@" >"$work/bench.json"
-echo "== Per call, beside the floor (CPU time, median of 5 runs) =="
+build/native/bench/qv_bench --benchmark_repetitions=9 --benchmark_min_time=0.1 \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_format=json "$@" >"$work/bench.json"
+echo "== Per call, beside the floor (CPU time, median of 9 shuffled runs) =="
 scripts/bench_report.py ratios "$work/bench.json"
 
 cmake --preset win32 >/dev/null
