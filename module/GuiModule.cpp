@@ -49,6 +49,26 @@ inline __attribute__((always_inline)) int32_t Draw(int32_t low, int64_t upper, i
     return DrawWide(low, span, r);
 }
 
+// Within this distance of zero a low limit cannot bring a single-precision sum to 2^31: the
+// quotient adds at most 65538, and single precision rounds 2^30 + 65538 well below 2^31.
+constexpr int32_t kLargestUnsaturatedLow = int32_t{1} << 30;
+
+// Whether every draw between `low` and `upper` takes the single-precision road and none of them
+// saturates, so that Draw's checks can be made once for a trigger's two or three draws.
+bool DrawsPlainly(int32_t low, int64_t upper) {
+    const int64_t span = upper - low;
+    return span >= -kWidestSinglePrecisionSpan && span <= kWidestSinglePrecisionSpan &&
+           low >= -kLargestUnsaturatedLow && low <= kLargestUnsaturatedLow;
+}
+
+// Draw for limits that DrawsPlainly accepts: the same arithmetic without the checks.
+inline __attribute__((always_inline)) int32_t PlainDraw(int32_t low, int32_t span, int32_t r) {
+    const double sum =
+        static_cast<double>(static_cast<float>(span * r)) / static_cast<double>(32767.0f) +
+        static_cast<double>(static_cast<float>(low));
+    return static_cast<int32_t>(static_cast<float>(sum));
+}
+
 // Clears the busy flag however the handling ends, so one failed host call cannot turn away
 // every later notification.
 class BusyScope {
@@ -83,19 +103,23 @@ inline __attribute__((always_inline)) void GuiModule::ReadInputs() {
     m_hilimit = GetPin(PIN_HILIMIT)->GetValueInt();
 }
 
-inline __attribute__((always_inline)) void GuiModule::DrawPair(int64_t upper) {
-    m_out1 = Draw(m_lolimit, upper, RandomSource::Next());
-    switch (m_mode) {
+template <typename NextDraw>
+inline __attribute__((always_inline)) void GuiModule::DrawPair(int16_t mode, int32_t hilimit,
+                                                              NextDraw next_draw) {
+    const int32_t out1 = next_draw();
+    m_out1 = out1;
+    switch (mode) {
     case MODE_NORMAL:
-        m_out2 = Draw(m_lolimit, upper, RandomSource::Next());
+        m_out2 = next_draw();
         break;
-    case MODE_DIFFER:
+    case MODE_DIFFER: {
         // One retry only: the retry stands even when it repeats Out1.
-        m_out2 = Draw(m_lolimit, upper, RandomSource::Next());
-        if (m_out2 == m_out1) m_out2 = Draw(m_lolimit, upper, RandomSource::Next());
+        const int32_t out2 = next_draw();
+        m_out2 = out2 == out1 ? next_draw() : out2;
         break;
+    }
     case MODE_SUM:
-        m_out2 = WrappingSubtract(m_hilimit, m_out1);
+        m_out2 = WrappingSubtract(hilimit, out1);
         break;
     }
 }
@@ -108,11 +132,20 @@ void GuiModule::OnPinChanged(QVGuiPin& pin) {
     const BusyScope busy(m_busy);
     const int32_t changed = pin.m_index;
     ReadInputs();
+    // Copies the host calls cannot reach, so the draws need not read the members again.
+    const int16_t mode = m_mode;
+    const int32_t low = m_lolimit;
+    const int32_t hilimit = m_hilimit;
     // Not wrapped: Hilimit INT32_MAX must still draw from the top of the range.
-    const int64_t upper = int64_t{m_hilimit} + 1;
+    const int64_t upper = int64_t{hilimit} + 1;
     if (changed != PIN_TRIGGER || m_trigger == 0) return;
-    if (m_mode != MODE_NORMAL && m_mode != MODE_DIFFER && m_mode != MODE_SUM) return;
-    DrawPair(upper);
+    if (mode != MODE_NORMAL && mode != MODE_DIFFER && mode != MODE_SUM) return;
+    if (DrawsPlainly(low, upper)) {
+        const int32_t span = static_cast<int32_t>(upper - low);
+        DrawPair(mode, hilimit, [=] { return PlainDraw(low, span, RandomSource::Next()); });
+    } else {
+        DrawPair(mode, hilimit, [=] { return Draw(low, upper, RandomSource::Next()); });
+    }
     GetPin(PIN_OUT1)->SetValueInt(m_out1);
     GetPin(PIN_OUT2)->SetValueInt(m_out2);
 }

@@ -41,7 +41,9 @@ public:
 
 private:
     void ReadInputs();
-    void DrawPair(int64_t upper);
+    // Draws m_out1 and m_out2 by `mode`, each draw from `next_draw`.
+    template <typename NextDraw>
+    void DrawPair(int16_t mode, int32_t hilimit, NextDraw next_draw);
 
     int32_t m_lolimit;
     int32_t m_hilimit;

@@ -1,11 +1,11 @@
 #include "RandomSource.h"
 
-RandomSource::Draw RandomSource::s_draw = &RandomSource::RuntimeDraw;
+RandomSource::Draw RandomSource::s_replacement = nullptr;
 
 void RandomSource::Seed(unsigned seed) { std::srand(seed); }
 
 RandomSource::Draw RandomSource::ReplaceDraw(Draw draw) {
-    const Draw replaced = s_draw;
-    s_draw = draw;
+    const Draw replaced = s_replacement == nullptr ? &RuntimeDraw : s_replacement;
+    s_replacement = draw == &RuntimeDraw ? nullptr : draw;
     return replaced;
 }

@@ -20,7 +20,7 @@ public:
     static void Seed(unsigned seed);
     // The next value, 0..kMaxValue inclusive. Inline, and the runtime's rand called directly
     // unless a test replaced it: every trigger draws, and an extra call per draw shows.
-    static int32_t Next() { return s_draw == &RuntimeDraw ? RuntimeDraw() : s_draw(); }
+    static int32_t Next() { return s_replacement == nullptr ? RuntimeDraw() : s_replacement(); }
 
     // For tests: makes Next answer from `draw`; returns the source it replaces.
     static Draw ReplaceDraw(Draw draw);
@@ -34,7 +34,9 @@ private:
     static constexpr int kRawPerValue = static_cast<int>(kRawRange / (kMaxValue + 1));
 
     static int32_t RuntimeDraw() { return std::rand() / kRawPerValue; }
-    static Draw s_draw;
+    // The source a test put in place; null while the runtime's rand serves, so that Next's test
+    // needs no address to compare with.
+    static Draw s_replacement;
 };
 
 #endif

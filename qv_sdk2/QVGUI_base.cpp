@@ -19,6 +19,18 @@ QVGUI_base::QVGUI_base(HostCallback callback, uint32_t host_handle) : qvaudioMas
 
 QVGUI_base::~QVGUI_base() = default;
 
+int32_t QVGUI_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    // The notification a host sends most, ahead of the table's jump. Kept this short so that the
+    // entry below can take it in directly when the object has not replaced the dispatcher.
+    if (opcode == GUI_OP_PIN_CHANGED) {
+        // A handle of this call's own, not the shared one: the hook may call GetPin freely.
+        QVGuiPin pin{index, this};
+        OnPinChanged(pin);
+        return 0;
+    }
+    return DispatchOther(opcode, index, value, ptr, opt);
+}
+
 int32_t QV_CDECL QVGUI_base::DispatcherEntry(GuiHostRecord* record, int32_t opcode, int32_t index,
                                              int32_t value, void* ptr, float opt) noexcept {
     try {
@@ -28,14 +40,8 @@ int32_t QV_CDECL QVGUI_base::DispatcherEntry(GuiHostRecord* record, int32_t opco
     }
 }
 
-int32_t QVGUI_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
-    // The notification a host sends most, ahead of the table's jump.
-    if (opcode == GUI_OP_PIN_CHANGED) {
-        // A handle of this call's own, not the shared one: the hook may call GetPin freely.
-        QVGuiPin pin{index, this};
-        OnPinChanged(pin);
-        return 0;
-    }
+int32_t QVGUI_base::DispatchOther(int32_t opcode, int32_t index, int32_t value, void* ptr,
+                                  float opt) {
     // Compared unsigned, so every negative opcode is out of range too.
     if (static_cast<uint32_t>(opcode) > kLastGuiOpcode) return 0;
     switch (opcode) {
@@ -103,7 +109,9 @@ bool QVGUI_base::Query() { return false; }
 void QVGUI_base::OnIndex1(int32_t) {}
 void QVGUI_base::OnIndex2(int32_t) {}
 void QVGUI_base::OnValueIndexPtr(int32_t, int32_t, void*) {}
-void QVGUI_base::OnPinChanged(QVGuiPin&) {}
+// Out of line, so that the dispatcher does not guess this empty default as the likely hook and
+// test for it on every notification: a module that cares about notifications replaces it.
+__attribute__((noinline)) void QVGUI_base::OnPinChanged(QVGuiPin&) {}
 
 QVWord QVGUI_base::HostCall8(int32_t index, int32_t value, void* ptr) {
     return CallHost(GUIHOST_OP_CALL8, index, value, ptr, 0.0f);

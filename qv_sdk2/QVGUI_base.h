@@ -50,9 +50,14 @@ public:
     // Inline, like GetPin and the pin's value operations: a trigger makes six host calls, and
     // calls between the module and the host's callback would cost as much as the work itself.
     QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+        const HostCallback callback = qvaudioMaster;
         // Only a host that passed a null callback to makeModule gets here without one.
-        QV_REQUIRE(qvaudioMaster, QVGUI_base, 134);
-        return qvaudioMaster(&m_record, opcode, index, value, ptr, opt);
+        QV_REQUIRE_TEXT(callback, "qvaudioMaster", QVGUI_base, 134);
+        const QVWord answer = callback(&m_record, opcode, index, value, ptr, opt);
+        // The callback is never changed after construction. Said here, so that a run of host
+        // calls loads and checks it once rather than once per call.
+        if (qvaudioMaster != callback) __builtin_unreachable();
+        return answer;
     }
     // The library's one shared handle, aimed at pin `index` of this object. Good only until the
     // next GetPin anywhere in the library: use it at once, keep no copy of the pointer.
@@ -67,10 +72,14 @@ public:
     bool HostQuery20(void* arg);
 
 protected:
+    // Set by the constructor and never changed: CallHost relies on that.
     HostCallback qvaudioMaster;
     GuiHostRecord m_record;
 
 private:
+    // Every opcode but GUI_OP_PIN_CHANGED, which Dispatcher serves itself.
+    int32_t DispatchOther(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+
     // The one handle GetPin hands out, shared by every GUI object of the library.
     static QVGuiPin s_shared_pin;
 };

@@ -36,12 +36,6 @@ QVModule_base::MemberCall MemberCallOf(uintptr_t function_word) {
     return call;
 }
 
-// The low 16 bits of `word` as a signed 16-bit number.
-int16_t LowTag(int32_t word) {
-    const int32_t low = static_cast<int32_t>(static_cast<uint32_t>(word) & 0xFFFFu);
-    return static_cast<int16_t>(low >= 0x8000 ? low - 0x10000 : low);
-}
-
 bool CreatesPin(const QVPinProperties& props) {
     return (props.flags & IO_UI_COMMUNICATION) == 0 || (props.flags & IO_UI_AND_AUDIO) != 0;
 }
@@ -201,15 +195,6 @@ void QVModule_base::OnTimedValue(uint32_t, int32_t, int16_t) {}
 
 void QVModule_base::OnMessage(int32_t, int32_t, void*) {}
 
-QVWord QVModule_base::CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
-    if (m_host_callback == nullptr) return 0;
-    return m_host_callback(&m_record, opcode, index, value, ptr, opt);
-}
-
-uint32_t QVModule_base::SampleClock() {
-    return static_cast<uint32_t>(CallHost(HOST_OP_SAMPLE_CLOCK, 0, 0, nullptr, 0.0f));
-}
-
 void QVModule_base::SetProcessFunction(ProcessFunction fn) {
     const MemberPointerWords next = WordsOf(fn);
     const MemberPointerWords current = WordsOf(m_process_function);
@@ -234,14 +219,10 @@ QVPin* QVModule_base::GetPin(int32_t index) {
     return m_pins + index;
 }
 
-void QVModule_base::HandleEvent(TimedEvent* e) {
-    QV_REQUIRE(e->time_stamp == SampleClock(), QVModule_base, 276);
+void QVModule_base::DeliverOtherEvent(const TimedEvent* e) {
     switch (e->event_type) {
     case EVENT_PIN_STATUS:
         DeliverPinStatus(e);
-        break;
-    case EVENT_TIMED_VALUE:
-        OnTimedValue(e->time_stamp, e->int_value, LowTag(e->int_value2));
         break;
     case EVENT_CALL_MEMBER:
         // A null function word names no member; calling it would jump to address 0.

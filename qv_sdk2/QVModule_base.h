@@ -5,6 +5,7 @@
 #ifndef QV_MODULE_BASE_H
 #define QV_MODULE_BASE_H
 
+#include "QVContract.h"
 #include "QVHostTypes.h"
 
 #include <cstdint>
@@ -49,10 +50,16 @@ public:
     // The address makeModule hands to the host.
     AudioHostRecord* HostRecord() { return &m_record; }
 
-    // 0 without a host callback, and then nothing is called.
-    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    // 0 without a host callback, and then nothing is called. Inline: a process function that
+    // only sleeps is one host call, and a call in between would cost as much again.
+    QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+        if (m_host_callback == nullptr) return 0;
+        return m_host_callback(&m_record, opcode, index, value, ptr, opt);
+    }
     // Asked from the host every time: the clock moves between any two calls.
-    uint32_t SampleClock();
+    uint32_t SampleClock() {
+        return static_cast<uint32_t>(CallHost(HOST_OP_SAMPLE_CLOCK, 0, 0, nullptr, 0.0f));
+    }
 
     void SetProcessFunction(ProcessFunction fn);
     ProcessFunction GetProcessFunction() const { return m_process_function; }
@@ -74,6 +81,13 @@ public:
     static void QV_CDECL EventEntry(void* object, TimedEvent* event) noexcept;
 
 private:
+    // The low 16 bits of `word` as a signed 16-bit number.
+    static int16_t LowTag(int32_t word) {
+        const int32_t low = static_cast<int32_t>(static_cast<uint32_t>(word) & 0xFFFFu);
+        return static_cast<int16_t>(low >= 0x8000 ? low - 0x10000 : low);
+    }
+    // The events HandleEvent does not deliver itself: pin status changes and member calls.
+    void DeliverOtherEvent(const TimedEvent* e);
     void DeliverPinStatus(const TimedEvent* e);
 
     HostCallback m_host_callback;
@@ -83,6 +97,17 @@ private:
     QVPin* m_pins;
     ProcessFunction m_process_function;
 };
+
+// Inline, with the rarer events out of line: small enough that the event entry takes it in
+// directly for an object that keeps it, saving the host a call per event.
+inline void QVModule_base::HandleEvent(TimedEvent* e) {
+    QV_REQUIRE(e->time_stamp == SampleClock(), QVModule_base, 276);
+    if (e->event_type == EVENT_TIMED_VALUE) {
+        OnTimedValue(e->time_stamp, e->int_value, LowTag(e->int_value2));
+    } else {
+        DeliverOtherEvent(e);
+    }
+}
 
 #if QV_TARGET_32BIT
 static_assert(sizeof(QVModule_base) == 76,

@@ -27,7 +27,8 @@ def ratios(path):
         scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
         medians[b["run_name"]] = (b["cpu_time"] * scale, b.get("allocs/iter"))
     floors = {floor_name(name) for name in medians}
-    rows = [(name, medians[name], medians.get(floor_name(name))) for name in medians
+    # By name: the runs come in shuffled.
+    rows = [(name, medians[name], medians.get(floor_name(name))) for name in sorted(medians)
             if name not in floors]
     width = max(len(name) for name, _, _ in rows)
     print(f"{'benchmark':<{width}}  {'time ns':>12}  {'floor ns':>12}  {'ratio':>6}  {'allocs':>6}")

@@ -169,6 +169,35 @@ TEST(GuiModule, HilimitInt32MaxDrawsBetweenTheLimitsInsteadOfWrapping) {
     }
 }
 
+TEST(GuiModule, TriggersDrawWhatDrawInRangeGivesOnEitherSideOfEveryRoadsLimits) {
+    // Limits just inside and just outside the spans and low limits for which a trigger checks
+    // the range once instead of at each draw.
+    const std::pair<int32_t, int32_t> limits[] = {
+        {0, 65537},          {0, 65538},           {-65538, 0},          {-65539, 0},
+        {65538, 0},          {65539, 0},           {1 << 30, (1 << 30) + 10},
+        {(1 << 30) + 1, (1 << 30) + 10},           {-(1 << 30), -(1 << 30) + 65537},
+        {-(1 << 30) - 1, -(1 << 30) + 65536},      {(1 << 30) + 65538, 1 << 30},
+        {INT32_MAX - 65537, INT32_MAX},            {INT32_MIN, INT32_MIN + 65537}};
+    for (const auto& [lolimit, hilimit] : limits) {
+        for (const int32_t r : {0, 1, 16384, 32766, 32767}) {
+            SCOPED_TRACE(std::to_string(lolimit) + ".." + std::to_string(hilimit) + " r " +
+                         std::to_string(r));
+            RecordingHost host;
+            GuiModule module(RecordingHost::Callback, 0);
+            SetInputs(host, {GuiModule::MODE_NORMAL, 1, lolimit, hilimit});
+            {
+                ScriptedDraws draws({r, 32767 - r});
+                Send(module, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER);
+            }
+            const int64_t upper = int64_t{hilimit} + 1;
+            const std::vector<std::pair<int32_t, int32_t>> expected = {
+                {4, GuiModule::DrawInRange(lolimit, upper, r)},
+                {5, GuiModule::DrawInRange(lolimit, upper, 32767 - r)}};
+            EXPECT_EQ(Writes(host), expected);
+        }
+    }
+}
+
 TEST(GuiModule, SumOutputsAddUpToHilimit) {
     for (const std::pair<int32_t, int32_t>& limits :
          {std::make_pair(0, 10), std::make_pair(-5, 5), std::make_pair(-1000, 70000)}) {

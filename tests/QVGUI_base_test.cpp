@@ -203,6 +203,23 @@ TEST(QVGUI_base, ExceptionFromAHookNeverReachesTheHost) {
     EXPECT_EQ(result, 0);
 }
 
+TEST(QVGUI_base, AReplacedDispatcherGetsEveryOpcodeAndItsExceptionsStayInside) {
+    // Replaces the dispatcher: the record's entry must call it, not the one it replaces.
+    class OwnDispatcher : public QVGUI_base {
+    public:
+        OwnDispatcher() : QVGUI_base(RecordingHost::Callback, 0) {}
+        int32_t Dispatcher(int32_t opcode, int32_t index, int32_t, void*, float) override {
+            if (index < 0) throw std::runtime_error("dispatcher failed");
+            return 100 + opcode;
+        }
+    };
+    OwnDispatcher object;
+    GuiHostRecord* record = object.HostRecord();
+    EXPECT_EQ(record->dispatcher(record, GUI_OP_PIN_CHANGED, 1, 0, nullptr, 0.0f), 107);
+    EXPECT_EQ(record->dispatcher(record, GUI_OP_QUERY, 1, 0, nullptr, 0.0f), 100 + GUI_OP_QUERY);
+    EXPECT_EQ(record->dispatcher(record, GUI_OP_PIN_CHANGED, -1, 0, nullptr, 0.0f), 0);
+}
+
 TEST(QVGUI_base, CallHostPassesOwnRecordAndArgumentsAndReturnsTheWholeWord) {
     RecordingHost host;
     QVGUI_base object(RecordingHost::Callback, 0);

@@ -175,6 +175,25 @@ TEST(TimedEvent, AnExceptionInAnEventHookNeverReachesTheHost) {
     EXPECT_EQ(module.timed_values.size(), 1u);
 }
 
+TEST(TimedEvent, AReplacedHandleEventGetsEveryEventAndItsExceptionsStayInside) {
+    // Replaces HandleEvent: the record's entry must call it, not the one it replaces.
+    class OwnHandler : public EventModule {
+    public:
+        void HandleEvent(TimedEvent* event) override {
+            handled.push_back(event->event_type);
+            if (event->int_value < 0) throw std::runtime_error("handler failed");
+        }
+        std::vector<int32_t> handled;
+    };
+    RecordingHost host;
+    OwnHandler module;
+    module.Deliver(Event(7, EVENT_TIMED_VALUE, 1, 1));
+    module.Deliver(Event(0, EVENT_PIN_STATUS, -1, 0));
+    EXPECT_EQ(module.handled, (std::vector<int32_t>{EVENT_TIMED_VALUE, EVENT_PIN_STATUS}));
+    EXPECT_TRUE(module.timed_values.empty());
+    EXPECT_TRUE(host.calls.empty());
+}
+
 TEST(TimedEvent, QueueEventForNowOrLaterSendsTheEventWithReservedZero) {
     for (uint32_t stamp : {40u, 41u, 0xFFFFFFFFu}) {
         RecordingHost host;
