@@ -54,8 +54,8 @@ public:
         // Only a host that passed a null callback to makeModule gets here without one.
         QV_REQUIRE_TEXT(callback, "qvaudioMaster", QVGUI_base, 134);
         const QVWord answer = callback(&m_record, opcode, index, value, ptr, opt);
-        // The callback is never changed after construction. Said here, so that a run of host
-        // calls loads and checks it once rather than once per call.
+        // The member is const, so the callback is the same after the call. Said here, so that a
+        // run of host calls loads and checks it once rather than once per call.
         if (qvaudioMaster != callback) __builtin_unreachable();
         return answer;
     }
@@ -72,8 +72,8 @@ public:
     bool HostQuery20(void* arg);
 
 protected:
-    // Set by the constructor and never changed: CallHost relies on that.
-    HostCallback qvaudioMaster;
+    // Set by the constructor and never changed (const, so no module can): CallHost relies on that.
+    const HostCallback qvaudioMaster;
     GuiHostRecord m_record;
 
 private:
