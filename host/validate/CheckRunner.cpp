@@ -11,10 +11,7 @@
 #include "RecordValidator.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 #endif
 
 namespace {

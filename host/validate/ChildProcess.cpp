@@ -5,13 +5,7 @@
 #include <thread>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 #else
 #include <fcntl.h>
 #include <spawn.h>

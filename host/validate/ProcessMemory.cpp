@@ -1,12 +1,9 @@
 #include "ProcessMemory.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #define PSAPI_VERSION 2
-#include <windows.h>
 // psapi.h needs the types of windows.h.
+#include "WindowsApi.h"
 #include <psapi.h>
 #else
 #include <unistd.h>
