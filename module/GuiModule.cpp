@@ -9,17 +9,12 @@
 namespace {
 // Up to this span the 32-bit product (upper - low) * r cannot overflow: 65538 * 32767 < 2^31.
 constexpr int64_t kWidestSinglePrecisionSpan = 65538;
+// Single precision holds every integer up to 2^24 in magnitude and no odd one beyond: a limit past
+// it cannot be held, and a draw near it would round outside the limits.
+constexpr int64_t kLargestSinglePrecisionLimit = int64_t{1} << 24;
 
 int32_t WrappingSubtract(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
-
-// Truncates toward zero; values beyond the 32-bit range (a low limit near INT32_MAX rounds to
-// 2^31 in single precision) give the nearest representable integer.
-int32_t TruncateSaturating(float value) {
-    if (value >= 2147483648.0f) return INT32_MAX;
-    if (value < -2147483648.0f) return INT32_MIN;
-    return static_cast<int32_t>(value);
 }
 
 int32_t Saturate(int64_t value) {
@@ -28,45 +23,43 @@ int32_t Saturate(int64_t value) {
     return static_cast<int32_t>(value);
 }
 
-// The draw for spans beyond 65538, kept out of line so that the common draw stays small enough
-// to inline. Exact: lies between low and upper (inclusive) for every r in 0..32767; C++ division
-// truncates toward zero like the single-precision path. Only upper 2^31 reaches beyond the 32-bit
-// range, at r 32767.
-__attribute__((noinline)) int32_t DrawWide(int32_t low, int64_t span, int32_t r) {
-    return Saturate((int64_t{low} * RandomSource::kMaxValue + span * r) / RandomSource::kMaxValue);
+bool IsSinglePrecisionLimit(int64_t limit) {
+    return limit >= -kLargestSinglePrecisionLimit && limit <= kLargestSinglePrecisionLimit;
 }
 
-// DrawInRange's work, inlined into each draw of a trigger: a call per draw would show.
-inline __attribute__((always_inline)) int32_t Draw(int32_t low, int64_t upper, int32_t r) {
-    const int64_t span = upper - low;
-    if (span >= -kWidestSinglePrecisionSpan && span <= kWidestSinglePrecisionSpan) {
-        const int32_t product = static_cast<int32_t>(span * r);
-        const double sum =
-            static_cast<double>(static_cast<float>(product)) / static_cast<double>(32767.0f) +
-            static_cast<double>(static_cast<float>(low));
-        return TruncateSaturating(static_cast<float>(sum));
-    }
-    return DrawWide(low, span, r);
-}
-
-// Within this distance of zero a low limit cannot bring a single-precision sum to 2^31: the
-// quotient adds at most 65538, and single precision rounds 2^30 + 65538 well below 2^31.
-constexpr int32_t kLargestUnsaturatedLow = int32_t{1} << 30;
-
-// Whether every draw between `low` and `upper` takes the single-precision road and none of them
-// saturates, so that Draw's checks can be made once for a trigger's two or three draws.
-bool DrawsPlainly(int32_t low, int64_t upper) {
+// Whether the draw between `low` and `upper` (Hilimit + 1) takes the single-precision road the
+// module has always taken: spans up to 65538 between limits that single precision holds. The
+// check is made once for a trigger's two or three draws.
+bool DrawsInSinglePrecision(int32_t low, int64_t upper) {
     const int64_t span = upper - low;
     return span >= -kWidestSinglePrecisionSpan && span <= kWidestSinglePrecisionSpan &&
-           low >= -kLargestUnsaturatedLow && low <= kLargestUnsaturatedLow;
+           IsSinglePrecisionLimit(low) && IsSinglePrecisionLimit(upper - 1);
 }
 
-// Draw for limits that DrawsPlainly accepts: the same arithmetic without the checks.
-inline __attribute__((always_inline)) int32_t PlainDraw(int32_t low, int32_t span, int32_t r) {
+// The single-precision draw, for limits that DrawsInSinglePrecision accepts. Inlined into each
+// draw of a trigger: a call per draw would show.
+inline __attribute__((always_inline)) int32_t SinglePrecisionDraw(int32_t low, int32_t span,
+                                                                  int32_t r) {
     const double sum =
         static_cast<double>(static_cast<float>(span * r)) / static_cast<double>(32767.0f) +
         static_cast<double>(static_cast<float>(low));
     return static_cast<int32_t>(static_cast<float>(sum));
+}
+
+// The draw for every other span and limit, kept out of line so that the common draw stays small
+// enough to inline. Exact: lies between low and upper (inclusive) for every r in 0..32767; C++
+// division truncates toward zero like the single-precision road. Only upper 2^31 reaches beyond
+// the 32-bit range, at r 32767.
+__attribute__((noinline)) int32_t ExactDraw(int32_t low, int64_t upper, int32_t r) {
+    const int64_t span = upper - low;
+    return Saturate((int64_t{low} * RandomSource::kMaxValue + span * r) / RandomSource::kMaxValue);
+}
+
+int32_t Draw(int32_t low, int64_t upper, int32_t r) {
+    if (DrawsInSinglePrecision(low, upper)) {
+        return SinglePrecisionDraw(low, static_cast<int32_t>(upper - low), r);
+    }
+    return ExactDraw(low, upper, r);
 }
 
 // Clears the busy flag however the handling ends, so one failed host call cannot turn away
@@ -140,11 +133,12 @@ void GuiModule::OnPinChanged(QVGuiPin& pin) {
     const int64_t upper = int64_t{hilimit} + 1;
     if (changed != PIN_TRIGGER || m_trigger == 0) return;
     if (mode != MODE_NORMAL && mode != MODE_DIFFER && mode != MODE_SUM) return;
-    if (DrawsPlainly(low, upper)) {
+    if (DrawsInSinglePrecision(low, upper)) {
         const int32_t span = static_cast<int32_t>(upper - low);
-        DrawPair(mode, hilimit, [=] { return PlainDraw(low, span, RandomSource::Next()); });
+        DrawPair(mode, hilimit,
+                 [=] { return SinglePrecisionDraw(low, span, RandomSource::Next()); });
     } else {
-        DrawPair(mode, hilimit, [=] { return Draw(low, upper, RandomSource::Next()); });
+        DrawPair(mode, hilimit, [=] { return ExactDraw(low, upper, RandomSource::Next()); });
     }
     GetPin(PIN_OUT1)->SetValueInt(m_out1);
     GetPin(PIN_OUT2)->SetValueInt(m_out2);

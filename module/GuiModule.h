@@ -32,11 +32,11 @@ public:
     static int32_t RandomInRange(int32_t low, int64_t upper);
     // The value a draw of `r` (0..32767) gives between `low` and `upper`: low + (upper - low) * r
     // / 32767, through single precision and truncated toward zero, as the module has always
-    // computed it for spans up to 65538. Wider spans are computed exactly, at the same relative
-    // position, so that they too stay between the limits. `upper` is Hilimit + 1, carried in 64
-    // bits so that Hilimit INT32_MAX gives 2^31 rather than wrapping to INT32_MIN; any `upper` in
-    // INT32_MIN .. 2^31 is served. A result beyond the 32-bit range (2^31, for r 32767)
-    // saturates to INT32_MAX.
+    // computed it for spans up to 65538 between limits within +-2^24. Wider spans, and limits
+    // that single precision cannot hold, are computed exactly, at the same relative position, so
+    // that they too stay between the limits. `upper` is Hilimit + 1, carried in 64 bits so that
+    // Hilimit INT32_MAX gives 2^31 rather than wrapping to INT32_MIN; any `upper` in INT32_MIN ..
+    // 2^31 is served. A result beyond the 32-bit range (2^31, for r 32767) saturates to INT32_MAX.
     static int32_t DrawInRange(int32_t low, int64_t upper, int32_t r);
 
 private:

@@ -8,7 +8,8 @@ constexpr uint32_t kLastGuiOpcode = GUI_OP_INDEX2;
 
 QVGuiPin QVGUI_base::s_shared_pin{0, nullptr};
 
-QVGUI_base::QVGUI_base(HostCallback callback, uint32_t host_handle) : qvaudioMaster(callback) {
+QVGUI_base::QVGUI_base(HostCallback callback, uint32_t host_handle)
+    : qvaudioMaster(callback), m_entries_from_host(0), m_closed(false) {
     std::memset(&m_record, 0, sizeof m_record);
     m_record.magic = QV_GUI_MAGIC;
     m_record.dispatcher = &QVGUI_base::DispatcherEntry;
@@ -33,11 +34,17 @@ int32_t QVGUI_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, voi
 
 int32_t QV_CDECL QVGUI_base::DispatcherEntry(GuiHostRecord* record, int32_t opcode, int32_t index,
                                              int32_t value, void* ptr, float opt) noexcept {
+    QVGUI_base* object = static_cast<QVGUI_base*>(record->object);
+    ++object->m_entries_from_host;
+    int32_t answer = 0;
     try {
-        return static_cast<QVGUI_base*>(record->object)->Dispatcher(opcode, index, value, ptr, opt);
+        answer = object->Dispatcher(opcode, index, value, ptr, opt);
     } catch (...) {
-        return 0;
     }
+    // A close that arrived from inside one of the object's own host calls left the object to the
+    // outermost entry: the frames above it were still using the object.
+    if (--object->m_entries_from_host == 0 && object->m_closed) delete object;
+    return answer;
 }
 
 int32_t QVGUI_base::DispatchOther(int32_t opcode, int32_t index, int32_t value, void* ptr,
@@ -50,13 +57,14 @@ int32_t QVGUI_base::DispatchOther(int32_t opcode, int32_t index, int32_t value, 
         break;
     case GUI_OP_CLOSE:
         // The object goes whatever Close does: the host never uses the record again, so an
-        // object left behind by a failing Close could never be freed.
+        // object left behind by a failing Close could never be freed. A closed object calls the
+        // host no more, and the dispatcher entry deletes it once the outermost call from the
+        // host returns.
         try {
             Close();
         } catch (...) {
         }
-        // Nothing of this object may be read after this.
-        delete this;
+        m_closed = true;
         return 1;
     case GUI_OP_INDEX_PTR:
         OnIndexPtr(index, ptr);

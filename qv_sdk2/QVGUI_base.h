@@ -24,6 +24,8 @@ public:
     QVGUI_base(const QVGUI_base&) = delete;
     QVGUI_base& operator=(const QVGUI_base&) = delete;
 
+    // Reached through DispatcherEntry, which deletes the object once GUI_OP_CLOSE has run and the
+    // outermost call from the host returns.
     virtual int32_t Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
     virtual void Initialise(bool flag);
     virtual void Close();
@@ -49,7 +51,9 @@ public:
     // Calls the host as this object. The answer is a word: an address for GUIHOST_OP_READ_PIN_TEXT.
     // Inline, like GetPin and the pin's value operations: a trigger makes six host calls, and
     // calls between the module and the host's callback would cost as much as the work itself.
+    // A closed object, still on its way out of a nested call, answers 0 and calls nothing.
     QVWord CallHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+        if (m_closed) return 0;
         const HostCallback callback = qvaudioMaster;
         // Only a host that passed a null callback to makeModule gets here without one.
         QV_REQUIRE_TEXT(callback, "qvaudioMaster", QVGUI_base, 134);
@@ -82,6 +86,11 @@ private:
 
     // The one handle GetPin hands out, shared by every GUI object of the library.
     static QVGuiPin s_shared_pin;
+
+    // Calls from the host through DispatcherEntry not yet returned.
+    int32_t m_entries_from_host;
+    // Set by GUI_OP_CLOSE; the object is deleted once no entry call is left.
+    bool m_closed;
 };
 
 // The pin operations a module calls on every notification. Each takes the index and owner before

@@ -62,7 +62,9 @@ QVModule_base::QVModule_base(HostCallback host_callback, uint32_t host_handle)
       m_sample_rate(44100.0f),
       m_block_size(1024),
       m_pins(nullptr),
-      m_process_function(&QVModule_base::EmptyProcess) {
+      m_process_function(&QVModule_base::EmptyProcess),
+      m_entries_from_host(0),
+      m_closed(false) {
     m_record.magic = QV_AUDIO_MAGIC;
     m_record.version = 1;
     m_record.host_handle = host_handle;
@@ -77,19 +79,33 @@ QVModule_base::~QVModule_base() { QVPin::DestroyArray(m_pins); }
 QVWord QV_CDECL QVModule_base::DispatcherEntry(AudioHostRecord* record, int32_t opcode,
                                                int32_t index, int32_t value, void* ptr,
                                                float opt) noexcept {
+    QVModule_base* object = static_cast<QVModule_base*>(record->object);
+    object->EnterFromHost();
+    QVWord answer = 0;
     try {
-        return static_cast<QVModule_base*>(record->object)
-            ->Dispatcher(opcode, index, value, ptr, opt);
+        answer = object->Dispatcher(opcode, index, value, ptr, opt);
     } catch (...) {
-        return 0;
     }
+    object->LeaveToHost();
+    return answer;
 }
 
 void QV_CDECL QVModule_base::EventEntry(void* object, TimedEvent* event) noexcept {
+    // A host that hands over no event has nothing to deliver, as a null pin record describes nothing.
+    if (event == nullptr) return;
+    QVModule_base* module = static_cast<QVModule_base*>(object);
+    module->EnterFromHost();
     try {
-        static_cast<QVModule_base*>(object)->HandleEvent(event);
+        module->HandleEvent(event);
     } catch (...) {
     }
+    module->LeaveToHost();
+}
+
+void QVModule_base::LeaveToHost() {
+    // A close that arrived from inside one of this object's own host calls left the object to the
+    // outermost entry: the frames above it were still using the object.
+    if (--m_entries_from_host == 0 && m_closed) delete this;
 }
 
 QVWord QVModule_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr,
@@ -99,12 +115,15 @@ QVWord QVModule_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, v
         Open();
         return 0;
     case MOD_OP_CLOSE:
-        // The object goes whatever Close does: the host never uses the record again.
+        // The object goes whatever Close does: the host never uses the record again. A closed
+        // object calls the host no more, and the dispatcher entry deletes it once the outermost
+        // call from the host returns.
         try {
             Close();
         } catch (...) {
         }
-        delete this;
+        m_host_callback = nullptr;
+        m_closed = true;
         return 1;
     case MOD_OP_SAMPLE_RATE:
         SetSampleRate(opt);
@@ -197,6 +216,9 @@ void QVModule_base::OnMessage(int32_t, int32_t, void*) {}
 
 void QVModule_base::SetProcessFunction(ProcessFunction fn) {
     const MemberPointerWords next = WordsOf(fn);
+    // The host calls the function word with the object's own address: an adjustment would be lost.
+    QV_REQUIRE_TEXT(next.adjustment == 0, "process function needs no this-adjustment",
+                    QVModule_base, 180);
     const MemberPointerWords current = WordsOf(m_process_function);
     if (next.function == current.function &&
         (next.adjustment == current.adjustment || next.function == 0)) {
@@ -216,7 +238,13 @@ bool QVModule_base::GetPinPropertiesClean(int32_t index, QVPinProperties* props)
 
 QVPin* QVModule_base::GetPin(int32_t index) {
     QV_REQUIRE(m_pins != 0, QVModule_base, 150);
+    QV_REQUIRE_TEXT(HasPin(static_cast<uint32_t>(index)),
+                    "index >= 0 && index < QVPin::ArrayCount(m_pins)", QVModule_base, 151);
     return m_pins + index;
+}
+
+bool QVModule_base::HasPin(uintptr_t index) const {
+    return m_pins != nullptr && index < static_cast<uintptr_t>(QVPin::ArrayCount(m_pins));
 }
 
 void QVModule_base::DeliverOtherEvent(const TimedEvent* e) {
@@ -233,24 +261,27 @@ void QVModule_base::DeliverOtherEvent(const TimedEvent* e) {
     }
 }
 
-// The host's pin index is checked against the array, and the pin must be bound: an index outside
-// it would write a status into memory that is no pin, and an unbound pin has no module to tell.
+// The host's pin index is checked against the array: an index outside it would write a status
+// into memory that is no pin. An unbound pin has no module to tell and ignores it.
 void QVModule_base::DeliverPinStatus(const TimedEvent* e) {
-    QVPin* first = GetPin(0);
-    if (e->ptr_value >= static_cast<uintptr_t>(QVPin::ArrayCount(first))) return;
-    QVPin& pin = first[e->ptr_value];
-    if (pin.GetModule() == nullptr) return;
-    pin.DeliverStatusChange(e->int_value);
+    QV_REQUIRE(m_pins != 0, QVModule_base, 150);
+    if (!HasPin(e->ptr_value)) return;
+    m_pins[e->ptr_value].DeliverStatusChange(e->int_value);
 }
 
 void QVModule_base::QueueEvent(uint32_t p_time_stamp, int32_t event_type, int32_t int_value,
                                int32_t int_value2, uintptr_t ptr_value) {
     if (m_host_callback == nullptr) return;
-    QV_REQUIRE(p_time_stamp >= SampleClock(), QVModule_base, 340);
+    QV_REQUIRE_TEXT(IsNowOrLater(p_time_stamp, SampleClock()), "p_time_stamp >= SampleClock()",
+                    QVModule_base, 340);
     TimedEvent event{p_time_stamp, event_type, int_value, int_value2, ptr_value, 0};
     CallHost(HOST_OP_ADD_EVENT, 0, 0, &event, 0.0f);
 }
 
 void QVModule_base::QueueMemberCall(uint32_t p_time_stamp, MemberCall fn) {
-    QueueEvent(p_time_stamp, EVENT_CALL_MEMBER, 0, 0, WordsOf(fn).function);
+    const MemberPointerWords words = WordsOf(fn);
+    // Only the function word travels, and the call comes back with no adjustment.
+    QV_REQUIRE_TEXT(words.adjustment == 0, "member call needs no this-adjustment", QVModule_base,
+                    345);
+    QueueEvent(p_time_stamp, EVENT_CALL_MEMBER, 0, 0, words.function);
 }

@@ -31,6 +31,8 @@ public:
 
     virtual void OnPinStatusChange(QVPin* pin);
     virtual void HandleEvent(TimedEvent* event);
+    // Reached through DispatcherEntry, which deletes the object once MOD_OP_CLOSE has run and the
+    // outermost call from the host returns.
     virtual QVWord Dispatcher(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
     virtual void Open();
     virtual void Close();
@@ -56,6 +58,12 @@ public:
         if (m_host_callback == nullptr) return 0;
         return m_host_callback(&m_record, opcode, index, value, ptr, opt);
     }
+    // Whether `time_stamp` is `clock` or up to 2^31 - 1 samples after it. The clock is a 32-bit
+    // count that wraps (after about 24.8 hours at 48 kHz), so a stamp just past the wrap is later
+    // than a clock just before it, as the host's own event queue counts it.
+    static bool IsNowOrLater(uint32_t time_stamp, uint32_t clock) {
+        return time_stamp - clock <= 0x7FFFFFFFu;
+    }
     // Asked from the host every time: the clock moves between any two calls.
     uint32_t SampleClock() {
         return static_cast<uint32_t>(CallHost(HOST_OP_SAMPLE_CLOCK, 0, 0, nullptr, 0.0f));
@@ -67,6 +75,7 @@ public:
     void QV_CDECL EmptyProcess(int32_t buffer_offset, int32_t sample_frames);
 
     bool GetPinPropertiesClean(int32_t index, QVPinProperties* props);
+    // The pin at `index` of the array Open built; an index outside it breaks the contract.
     QVPin* GetPin(int32_t index);
 
     // Hands the host an event for now or later; the host copies it during the call.
@@ -89,6 +98,13 @@ private:
     // The events HandleEvent does not deliver itself: pin status changes and member calls.
     void DeliverOtherEvent(const TimedEvent* e);
     void DeliverPinStatus(const TimedEvent* e);
+    // Whether the pin array holds a pin at `index`, for GetPin and the host's pin status events.
+    bool HasPin(uintptr_t index) const;
+    // Around every call the host makes through the record's entries: the host may close the
+    // object from inside one of the object's own host calls, and the object must outlive the
+    // frames that are still using it.
+    void EnterFromHost() { ++m_entries_from_host; }
+    void LeaveToHost();
 
     HostCallback m_host_callback;
     AudioHostRecord m_record;
@@ -96,6 +112,10 @@ private:
     int32_t m_block_size;
     QVPin* m_pins;
     ProcessFunction m_process_function;
+    // Calls from the host through the dispatcher and event entries not yet returned.
+    int32_t m_entries_from_host;
+    // Set by MOD_OP_CLOSE; the object is deleted once no entry call is left.
+    bool m_closed;
 };
 
 // Inline, with the rarer events out of line: small enough that the event entry takes it in
@@ -110,8 +130,9 @@ inline void QVModule_base::HandleEvent(TimedEvent* e) {
 }
 
 #if QV_TARGET_32BIT
-static_assert(sizeof(QVModule_base) == 76,
-              "vptr, callback, 48-byte record, rate, block size, pins, 8-byte process function");
+static_assert(sizeof(QVModule_base) == 84,
+              "vptr, callback, 48-byte record, rate, block size, pins, 8-byte process function, "
+              "entry count, closed flag");
 #endif
 
 #endif

@@ -65,36 +65,50 @@ void QVPin::Init(QVModule_base* module, int32_t index, int32_t datatype, void* v
     m_variable = m_storage;
 }
 
+// An unbound pin (a surplus host pin that no description reached) has no module to ask: it
+// answers 0 or false and calls nothing.
 QVWord QVPin::SendValue(uint32_t sampleclock, int32_t value) {
+    if (m_module == nullptr) return 0;
     return m_module->CallHost(HOST_OP_PIN_VALUE, m_index, value, SampleClockWord(sampleclock),
                               0.0f);
 }
 
 QVWord QVPin::SendStatusChange(uint32_t sampleclock, int32_t status) {
-    QV_REQUIRE(sampleclock >= m_module->SampleClock(), QVPin, 77);
+    if (m_module == nullptr) return 0;
+    QV_REQUIRE_TEXT(QVModule_base::IsNowOrLater(sampleclock, m_module->SampleClock()),
+                    "sampleclock >= m_module->SampleClock()", QVPin, 77);
     return m_module->CallHost(HOST_OP_STATUS_CHANGE, m_index, status, SampleClockWord(sampleclock),
                               0.0f);
 }
 
 bool QVPin::QueryPin() {
+    if (m_module == nullptr) return false;
     return m_module->CallHost(HOST_OP_QUERY_PIN, m_index, 0, nullptr, 0.0f) != 0;
 }
 
 float QVPin::GetSample() {
+    if (m_module == nullptr) return 0.0f;
     QV_REQUIRE(m_datatype == DT_FSAMPLE, QVPin, 125);
     const uint32_t base = static_cast<uint32_t>(
         m_module->CallHost(HOST_OP_BUFFER_BASE_CLOCK, m_index, 0, nullptr, 0.0f));
     const uint32_t clock = m_module->SampleClock();
     const float* buffer = nullptr;
     std::memcpy(&buffer, m_variable, sizeof buffer);
-    // A host without a buffer for the pin (or no host at all) leaves the address null.
-    if (buffer == nullptr) return 0.0f;
+    // A host without a buffer for the pin (or no host at all) leaves the address null. A clock
+    // outside the current block has no sample in the buffer; the distance wraps across 2^32, so
+    // a clock before the base lies past the block too.
+    const uint32_t position = clock - base;
+    const int32_t block_size = m_module->GetBlockSize();
+    if (buffer == nullptr || block_size <= 0 || position >= static_cast<uint32_t>(block_size)) {
+        return 0.0f;
+    }
     float sample = 0.0f;
-    std::memcpy(&sample, buffer + (clock - base), sizeof sample);
+    std::memcpy(&sample, buffer + position, sizeof sample);
     return sample;
 }
 
 void QVPin::DeliverStatusChange(int32_t status) {
+    if (m_module == nullptr) return;
     m_status = status;
     m_module->OnPinStatusChange(this);
     if (status == 1) m_status = 0;

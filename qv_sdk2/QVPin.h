@@ -22,12 +22,13 @@ public:
     // pin keeps its value in its own storage (for DT_FSAMPLE: the buffer address the host gives).
     void Init(QVModule_base* module, int32_t index, int32_t datatype, void* variable_address);
 
+    // An unbound pin answers these 0 or false and calls nothing.
     QVWord SendValue(uint32_t sampleclock, int32_t value);
     // The host accepts status changes for now or later only.
     QVWord SendStatusChange(uint32_t sampleclock, int32_t status);
     bool QueryPin();
-    // The sample of this DT_FSAMPLE pin at the current sample clock; the host guarantees that the
-    // clock lies within the buffer.
+    // The sample of this DT_FSAMPLE pin at the current sample clock; 0 when the clock lies outside
+    // the current block (GetBlockSize samples from the buffer's base clock) or there is no buffer.
     float GetSample();
     // Shows `status` to the module's OnPinStatusChange. Status 1 is momentary: the module sees it
     // once and the pin goes back to 0 afterwards.

@@ -113,15 +113,21 @@ bool it_enum_list::FindValue(int32_t value) {
     return false;
 }
 
+// A range is answered from its bounds: it may hold more values than an item index can count.
 int32_t it_enum_list::ValueOrFirst(const std::wstring& list, int32_t value) {
     it_enum_list items(list);
+    if (items.m_range) {
+        if (items.RangeHolds(value)) return value;
+        return items.m_position <= items.m_range_hi ? items.m_position : 0;
+    }
     if (items.FindValue(value)) return value;
     items.First();
     return items.IsDone() ? 0 : items.m_current.value;
 }
 
 bool it_enum_list::ContainsValue(const std::wstring& list, int32_t value) {
-    return it_enum_list(list).FindValue(value);
+    it_enum_list items(list);
+    return items.m_range ? items.RangeHolds(value) : items.FindValue(value);
 }
 
 int32_t it_enum_list::TextToInt(const std::wstring& text, int32_t base) {

@@ -50,6 +50,7 @@ public:
 private:
     void StepList();
     void PositionInRange(int64_t offset);
+    bool RangeHolds(int32_t value) const { return value >= m_position && value <= m_range_hi; }
     void MarkDone() { m_current.index = -1; }
 
     std::wstring m_list;

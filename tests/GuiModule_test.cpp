@@ -142,6 +142,31 @@ TEST(GuiModule, EachModeWritesOut1ThenOut2FromItsDraws) {
     }
 }
 
+// A modular host that passes writes along synchronously may remove the module meanwhile.
+TEST(GuiModule, CloseFromInsideTheOut1WriteLeavesTheObjectUntilTheTriggerReturns) {
+    struct LoggedGuiModule : GuiModule {
+        explicit LoggedGuiModule(std::vector<std::string>& events)
+            : GuiModule(RecordingHost::Callback, 0), log(events) {}
+        ~LoggedGuiModule() override { log.push_back("destroyed"); }
+        std::vector<std::string>& log;
+    };
+    RecordingHost host;
+    std::vector<std::string> log;
+    GuiHostRecord* record = (new LoggedGuiModule(log))->HostRecord();
+    SetInputs(host, {GuiModule::MODE_NORMAL, 1, 0, 10});
+    host.on_call = [&](const HostCall& call) {
+        if (call.opcode != GUIHOST_OP_WRITE_PIN_VALUE) return;
+        log.push_back("write " + std::to_string(call.index));
+        if (call.index != GuiModule::PIN_OUT1) return;
+        const int32_t answer = record->dispatcher(record, GUI_OP_CLOSE, 0, 0, nullptr, 0.0f);
+        log.push_back("close answered " + std::to_string(answer));
+    };
+    record->dispatcher(record, GUI_OP_PIN_CHANGED, GuiModule::PIN_TRIGGER, 0, nullptr, 0.0f);
+    log.push_back("trigger returned");
+    EXPECT_EQ(log, (std::vector<std::string>{"write 4", "close answered 1", "destroyed",
+                                             "trigger returned"}));
+}
+
 TEST(GuiModule, HilimitInt32MaxDrawsBetweenTheLimitsInsteadOfWrapping) {
     for (const int32_t lolimit : {INT32_MAX - 5, 0, -1, INT32_MIN}) {
         const long double span = static_cast<long double>(kTwoTo31) - lolimit;
@@ -174,9 +199,10 @@ TEST(GuiModule, TriggersDrawWhatDrawInRangeGivesOnEitherSideOfEveryRoadsLimits) 
     // the range once instead of at each draw.
     const std::pair<int32_t, int32_t> limits[] = {
         {0, 65537},          {0, 65538},           {-65538, 0},          {-65539, 0},
-        {65538, 0},          {65539, 0},           {1 << 30, (1 << 30) + 10},
-        {(1 << 30) + 1, (1 << 30) + 10},           {-(1 << 30), -(1 << 30) + 65537},
-        {-(1 << 30) - 1, -(1 << 30) + 65536},      {(1 << 30) + 65538, 1 << 30},
+        {65538, 0},          {65539, 0},           {1 << 24, (1 << 24) - 10},
+        {(1 << 24) + 1, (1 << 24) - 10},           {(1 << 24) - 10, 1 << 24},
+        {(1 << 24) - 10, (1 << 24) + 1},           {-(1 << 24), -(1 << 24) + 65537},
+        {-(1 << 24) - 1, -(1 << 24) + 65536},      {(1 << 24) + 65538, 1 << 24},
         {INT32_MAX - 65537, INT32_MAX},            {INT32_MIN, INT32_MIN + 65537}};
     for (const auto& [lolimit, hilimit] : limits) {
         for (const int32_t r : {0, 1, 16384, 32766, 32767}) {
@@ -378,15 +404,16 @@ TEST(GuiModuleDraw, GivesTheKnownValuesAtTheEdgesOfR) {
         {10, 1, 32767, 1},
         {0, 65538, 32767, 65538},
         {0, -65538, 32767, -65538},
-        // Single precision cannot hold a low limit near the ends of the 32-bit range: the draw
-        // stays at the nearest representable integer instead of overflowing the conversion.
-        {INT32_MAX - 5, INT32_MAX, 0, INT32_MAX},
+        // Limits that single precision cannot hold are drawn exactly.
+        {INT32_MAX - 5, INT32_MAX, 0, INT32_MAX - 5},
+        {100000001, 100000004, 0, 100000001},
+        {100000001, 100000004, 16384, 100000002},
         {INT32_MAX - 65538, INT32_MAX, 32767, INT32_MAX},
         {INT32_MIN, INT32_MIN + 5, 0, INT32_MIN},
         {INT32_MIN + 65538, INT32_MIN, 32767, INT32_MIN},
         // Hilimit INT32_MAX: the upper bound 2^31 lies just beyond the 32-bit range.
-        {INT32_MAX - 5, kTwoTo31, 0, INT32_MAX},
-        {INT32_MAX - 5, kTwoTo31, 16384, INT32_MAX},
+        {INT32_MAX - 5, kTwoTo31, 0, INT32_MAX - 5},
+        {INT32_MAX - 5, kTwoTo31, 16384, INT32_MAX - 2},
         {INT32_MAX - 5, kTwoTo31, 32767, INT32_MAX},
         {0, kTwoTo31, 0, 0},
         {0, kTwoTo31, 16384, 1073774593},
@@ -399,9 +426,9 @@ TEST(GuiModuleDraw, GivesTheKnownValuesAtTheEdgesOfR) {
     }
 }
 
-TEST(GuiModuleDraw, IsBitIdenticalToTheSinglePrecisionFormulaForEverySpanUpTo65538) {
-    const int32_t lows[] = {INT32_MIN, INT32_MIN + 1, -16777217, -1000001,          -65538,   -3, 0,
-                            1,         16777217,      123456789, INT32_MAX - 65538, INT32_MAX};
+TEST(GuiModuleDraw, IsBitIdenticalToTheSinglePrecisionFormulaForSpansUpTo65538WithinTwoTo24) {
+    const int32_t lows[] = {-16777216, -16777215, -1000001, -65538,   -3,
+                            0,         1,         16711678, 16777215, 16777216};
     std::vector<int64_t> spans = {-65538, -65537, -32768, -11,   -1,    0,
                                   1,      7,      11,     32768, 65537, 65538};
     for (int64_t span = -65538; span <= 65538; span += 4099) spans.push_back(span);
@@ -413,7 +440,7 @@ TEST(GuiModuleDraw, IsBitIdenticalToTheSinglePrecisionFormulaForEverySpanUpTo655
         for (int64_t span : spans) {
             // Upper bounds up to 2^31, which Hilimit INT32_MAX gives.
             const int64_t upper = low + span;
-            if (upper < INT32_MIN || upper > kTwoTo31) continue;
+            if (upper - 1 < -16777216 || upper - 1 > 16777216) continue;
             for (int32_t r : rs) {
                 const int64_t expected = StraightforwardDraw(low, upper, r);
                 const int32_t actual = GuiModule::DrawInRange(low, upper, r);
@@ -464,13 +491,30 @@ TEST(GuiModuleDraw, WideSpansStayBetweenTheLimitsAtTheSameRelativePosition) {
     }
 }
 
-TEST(GuiModuleDraw, ZeroToTenGivesElevenOnlyForTheLastR) {
-    int out_of_range = 0;
-    for (int32_t r = 0; r < 32767; ++r) {
-        const int32_t drawn = GuiModule::DrawInRange(0, 11, r);
-        if ((drawn < 0 || drawn > 10) && ++out_of_range <= 10)
-            ADD_FAILURE() << "r " << r << " gives " << drawn;
+// Hilimit + 1 comes out only for the last r where the range lies above zero; truncation toward
+// zero lets it come out more often below zero, as it always has.
+TEST(GuiModuleDraw, EveryDrawLiesBetweenTheLimitsWhateverTheirSize) {
+    struct Case {
+        int32_t lolimit, hilimit;
+        bool hilimit_plus_one_only_at_last_r;
+    };
+    const Case cases[] = {{0, 10, true},
+                          {100000001, 100000003, true},
+                          {20000001, 20000010, true},
+                          {16777210, 16777217, true},
+                          {-20000010, -20000001, false},
+                          {INT32_MIN, INT32_MIN + 9, false}};
+    for (const Case& c : cases) {
+        int outside = 0;
+        for (int32_t r = 0; r <= 32767; ++r) {
+            const int32_t drawn = GuiModule::DrawInRange(c.lolimit, int64_t{c.hilimit} + 1, r);
+            const int64_t top = c.hilimit_plus_one_only_at_last_r && r < 32767
+                                    ? c.hilimit
+                                    : int64_t{c.hilimit} + 1;
+            if ((drawn < c.lolimit || drawn > top) && ++outside <= 5)
+                ADD_FAILURE() << c.lolimit << ".." << c.hilimit << " r " << r << " gives " << drawn;
+        }
+        EXPECT_EQ(outside, 0);
     }
-    EXPECT_EQ(out_of_range, 0);
     EXPECT_EQ(GuiModule::DrawInRange(0, 11, 32767), 11);
 }

@@ -80,6 +80,18 @@ const QVModule_base::ProcessFunction kWork =
 const QVModule_base::ProcessFunction kRest =
     static_cast<QVModule_base::ProcessFunction>(&HookRecordingModule::Rest);
 
+// A module whose QVModule_base is not its first base: its members need a this-adjustment.
+struct FirstBase {
+    virtual ~FirstBase() = default;
+    int32_t word = 0;
+};
+class SecondBaseModule : public FirstBase, public QVModule_base {
+public:
+    SecondBaseModule() : QVModule_base(&RecordingHost::Callback, kHostHandle) {}
+    void QV_CDECL Process(int32_t, int32_t) {}
+    void Tick() {}
+};
+
 ProcessFn EntryWord(QVModule_base::ProcessFunction fn) {
     ProcessFn entry;
     std::memcpy(&entry, &fn, sizeof entry);
@@ -196,6 +208,27 @@ TEST(QVModule_base, CloseRunsCloseThenDeletesTheObjectOnceAndAnswersOne) {
     }
 }
 
+TEST(QVModule_base, CloseFromInsideTheObjectsOwnHostCallWaitsForTheOutermostCall) {
+    RecordingHost host;
+    host.pin_count = 1;
+    std::vector<std::string> log;
+    auto* module = new HookRecordingModule;
+    module->close_log = &log;
+    // A pin that would ask the host for its buffer, were the closed object still to call it.
+    module->description.datatype = DT_FSAMPLE;
+    AudioHostRecord* record = module->HostRecord();
+    host.on_call = [&](const HostCall& call) {
+        if (call.opcode != HOST_OP_PIN_COUNT) return;
+        const QVWord answer = record->dispatcher(record, MOD_OP_CLOSE, 0, 0, nullptr, 0.0f);
+        log.push_back("close answered " + std::to_string(answer));
+    };
+    record->dispatcher(record, MOD_OP_OPEN, 0, 0, nullptr, 0.0f);
+    log.push_back("open returned");
+    EXPECT_EQ(log, (std::vector<std::string>{"Close", "close answered 1", "destroyed",
+                                             "open returned"}));
+    EXPECT_EQ(host.Opcodes(), std::vector<int32_t>{HOST_OP_PIN_COUNT});
+}
+
 TEST(QVModule_base, AnExceptionInAHookNeverReachesTheHost) {
     RecordingHost host;
     HookRecordingModule module;
@@ -298,6 +331,18 @@ TEST(QVModule_base, SetProcessFunctionTellsTheHostOncePerChange) {
     EXPECT_EQ(host.Opcodes(),
               (std::vector<int32_t>{HOST_OP_PROCESS_CHANGED, HOST_OP_PROCESS_CHANGED}));
     EXPECT_EQ(record->process, EntryWord(kRest));
+}
+
+TEST(QVModule_baseDeathTest, MembersNeedingAThisAdjustmentAreRefusedWhenInstalledOrQueued) {
+    RecordingHost host;
+    SecondBaseModule module;
+    EXPECT_DEATH(module.SetProcessFunction(
+                     static_cast<QVModule_base::ProcessFunction>(&SecondBaseModule::Process)),
+                 ContractFailurePattern("process function needs no this-adjustment",
+                                        "QVModule_base", 180));
+    EXPECT_DEATH(
+        module.QueueMemberCall(0, static_cast<QVModule_base::MemberCall>(&SecondBaseModule::Tick)),
+        ContractFailurePattern("member call needs no this-adjustment", "QVModule_base", 345));
 }
 
 TEST(QVModule_base, HostCallsTheProcessWordAsAPlainFunctionWithTheObject) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -253,11 +254,15 @@ TEST(QVPin, SendValueHandsTheValueAndClockToTheHostUnchecked) {
     EXPECT_EQ(host.calls[0].ptr, reinterpret_cast<void*>(uintptr_t{5}));
 }
 
+// Clock and stamp pairs: the clock wraps after 2^32 samples, and "later" reaches 2^31 - 1 ahead.
+const std::pair<uint32_t, uint32_t> kNowOrLater[] = {
+    {50, 50}, {50, 51}, {50, 50u + 0x7FFFFFFFu}, {0xFFFFFFFFu - 999, 0}, {0xFFFFFFFFu, 5}};
+
 TEST(QVPin, StatusChangeForNowOrLaterReachesTheHost) {
-    for (uint32_t clock : {50u, 51u, 0xFFFFFFFFu}) {
+    for (const auto& [now, clock] : kNowOrLater) {
         RecordingHost host;
         host.pin_count = 1;
-        host.sample_clock = 50;
+        host.sample_clock = now;
         host.audio_answers[HOST_OP_STATUS_CHANGE] = 77;
         DescribedModule module({Describe(DR_OUT, DT_INT)});
         module.Open();
@@ -287,15 +292,19 @@ TEST(QVPin, QueryPinIsTrueForAnyNonZeroAnswer) {
     }
 }
 
-TEST(QVPin, GetSampleReadsTheBufferAtTheClockRelativeToItsBase) {
-    float buffer[6] = {0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f};
+TEST(QVPin, GetSampleReadsTheBufferAtTheClockRelativeToItsBaseWithinTheBlock) {
+    // A block of six samples; what lies beyond it is not the block's.
+    const int32_t block_size = 6;
+    float buffer[8] = {0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f};
     float* buffer_word = buffer;
     struct ClockCase {
         uint32_t base;
         uint32_t clock;
         float sample;
     };
-    const ClockCase kClocks[] = {{100, 103, 3.0f}, {100, 100, 0.0f}, {0xFFFFFFFEu, 1, 3.0f}};
+    const ClockCase kClocks[] = {{100, 103, 3.0f},        {100, 100, 0.0f}, {100, 105, 5.0f},
+                                 {100, 106, 0.0f},        {100, 99, 0.0f},  {0xFFFFFFFEu, 1, 3.0f},
+                                 {0xFFFFFFFEu, 4, 0.0f}};
     for (const ClockCase& c : kClocks) {
         for (void* variable : {static_cast<void*>(nullptr), static_cast<void*>(&buffer_word)}) {
             RecordingHost host;
@@ -305,6 +314,7 @@ TEST(QVPin, GetSampleReadsTheBufferAtTheClockRelativeToItsBase) {
             host.sample_clock = c.clock;
             DescribedModule module(
                 {Describe(DR_IN, DT_INT), Describe(DR_IN, DT_FSAMPLE, 0, variable)});
+            module.SetBlockSize(block_size);
             module.Open();
             host.calls.clear();
             EXPECT_EQ(module.GetPin(1)->GetSample(), c.sample) << c.base << " " << c.clock;
@@ -330,11 +340,15 @@ TEST(QVPin, WithoutAHostCallbackPinsGetZeroAnswers) {
 TEST(QVPinDeathTest, StatusChangeForAPastClockFails) {
     RecordingHost host;
     host.pin_count = 1;
-    host.sample_clock = 50;
     DescribedModule module({Describe(DR_OUT, DT_INT)});
     module.Open();
-    EXPECT_DEATH(module.GetPin(0)->SendStatusChange(49, 3),
-                 ContractFailurePattern("sampleclock >= m_module->SampleClock()", "QVPin", 77));
+    for (const auto& [now, clock] :
+         {std::make_pair(50u, 49u), std::make_pair(5u, 0xFFFFFFFFu), std::make_pair(50u, 50u + 0x80000000u)}) {
+        host.sample_clock = now;
+        EXPECT_DEATH(module.GetPin(0)->SendStatusChange(clock, 3),
+                     ContractFailurePattern("sampleclock >= m_module->SampleClock()", "QVPin", 77))
+            << now << " " << clock;
+    }
 }
 
 TEST(QVPinDeathTest, GetSampleOnAPinOfAnotherDatatypeFails) {
@@ -344,7 +358,41 @@ TEST(QVPinDeathTest, GetSampleOnAPinOfAnotherDatatypeFails) {
     module.Open();
     const std::string pattern = ContractFailurePattern("m_datatype == DT_FSAMPLE", "QVPin", 125);
     EXPECT_DEATH(module.GetPin(0)->GetSample(), pattern);
-    EXPECT_DEATH(module.GetPin(1)->GetSample(), pattern);  // unbound
+}
+
+TEST(QVPin, UnboundSurplusPinAnswersZeroAndCallsNothing) {
+    RecordingHost host;
+    host.pin_count = 2;
+    host.audio_answers = {{HOST_OP_PIN_VALUE, 7}, {HOST_OP_QUERY_PIN, 1}, {HOST_OP_STATUS_CHANGE, 7}};
+    DescribedModule module({Describe(DR_IN, DT_FLOAT)});
+    module.Open();
+    host.calls.clear();
+    QVPin* unbound = module.GetPin(1);
+    EXPECT_EQ(unbound->SendValue(0, 5), 0);
+    EXPECT_EQ(unbound->SendStatusChange(0, 2), 0);
+    EXPECT_FALSE(unbound->QueryPin());
+    EXPECT_EQ(unbound->GetSample(), 0.0f);
+    EXPECT_TRUE(host.calls.empty());
+}
+
+TEST(QVPinDeathTest, GetPinOutsideTheArrayFails) {
+    RecordingHost host;
+    host.pin_count = 1;
+    DescribedModule module({Describe(DR_IN, DT_INT)});
+    module.Open();
+    for (int32_t index : {1, -1, INT32_MAX, INT32_MIN}) {
+        EXPECT_DEATH(module.GetPin(index),
+                     ContractFailurePattern("index >= 0 && index < QVPin::ArrayCount(m_pins)",
+                                            "QVModule_base", 151))
+            << index;
+    }
+}
+
+TEST(QVPin, PinArrayRefusesACountWhoseSizeCannotBeHeld) {
+    std::vector<int32_t> counts = {-1, INT32_MIN};
+    // On a 32-bit target the size of the largest count wraps too.
+    if (sizeof(void*) == 4) counts.push_back(INT32_MAX);
+    for (int32_t count : counts) EXPECT_THROW(QVPin::CreateArray(count), std::bad_array_new_length) << count;
 }
 
 TEST(QVPinDeathTest, NoHostPinsMeansNoPinArray) {

@@ -137,6 +137,14 @@ TEST(TimedEvent, PinStatusEventForAPinOutsideTheArrayOrUnboundIsIgnored) {
     EXPECT_EQ(module.GetPin(3)->GetStatus(), 0);
 }
 
+TEST(TimedEvent, NullEventIsIgnored) {
+    RecordingHost host;
+    EventModule module(1);
+    AudioHostRecord* record = module.HostRecord();
+    record->event_handler(record->object, nullptr);
+    EXPECT_TRUE(host.calls.empty());
+}
+
 TEST(TimedEventDeathTest, PinStatusEventWithoutPinsFails) {
     RecordingHost host;
     EventModule module(3);
@@ -194,10 +202,17 @@ TEST(TimedEvent, AReplacedHandleEventGetsEveryEventAndItsExceptionsStayInside) {
     EXPECT_TRUE(host.calls.empty());
 }
 
+// Clock and stamp pairs: the clock wraps after 2^32 samples, and "later" reaches 2^31 - 1 ahead,
+// as far as the host's queue counts.
+const std::pair<uint32_t, uint32_t> kNowOrLater[] = {
+    {40, 40}, {40, 41}, {40, 40u + 0x7FFFFFFFu}, {0xFFFFFFFFu - 999, 0}, {0xFFFFFFFFu, 5}};
+const std::pair<uint32_t, uint32_t> kPast[] = {
+    {40, 39}, {40, 40u + 0x80000000u}, {5, 0xFFFFFFFFu}, {0, 0xFFFFFFFFu - 999}};
+
 TEST(TimedEvent, QueueEventForNowOrLaterSendsTheEventWithReservedZero) {
-    for (uint32_t stamp : {40u, 41u, 0xFFFFFFFFu}) {
+    for (const auto& [clock, stamp] : kNowOrLater) {
         RecordingHost host;
-        host.sample_clock = 40;
+        host.sample_clock = clock;
         EventModule module;
         module.QueueEvent(stamp, 6, -1, 2, 9);
         ASSERT_EQ(host.Opcodes(), (std::vector<int32_t>{HOST_OP_SAMPLE_CLOCK, HOST_OP_ADD_EVENT}));
@@ -213,10 +228,13 @@ TEST(TimedEvent, QueueEventForNowOrLaterSendsTheEventWithReservedZero) {
 
 TEST(TimedEventDeathTest, QueueEventForAPastClockFails) {
     RecordingHost host;
-    host.sample_clock = 40;
     EventModule module;
-    EXPECT_DEATH(module.QueueEvent(39, 6, 0, 0, 0),
-                 ContractFailurePattern("p_time_stamp >= SampleClock()", "QVModule_base", 340));
+    for (const auto& [clock, stamp] : kPast) {
+        host.sample_clock = clock;
+        EXPECT_DEATH(module.QueueEvent(stamp, 6, 0, 0, 0),
+                     ContractFailurePattern("p_time_stamp >= SampleClock()", "QVModule_base", 340))
+            << clock << " " << stamp;
+    }
 }
 
 TEST(TimedEvent, WithoutAHostCallbackOnlyClockZeroEventsPassAndNothingIsQueued) {

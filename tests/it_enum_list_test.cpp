@@ -173,6 +173,11 @@ TEST(ItEnumList, ValueOrFirstAndContainsValueAnswerFromTheTextAlone) {
         {L"A,B,", 2, 0, false},                {L"range 3,6", 4, 4, true},
         {L"range 3,6", 9, 3, false},           {L"range 10,0", 5, 0, false},
         {L"range 2147483646,2147483647", 2147483647, 2147483647, true},
+        // Wider than an item index can count: answered from the bounds.
+        {L"range -2147483648,2147483647", 0, 0, true},
+        {L"range -2147483648,2147483647", 5, 5, true},
+        {L"range -2147483648,2147483647", 2147483647, 2147483647, true},
+        {L"range -2147483647,2147483647", -2147483647 - 1, -2147483647, false},
     };
     for (const Lookup& l : lookups) {
         const std::string where = testing::PrintToString(l.list) + " " + std::to_string(l.value);
