@@ -4,10 +4,12 @@
 // 1 - exp(-1/(Time * rate)) of the distance per sample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "ReferenceHost.h"
 #include "RenderSession.h"
 
 namespace {
@@ -58,6 +60,33 @@ TEST(MarlglideRender, LinearGlideArrivesAtItsSampleWhateverTheBlocks) {
         EXPECT_EQ(Changes(out), expected) << "block " << block;
         EXPECT_EQ(result.counts.process_changed, 3) << "hold, line, hold";
     }
+}
+
+// The render ends before sample clock 480, where the glide arrives: that change lies past it.
+TEST(MarlglideRender, KeepsNoStatusChangeStampedAtTheEndOfTheRender) {
+    const OutputTrack out = Out(Render(480, 256, {"In=dc:1"}));
+    EXPECT_EQ(Changes(out), (std::vector<std::pair<uint32_t, int32_t>>{{0, PIN_STATUS_MOVING}}));
+}
+
+// Towards 1, then from 0.5 at sample 240 towards -1: the new plan arrives at 960, and the first
+// plan's arrival call, still due at 480, must not settle the output there.
+TEST(MarlglideRender, ANewTargetMidGlideOutlivesTheFirstPlansArrival) {
+    const ModuleLibrary library(QV_MARLGLIDE_LIBRARY);
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    AudioSideHost& audio = host.Audio();
+    audio.SetSampleRate(static_cast<float>(kRate));
+    audio.SetBlockSize(240);
+    audio.Open();
+    const int32_t in = 3;  // after Out, Shape and Time
+    for (const float target : {1.0f, -1.0f}) {
+        std::fill_n(audio.InputBuffer(in), 240, target);
+        audio.PostPinStatus(in, PIN_STATUS_CHANGED);
+        audio.ProcessBlock();
+    }
+    audio.ProcessBlock();
+    EXPECT_NEAR(audio.PinBuffer(0)[239], -0.5, 1e-5) << "sample 719";
+    EXPECT_TRUE(host.Problems().empty());
 }
 
 TEST(MarlglideRender, SmoothGlideSettlesOnceWithinItsThreshold) {

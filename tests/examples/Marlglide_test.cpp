@@ -1,8 +1,10 @@
 // Marlglide's object driven directly by the recording host: the glide lengths by which it
-// schedules its arrival.
+// schedules its arrival, and a host that holds no `In` pin.
 #include "Marlglide.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "RecordingHost.h"
 
@@ -35,6 +37,18 @@ TEST(Marlglide, GlideLengthFollowsShapeAndDistance) {
         EXPECT_EQ(module.SamplesToArrive(glide.from, glide.to), glide.samples)
             << "shape " << glide.shape << " from " << glide.from << " to " << glide.to;
     }
+}
+
+// No `In` at all: the inputs sum to nothing, and the output is still written, held at 0.
+TEST(Marlglide, WritesItsOutputWithOnlyItsThreeFixedPins) {
+    RecordingHost host;
+    host.pin_count = Marlglide::kIn;
+    std::vector<float> out(8, 5.0f);
+    host.pin_buffers[Marlglide::kOut] = out.data();
+    Marlglide module(&RecordingHost::Callback, 0);
+    module.Open();
+    module.HostRecord()->process(&module, 0, 8);
+    EXPECT_EQ(out, std::vector<float>(8, 0.0f));
 }
 
 }  // namespace

@@ -261,6 +261,15 @@ TEST(AudioSideHost, RepeatsOnlyARepeatableLastPinAndOnlyBeforeOpen) {
     EXPECT_THROW(host.RepeatLastPin(1), HostError);
 }
 
+TEST(AudioSideHost, RepeatsUpToItsLimitOfAudioPinsAndNotOneMore) {
+    AudioSideHost host;
+    TestAudioObject object(host, {Pin(DT_FSAMPLE, IO_REPEAT_LAST)});
+    host.Attach(&object.record);
+    EXPECT_THROW(host.RepeatLastPin(AudioSideHost::kMaxPinDescriptions), HostError);
+    host.RepeatLastPin(AudioSideHost::kMaxPinDescriptions - 1);
+    EXPECT_EQ(object.Ask(HOST_OP_PIN_COUNT), AudioSideHost::kMaxPinDescriptions);
+}
+
 // The value lands in the object's variable in the width of the pin's datatype, and the object
 // hears of it at the next block's first sample.
 TEST(AudioSideHost, SetsAPinVariableAndReportsTheChange) {

@@ -18,6 +18,7 @@ TEST(EnumList, GivesEachChoiceTheValueTheModuleMeans) {
                           {" A = 7 ,B", "A", 7},
                           {"A, ,B", "B", 2},
                           {"range -2,4", "-2", -2},
+                          {"range -2,4", "4", 4},
                           {"range -2,4", "5", {}},
                           {"A=99999999999,B", "A", 2147483647},
                           {"A=2147483647,B", "B", -2147483647 - 1}};

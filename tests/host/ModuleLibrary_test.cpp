@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -52,4 +53,17 @@ TEST(ModuleLibrary, CopiesTheModulesDescription) {
     EXPECT_FALSE(library.QueryProperties(1, &props));
     EXPECT_EQ(props.sdk_version, 2230);
     EXPECT_EQ(props.name, nullptr);
+}
+
+// A bare file name is a file in the current folder: the library search path holds libraries that
+// were never meant as modules.
+TEST(ModuleLibrary, LoadsABareFileNameFromTheCurrentFolderOnly) {
+    const std::filesystem::path fixture(QV_FIXTURE_ECHO);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(fixture.parent_path());
+    EXPECT_EQ(LoadFailure(fixture.filename().string()), "loaded");
+#ifndef _WIN32
+    EXPECT_TRUE(StartsWith(LoadFailure("libc.so.6"), "libc.so.6: cannot be loaded: "));
+#endif
+    std::filesystem::current_path(before);
 }
