@@ -40,8 +40,15 @@ void CheckContext::FailCall(const std::string& call, const std::string& answer,
 
 void CheckContext::Skip(const std::string& reason) { m_skip_reason = reason; }
 
+void CheckContext::Warn(const std::string& text) { m_warnings.push_back(text); }
+
 std::string CheckContext::Summary() const {
-    if (m_failures == 0) return m_skip_reason;
+    if (m_failures == 0 && Skipped()) return m_skip_reason;
+    if (m_failures == 0) {
+        std::string text;
+        for (const std::string& warning : m_warnings) text += (text.empty() ? "" : "; ") + warning;
+        return text;
+    }
     std::string text;
     for (const std::string& failure : m_described) text += (text.empty() ? "" : "; ") + failure;
     if (m_failures > kMaxDescribedFailures) {

@@ -30,9 +30,12 @@ public:
     void Fail(const std::string& text);
     void FailCall(const std::string& call, const std::string& answer, const std::string& expected);
     void Skip(const std::string& reason);
+    // Suspicious but allowed: a real host may know more than this one.
+    void Warn(const std::string& text);
     bool Failed() const { return m_failures > 0; }
     bool Skipped() const { return !m_skip_reason.empty(); }
-    // The text a FAILED or SKIPPED result carries; empty when the check passed.
+    bool Warned() const { return !m_warnings.empty(); }
+    // The text a FAILED, SKIPPED or WARNED result carries; empty when the check passed.
     std::string Summary() const;
 
     // Sends one opcode and compares the answer.
@@ -53,6 +56,7 @@ private:
     int m_failures = 0;
     std::vector<std::string> m_described;
     std::string m_skip_reason;
+    std::vector<std::string> m_warnings;
 };
 
 #endif

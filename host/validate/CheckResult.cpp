@@ -1,7 +1,8 @@
 #include "CheckResult.h"
 
 namespace {
-const char* const kStatusNames[] = {"PASSED", "FAILED", "SKIPPED", "CRASHED", "TIMEOUT"};
+const char* const kStatusNames[] = {"PASSED", "FAILED", "SKIPPED", "CRASHED", "TIMEOUT", "WARNED"};
+constexpr int kStatusCount = sizeof kStatusNames / sizeof kStatusNames[0];
 }
 
 const char* CheckResult::StatusName(CheckStatus status) {
@@ -9,7 +10,7 @@ const char* CheckResult::StatusName(CheckStatus status) {
 }
 
 bool CheckResult::StatusFromName(const std::string& name, CheckStatus* status) {
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < kStatusCount; ++i) {
         if (name == kStatusNames[i]) {
             *status = static_cast<CheckStatus>(i);
             return true;

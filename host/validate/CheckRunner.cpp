@@ -7,6 +7,7 @@
 #include "CallRecorder.h"
 #include "CheckContext.h"
 #include "ChildProcess.h"
+#include "ContractCauses.h"
 #include "JsonReport.h"
 #include "RecordValidator.h"
 
@@ -16,11 +17,29 @@
 
 namespace {
 
-// A child's standard error can be long (a module that writes in a loop); its end says the most.
-constexpr size_t kMaxStderr = 4000;
+// A child's output can be long (a module that writes in a loop, a sanitizer's backtrace). Its
+// head holds the module's first words or a contract report, its tail how it ended: both stay.
+constexpr size_t kKeptHead = 1500;
+constexpr size_t kKeptTail = 2500;
 
-std::string Tail(const std::string& text) {
-    return text.size() <= kMaxStderr ? text : "..." + text.substr(text.size() - kMaxStderr);
+std::string HeadAndTail(const std::string& text) {
+    if (text.size() <= kKeptHead + kKeptTail) return text;
+    return text.substr(0, kKeptHead) + "\n...\n" + text.substr(text.size() - kKeptTail);
+}
+
+// What a child that gave no result did, in words.
+std::string Ending(const ChildOutcome& outcome) {
+    switch (outcome.ending) {
+    case ChildOutcome::kCrashed:
+        return outcome.crash;
+    case ChildOutcome::kExited:
+        return "exited with code " + std::to_string(outcome.code) + " and no result";
+    case ChildOutcome::kTimedOut:
+        return "gave no result in time and was ended";
+    case ChildOutcome::kNotStarted:
+        break;
+    }
+    return "the child did not start: " + outcome.crash;
 }
 
 #ifdef _WIN32
@@ -56,6 +75,7 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
     }
     result.status = context.Failed()    ? CheckStatus::kFailed
                     : context.Skipped() ? CheckStatus::kSkipped
+                    : context.Warned()  ? CheckStatus::kWarned
                                         : CheckStatus::kPassed;
     result.message = context.Summary();
     return result;
@@ -72,13 +92,34 @@ std::vector<std::string> CheckRunner::ChildArguments(const CheckEntry& check,
     return arguments;
 }
 
+std::string CheckRunner::LoadInChild(const std::string& library, const RunSettings& settings) {
+    const ChildOutcome outcome = ChildProcess::RunSelf(
+        {"validate", library, "--in-process", "--json", "--load-only"}, settings.timeout_seconds);
+    std::string load_error;
+    if (outcome.ending == ChildOutcome::kExited &&
+        JsonReport::ReadLoadError(outcome.result, &load_error)) {
+        return load_error;
+    }
+    std::ostringstream error;
+    if (outcome.ending == ChildOutcome::kTimedOut) {
+        error << "loading it gave no answer within " << settings.timeout_seconds
+              << " s; it was ended";
+    } else {
+        error << "loading it: " << Ending(outcome);
+    }
+    const std::string said = HeadAndTail(outcome.out + outcome.err);
+    if (!said.empty()) error << "; it wrote:\n" << said;
+    return error.str();
+}
+
 CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& library,
                                   const RunSettings& settings) {
     const ChildOutcome outcome =
         ChildProcess::RunSelf(ChildArguments(check, library, settings), settings.timeout_seconds);
     CheckResult result;
     result.id = check.id;
-    result.child_stderr = Tail(outcome.err);
+    result.child_stdout = HeadAndTail(outcome.out);
+    result.child_stderr = HeadAndTail(outcome.err);
     if (outcome.ending == ChildOutcome::kTimedOut) {
         std::ostringstream text;
         text << "no result within " << settings.timeout_seconds << " s; the child was ended";
@@ -88,18 +129,16 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
     }
     CheckResult reported;
     if (outcome.ending == ChildOutcome::kExited &&
-        JsonReport::ReadFirstResult(outcome.out, &reported) && reported.id == check.id) {
+        JsonReport::ReadFirstResult(outcome.result, &reported) && reported.id == check.id) {
+        reported.child_stdout = result.child_stdout;
         reported.child_stderr = result.child_stderr;
         return reported;
     }
+    // No result is a crash, whatever the exit code: 0 included.
     result.status = CheckStatus::kCrashed;
-    if (outcome.ending == ChildOutcome::kCrashed) {
-        result.message = outcome.crash;
-    } else if (outcome.ending == ChildOutcome::kExited) {
-        result.message = "exited with code " + std::to_string(outcome.code) + " and no result";
-    } else {
-        result.message = "the child did not start: " + outcome.crash;
-    }
+    result.message = Ending(outcome);
+    const std::string cause = ContractCauses::LikelyCause(outcome.err);
+    if (!cause.empty()) result.message += "\nlikely cause: " + cause;
     return result;
 }
 

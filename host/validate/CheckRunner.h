@@ -22,6 +22,9 @@ public:
                                  const RunSettings& settings);
     static CheckResult Isolated(const CheckEntry& check, const std::string& library,
                                 const RunSettings& settings);
+    // Loads the library in a child and answers why it cannot be validated: empty when it loaded,
+    // else the load error, or what the child did instead (exited, crashed, hung).
+    static std::string LoadInChild(const std::string& library, const RunSettings& settings);
     // What a child runs as: its own program's arguments for one check.
     static std::vector<std::string> ChildArguments(const CheckEntry& check,
                                                    const std::string& library,

@@ -1,7 +1,9 @@
 #include "ChildProcess.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #ifdef _WIN32
@@ -24,6 +26,10 @@ extern char** environ;
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval(5);
+#ifndef _WIN32
+// Where the child finds its result channel: the first descriptor after the standard three.
+constexpr int kChildResultDescriptor = 3;
+#endif
 
 #ifdef _WIN32
 
@@ -117,17 +123,22 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     ChildOutcome outcome;
     wchar_t self[MAX_PATH + 1] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command_line = Quoted(self);
-    for (const std::string& argument : arguments) command_line += L" " + Quoted(Wide(argument));
-
     HANDLE out = InheritableTempFile();
     HANDLE err = InheritableTempFile();
-    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+    HANDLE result = InheritableTempFile();
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE ||
+        result == INVALID_HANDLE_VALUE) {
         outcome.crash = "no temporary file for the child's output";
-        if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-        if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+        for (HANDLE file : {out, err, result}) {
+            if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        }
         return outcome;
     }
+    std::wstring command_line = Quoted(self);
+    for (const std::string& argument : arguments) command_line += L" " + Quoted(Wide(argument));
+    // An inherited handle keeps its value in the child.
+    command_line += L" " + Wide(kResultChannelOption) + L" " +
+                    std::to_wstring(reinterpret_cast<uintptr_t>(result));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -163,9 +174,26 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     }
     outcome.out = ReadAll(out);
     outcome.err = ReadAll(err);
+    outcome.result = ReadAll(result);
     CloseHandle(out);
     CloseHandle(err);
+    CloseHandle(result);
     return outcome;
+}
+
+bool ChildProcess::WriteToParent(const std::string& channel, const std::string& text) {
+    HANDLE file = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(channel.c_str(), nullptr, 10)));
+    size_t written = 0;
+    while (written < text.size()) {
+        DWORD wrote = 0;
+        if (!WriteFile(file, text.data() + written, static_cast<DWORD>(text.size() - written),
+                       &wrote, nullptr) ||
+            wrote == 0) {
+            return false;
+        }
+        written += wrote;
+    }
+    return true;
 }
 
 #else
@@ -176,17 +204,20 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     const std::string self = SelfPath();
     const int out = UnlinkedTempFile();
     const int err = UnlinkedTempFile();
-    if (self.empty() || out < 0 || err < 0) {
+    const int result = UnlinkedTempFile();
+    if (self.empty() || out < 0 || err < 0 || result < 0) {
         outcome.crash = "cannot prepare the child: " + std::string(std::strerror(errno));
-        if (out >= 0) close(out);
-        if (err >= 0) close(err);
+        for (int fd : {out, err, result}) {
+            if (fd >= 0) close(fd);
+        }
         return outcome;
     }
+    std::vector<std::string> all = arguments;
+    all.push_back(kResultChannelOption);
+    all.push_back(std::to_string(kChildResultDescriptor));
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(self.c_str()));
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
+    for (const std::string& argument : all) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -194,6 +225,7 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out, 1);
     posix_spawn_file_actions_adddup2(&actions, err, 2);
+    posix_spawn_file_actions_adddup2(&actions, result, kChildResultDescriptor);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -224,9 +256,22 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     }
     outcome.out = ReadAll(out);
     outcome.err = ReadAll(err);
+    outcome.result = ReadAll(result);
     close(out);
     close(err);
+    close(result);
     return outcome;
+}
+
+bool ChildProcess::WriteToParent(const std::string& channel, const std::string& text) {
+    const int fd = std::atoi(channel.c_str());
+    size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t wrote = write(fd, text.data() + written, text.size() - written);
+        if (wrote <= 0) return false;
+        written += static_cast<size_t>(wrote);
+    }
+    return true;
 }
 
 #endif

@@ -98,10 +98,16 @@ void Codes(CheckContext& context) {
                          ", expected DR_IN (0) or DR_OUT (1)");
         }
         const int32_t type = props.datatype;
-        if (type != DT_ENUM && type != DT_BOOL && type != DT_FSAMPLE && type != DT_FLOAT &&
-            type != DT_INT) {
+        const bool known = type == DT_ENUM || type == DT_BOOL || type == DT_FSAMPLE ||
+                           type == DT_FLOAT || type == DT_INT;
+        // The framework passes 1, 2, 3 and 7 through for the host's own types, keeping no value.
+        const bool hosts_own = type == 1 || type == 2 || type == 3 || type == 7;
+        if (hosts_own) {
+            context.Warn(pin + "datatype " + std::to_string(type) +
+                         " is the host's own: this host keeps no value for it");
+        } else if (!known) {
             context.Fail(pin + "datatype " + std::to_string(type) +
-                         ", expected one of 0, 4, 5, 6, 8");
+                         ", expected one of 0, 4, 5, 6, 8 (or the host's own 1, 2, 3, 7)");
         }
     });
 }

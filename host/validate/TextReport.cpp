@@ -40,15 +40,15 @@ void TextReport::ClearProgress() {
 
 void TextReport::Result(const CheckResult& result) {
     ClearProgress();
-    if (m_only_failed && (result.status == CheckStatus::kPassed)) return;
+    if (m_only_failed && result.status == CheckStatus::kPassed) return;
     std::string status = CheckResult::StatusName(result.status);
     status.resize(8, ' ');
     m_out << "  " << status << result.id;
     if (!result.message.empty()) m_out << ": " << result.message;
     m_out << "\n";
-    if (result.status == CheckStatus::kCrashed || result.status == CheckStatus::kTimeout) {
-        PrintIndented(m_out, result.child_stderr, "          | ");
-    }
+    // What the module printed, under the result it belongs to.
+    PrintIndented(m_out, result.child_stdout, "          > ");
+    PrintIndented(m_out, result.child_stderr, "          | ");
     for (const std::string& line : result.trace) m_out << "          " << line << "\n";
 }
 

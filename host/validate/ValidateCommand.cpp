@@ -8,15 +8,18 @@
 #include <memory>
 #include <random>
 #include <regex>
+#include <sstream>
 
 #include "CheckRunner.h"
 #include "CheckTable.h"
+#include "ChildProcess.h"
 #include "HostError.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "ModuleLibrary.h"
 #include "TextReport.h"
 #include "ValidationReport.h"
+#include "Watchdog.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -40,6 +43,10 @@ struct ValidateArguments {
     bool json = false;
     std::string junit;
     bool trace = false;
+    bool strict = false;
+    // Set by the validator for its own children: load only, and where to write the result.
+    bool load_only = false;
+    std::string result_channel;
 };
 
 void PrintList(std::ostream& out) {
@@ -60,17 +67,41 @@ uint32_t FreshSeed() {
     return device() ^ static_cast<uint32_t>(now);
 }
 
+// In this process a hang has no parent to end it: a watchdog does, unless this process is a
+// child of the validator, whose parent keeps the time itself.
+std::unique_ptr<Watchdog> WatchInProcess(const ValidateArguments& arguments,
+                                         const std::string& what) {
+    if (!arguments.in_process || !arguments.result_channel.empty()) return nullptr;
+    return std::make_unique<Watchdog>(what, arguments.timeout_seconds, HostCommand::kFailure);
+}
+
+// Why the library cannot be validated, empty when it loads. The validator never loads a module
+// into its own process unless asked to run the checks there: a library that exits, aborts or
+// hangs while loading ends only a child.
+std::string LoadError(const std::string& path, const ValidateArguments& arguments) {
+    if (!arguments.in_process) {
+        RunSettings settings;
+        settings.timeout_seconds = arguments.timeout_seconds;
+        return CheckRunner::LoadInChild(path, settings);
+    }
+    const std::unique_ptr<Watchdog> watchdog = WatchInProcess(arguments, "loading " + path);
+    try {
+        const ModuleLibrary loaded(path);
+    } catch (const HostError& error) {
+        return error.what();
+    }
+    return std::string();
+}
+
 // Runs the checks on one library as the arguments say, reporting each result as it comes.
 LibraryReport ValidateLibrary(const std::string& path, const std::vector<const CheckEntry*>& checks,
                               const ValidateArguments& arguments, uint32_t seed, TextReport* text) {
     LibraryReport library;
     library.path = path;
     if (text != nullptr) text->Library(path);
-    try {
-        const ModuleLibrary loaded(path);
-    } catch (const HostError& error) {
-        library.load_error = error.what();
-        if (text != nullptr) {
+    library.load_error = LoadError(path, arguments);
+    if (!library.load_error.empty() || arguments.load_only) {
+        if (text != nullptr && !library.load_error.empty()) {
             text->Unloadable(library.load_error);
             text->LibraryEnd(library);
         }
@@ -84,10 +115,17 @@ LibraryReport ValidateLibrary(const std::string& path, const std::vector<const C
         settings.trace = arguments.trace;
         for (const CheckEntry* check : checks) {
             if (text != nullptr) text->Progress(library.results.size() + 1, total, check->id);
-            CheckResult result = arguments.in_process
-                                     ? CheckRunner::InProcess(*check, path, settings)
-                                     : CheckRunner::Isolated(*check, path, settings);
+            const auto start = std::chrono::steady_clock::now();
+            CheckResult result;
+            {
+                const std::unique_ptr<Watchdog> watchdog = WatchInProcess(arguments, check->id);
+                result = arguments.in_process ? CheckRunner::InProcess(*check, path, settings)
+                                              : CheckRunner::Isolated(*check, path, settings);
+            }
+            result.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (arguments.repeat > 1) {
+                result.run = run + 1;
                 result.message = "[run " + std::to_string(run + 1) + "]" +
                                  (result.message.empty() ? "" : " " + result.message);
             }
@@ -127,6 +165,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
 
     ValidationReport report;
     report.seed = seed_given ? arguments.seed : FreshSeed();
+    report.strict = arguments.strict;
     const bool plain = !arguments.json;
     const bool progress = plain && arguments.junit.empty() && !arguments.in_process &&
                           &out == &std::cout && QV_ISATTY(1);
@@ -137,13 +176,25 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
             ValidateLibrary(path, checks, arguments, report.seed, plain ? &text : nullptr));
     }
     if (plain) text.End(report);
-    if (arguments.json) JsonReport::Write(out, report);
+    if (!arguments.result_channel.empty()) {
+        std::ostringstream document;
+        JsonReport::Write(document, report);
+        if (!ChildProcess::WriteToParent(arguments.result_channel, document.str())) {
+            return HostCommand::kFailure;
+        }
+    } else if (arguments.json) {
+        JsonReport::Write(out, report);
+    }
+    out << std::flush;
     if (!arguments.junit.empty()) {
         std::ofstream junit(arguments.junit);
         JUnitReport::Write(junit, report);
-        if (!junit) err << "qvhost: validate: cannot write " << arguments.junit << "\n";
+        junit.close();
+        if (!junit) {
+            err << "qvhost: validate: --junit " << arguments.junit << ": cannot be written\n";
+            return HostCommand::kBadArguments;
+        }
     }
-    out << std::flush;
     if (report.AnyUnloadable()) return ValidateCommand::kUnloadable;
     return report.Success() ? HostCommand::kSuccess : HostCommand::kFailure;
 }
@@ -170,6 +221,10 @@ HostCommand::Subcommand ValidateCommand::Add(CLI::App& app) {
     validate->add_option("--junit", arguments->junit, "Also write a JUnit XML file");
     validate->add_flag("--trace", arguments->trace,
                        "Print every call between host and module, with arguments and answers");
+    validate->add_flag("--strict", arguments->strict, "Count WARNED results as failures");
+    // The validator's own children: hidden from the help.
+    validate->add_flag("--load-only", arguments->load_only)->group("");
+    validate->add_option(ChildProcess::kResultChannelOption, arguments->result_channel)->group("");
     return {validate, [arguments, seed_option](std::ostream& out, std::ostream& err) {
                 return Validate(*arguments, seed_option->count() > 0, out, err);
             }};

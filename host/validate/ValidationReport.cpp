@@ -9,15 +9,17 @@ int LibraryReport::Count(CheckStatus status) const {
 }
 
 std::string LibraryReport::Summary() const {
+    if (!load_error.empty()) return "not validated: the library could not be loaded";
     std::string text =
         std::to_string(Passed()) + " passed, " + std::to_string(Failed()) + " failed";
+    if (Warned() > 0) text += ", " + std::to_string(Warned()) + " warned";
     if (Skipped() > 0) text += ", " + std::to_string(Skipped()) + " skipped";
     return text;
 }
 
 bool ValidationReport::Success() const {
     return std::all_of(libraries.begin(), libraries.end(),
-                       [](const LibraryReport& library) { return library.Success(); });
+                       [this](const LibraryReport& library) { return library.Success(strict); });
 }
 
 bool ValidationReport::AnyUnloadable() const {

@@ -16,10 +16,15 @@ struct LibraryReport {
 
     int Passed() const { return Count(CheckStatus::kPassed); }
     int Skipped() const { return Count(CheckStatus::kSkipped); }
+    int Warned() const { return Count(CheckStatus::kWarned); }
     // FAILED, CRASHED and TIMEOUT alike.
-    int Failed() const { return static_cast<int>(results.size()) - Passed() - Skipped(); }
-    bool Success() const { return load_error.empty() && Failed() == 0; }
-    // "N passed, N failed" and ", N skipped" when any was.
+    int Failed() const { return static_cast<int>(results.size()) - Passed() - Skipped() - Warned(); }
+    // Under `strict`, a warning fails the library too.
+    bool Success(bool strict = false) const {
+        return load_error.empty() && Failed() == 0 && (!strict || Warned() == 0);
+    }
+    // "N passed, N failed", then ", N warned" and ", N skipped" when any was; for a library that
+    // could not be validated, says so.
     std::string Summary() const;
 
 private:
@@ -29,6 +34,9 @@ private:
 struct ValidationReport {
     uint32_t seed = 0;
     std::vector<LibraryReport> libraries;
+
+    // Set by --strict: a warning fails its library too.
+    bool strict = false;
 
     bool Success() const;
     bool AnyUnloadable() const;

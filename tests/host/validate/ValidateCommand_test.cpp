@@ -86,8 +86,10 @@ TEST(ValidateCommand, WritesEachResultIntoTheJUnitFile) {
     const std::string xml((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_NE(xml.find("tests=\"2\" failures=\"1\" errors=\"0\" skipped=\"0\""), std::string::npos)
         << xml;
-    EXPECT_NE(xml.find("name=\"events-not-in-past\">\n      <failure type=\"FAILED\" "
-                       "message=\"guard 'event stamped in the past'"),
+    EXPECT_NE(xml.find("\n      <failure type=\"FAILED\" message=\"guard 'event stamped in the past'"),
               std::string::npos)
         << xml;
+    const QvhostOutcome unwritable = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit",
+                                               path + ".missing/x.xml", "--filter", "^events-on-time$"});
+    EXPECT_EQ(unwritable.exit_code, HostCommand::kBadArguments) << unwritable.err;
 }
