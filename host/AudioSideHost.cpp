@@ -10,13 +10,13 @@ void AudioSideHost::Attach(AudioHostRecord* record) {
     m_record = record;
     m_process = record->process;
     ReadPinTable();
-    m_buffers.clear();
+    m_buffers.Clear();
     m_audio_pin_descriptions.clear();
     m_opened = false;
     for (size_t index = 0; index < m_pin_table.size(); ++index) {
         // Sized for the largest block once, so no address handed out ever moves.
         if (m_pin_table[index].CreatesAudioPin()) {
-            m_buffers.emplace_back(kMaxBlockSize, 0.0f);
+            m_buffers.Add(m_pin_table[index].name, m_pin_table[index].direction == DR_OUT);
             m_audio_pin_descriptions.push_back(index);
         }
     }
@@ -32,8 +32,9 @@ void AudioSideHost::RepeatLastPin(int32_t copies) {
     if (AudioPinCount() + copies > kMaxPinDescriptions) {
         throw HostError("more than " + std::to_string(kMaxPinDescriptions) + " audio pins");
     }
+    const PinDescription& last = m_pin_table.back();
     for (int32_t copy = 0; copy < copies; ++copy) {
-        m_buffers.emplace_back(kMaxBlockSize, 0.0f);
+        m_buffers.Add(last.name + " " + std::to_string(AudioPinCount()), last.direction == DR_OUT);
         m_audio_pin_descriptions.push_back(m_pin_table.size() - 1);
     }
 }
@@ -78,7 +79,7 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
                     ", which does not exist");
             return 0;
         }
-        return reinterpret_cast<QVWord>(m_buffers[static_cast<size_t>(index)].data());
+        return reinterpret_cast<QVWord>(m_buffers.Data(static_cast<size_t>(index)));
     case HOST_OP_BUFFER_BASE_CLOCK:
         return static_cast<QVWord>(static_cast<uintptr_t>(m_block_start));
     case HOST_OP_SLEEP:
@@ -92,13 +93,31 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
         m_process = m_record->process;
         return 0;
     case HOST_OP_PIN_VALUE:
-    case HOST_OP_STATUS_CHANGE:
-        m_pin_messages.push_back({opcode, index, value,
-                                  static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ptr)),
-                                  m_clock});
+    case HOST_OP_STATUS_CHANGE: {
+        const uint32_t stamp = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ptr));
+        CheckMessage(opcode, index, stamp);
+        m_pin_messages.push_back({opcode, index, value, stamp, m_clock});
+        return 0;
+    }
+    case HOST_OP_QUERY_PIN:
         return 0;
     default:
+        // A real host may know more opcodes than this one.
+        Warning("host opcode " + std::to_string(opcode) + " is not one this host knows");
         return 0;
+    }
+}
+
+// A message names a pin the host holds, for now or later: the host's clock wraps like the
+// module's, so later means up to 2^31 - 1 samples ahead.
+void AudioSideHost::CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp) {
+    const std::string what = opcode == HOST_OP_PIN_VALUE ? "HOST_OP_PIN_VALUE" : "HOST_OP_STATUS_CHANGE";
+    if (pin < 0 || pin >= AudioPinCount()) {
+        Problem(what + " for pin " + std::to_string(pin) + ", which does not exist");
+    }
+    if (stamp - m_clock > 0x7FFFFFFFu) {
+        Problem(what + " stamped " + std::to_string(stamp) + " at sample clock " +
+                std::to_string(m_clock) + ": already past");
     }
 }
 
@@ -144,18 +163,21 @@ void AudioSideHost::StartClockAt(uint32_t clock) {
 }
 
 const float* AudioSideHost::PinBuffer(int32_t pin) const {
-    return m_buffers.at(static_cast<size_t>(pin)).data();
+    return m_buffers.Data(static_cast<size_t>(pin));
 }
 
-float* AudioSideHost::InputBuffer(int32_t pin) {
-    return m_buffers.at(static_cast<size_t>(pin)).data();
-}
+float* AudioSideHost::InputBuffer(int32_t pin) { return m_buffers.Data(static_cast<size_t>(pin)); }
 
 const PinDescription& AudioSideHost::AudioPin(int32_t pin) const {
     return m_pin_table[m_audio_pin_descriptions.at(static_cast<size_t>(pin))];
 }
 
 void AudioSideHost::SetPinValue(int32_t pin, double value) {
+    WritePinVariable(pin, value);
+    PostPinStatus(pin, PIN_STATUS_CHANGED);
+}
+
+void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     const PinDescription& description = AudioPin(pin);
     void* variable = description.variable_address;
     if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
@@ -183,12 +205,12 @@ void AudioSideHost::SetPinValue(int32_t pin, double value) {
     default:
         throw HostError("pin " + description.name + " holds no value the host can set");
     }
-    PostPinStatus(pin, PIN_STATUS_CHANGED);
 }
 
-void AudioSideHost::PostPinStatus(int32_t pin, int32_t status) {
+void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
     if (pin < 0 || pin >= AudioPinCount()) throw HostError("no audio pin " + std::to_string(pin));
-    const TimedEvent event{m_clock, EVENT_PIN_STATUS, status, 0, static_cast<uintptr_t>(pin), 0};
+    const TimedEvent event{m_clock + after, EVENT_PIN_STATUS, status, 0,
+                           static_cast<uintptr_t>(pin), 0};
     m_events.Add(event, m_clock);
 }
 
@@ -229,7 +251,9 @@ void AudioSideHost::DeliverHostEvent(TimedEvent event) {
     const ObservedCall call({CallEntry::kEventHandler, event.event_type,
                              static_cast<int32_t>(event.time_stamp), event.int_value, &event,
                              0.0f});
+    m_buffers.Before(BlockOffset(), 0);
     m_record->event_handler(m_record->object, &event);
+    AfterCall(BlockOffset(), 0);
 }
 
 void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
@@ -240,7 +264,9 @@ void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
     ++m_counts.process_calls;
     const ObservedCall call({CallEntry::kProcess, static_cast<int32_t>(frames),
                              static_cast<int32_t>(offset), 0, m_record->object, 0.0f});
+    m_buffers.Before(offset, frames);
     m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
+    AfterCall(offset, frames);
 }
 
 void AudioSideHost::DeliverDueEvents() {
@@ -262,7 +288,9 @@ void AudioSideHost::DeliverDueEvents() {
         const ObservedCall call({CallEntry::kEventHandler, copy.event_type,
                                  static_cast<int32_t>(copy.time_stamp), copy.int_value, &copy,
                                  0.0f});
+        m_buffers.Before(BlockOffset(), 0);
         m_record->event_handler(m_record->object, &copy);
+        AfterCall(BlockOffset(), 0);
     }
 }
 
@@ -275,3 +303,13 @@ QVWord AudioSideHost::Close() {
 }
 
 void AudioSideHost::Problem(const std::string& text) { m_problems.push_back("audio: " + text); }
+
+void AudioSideHost::Warning(const std::string& text) { m_warnings.push_back("audio: " + text); }
+
+void AudioSideHost::AfterCall(uint32_t offset, uint32_t frames) {
+    std::vector<std::string> problems;
+    std::vector<std::string> warnings;
+    m_buffers.After(offset, frames, problems, warnings);
+    for (const std::string& text : problems) Problem(text);
+    for (const std::string& text : warnings) Warning(text);
+}

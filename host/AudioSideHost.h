@@ -8,6 +8,7 @@
 
 #include "EventQueue.h"
 #include "PinDescription.h"
+#include "SampleBuffers.h"
 #include "QVHostTypes.h"
 
 #include <cstdint>
@@ -66,7 +67,7 @@ public:
     QVWord Close();
 
     const std::vector<PinDescription>& PinTable() const { return m_pin_table; }
-    int32_t AudioPinCount() const { return static_cast<int32_t>(m_buffers.size()); }
+    int32_t AudioPinCount() const { return static_cast<int32_t>(m_buffers.Count()); }
     const float* PinBuffer(int32_t pin) const;
     // Where the next block's input samples go: element 0 is the block's first sample.
     float* InputBuffer(int32_t pin);
@@ -76,8 +77,11 @@ public:
     // to the object with an EVENT_PIN_STATUS at the current sample clock. HostError for a pin
     // without a variable, with a datatype that holds no single value, or a value it cannot hold.
     void SetPinValue(int32_t pin, double value);
-    // Tells the object that an input pin's status changed, at the current sample clock.
-    void PostPinStatus(int32_t pin, int32_t status);
+    // SetPinValue's write alone, with no report.
+    void WritePinVariable(int32_t pin, double value);
+    // Tells the object that an input pin's status changed, `after` samples from now: within the
+    // next block, the host splits the block there.
+    void PostPinStatus(int32_t pin, int32_t status, uint32_t after = 0);
     uint32_t SampleClock() const { return m_clock; }
     // Where the clock starts; only before the first block, while no event is queued.
     void StartClockAt(uint32_t clock);
@@ -87,6 +91,8 @@ public:
     const std::vector<AudioPinMessage>& PinMessages() const { return m_pin_messages; }
     size_t PendingEvents() const { return m_events.Size(); }
     const std::vector<std::string>& Problems() const { return m_problems; }
+    // What the object did that is allowed but suspicious: subnormal output, an unknown opcode.
+    const std::vector<std::string>& Warnings() const { return m_warnings; }
 
 private:
     void ReadPinTable();
@@ -94,11 +100,17 @@ private:
     void DeliverDueEvents();
     void AddEvent(const TimedEvent* event);
     void Problem(const std::string& text);
+    void Warning(const std::string& text);
+    // Where the current call starts in the block's buffers.
+    uint32_t BlockOffset() const { return m_clock - m_block_start; }
+    void CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp);
+    // The buffers' watch after a call into the object, its findings as problems and warnings.
+    void AfterCall(uint32_t offset, uint32_t frames);
 
     AudioHostRecord* m_record = nullptr;
     ProcessFn m_process = nullptr;
     std::vector<PinDescription> m_pin_table;
-    std::vector<std::vector<float>> m_buffers;
+    SampleBuffers m_buffers{kMaxBlockSize};
     std::vector<size_t> m_audio_pin_descriptions;  // per audio pin, its index in m_pin_table
     bool m_opened = false;
     int32_t m_block_size = 256;
@@ -108,6 +120,7 @@ private:
     AudioCounts m_counts;
     std::vector<AudioPinMessage> m_pin_messages;
     std::vector<std::string> m_problems;
+    std::vector<std::string> m_warnings;
 };
 
 #endif

@@ -79,26 +79,23 @@ TEST(ReferenceHost, DeliversTheModulesEventsAtTheirTimeStampsAcrossTheLibraryBou
     audio.ProcessBlock();
     audio.ProcessBlock();
 
-    // Event deliveries come back as pin values: pin = event id, value = time stamp, stamp = the
-    // module's sample clock at delivery. Process segments come back as status changes: pin =
-    // offset, value = frames, stamp = sample clock less buffer base clock.
+    // Event deliveries come back as pin values: value = event id, stamp = the module's sample
+    // clock at delivery. Process segments come back as status changes: value = offset << 16 |
+    // frames when the buffer's base clock agrees with the offset.
     std::vector<std::vector<int64_t>> deliveries;
     std::vector<std::vector<int64_t>> segments;
     for (const AudioPinMessage& m : audio.PinMessages()) {
-        if (m.opcode == HOST_OP_PIN_VALUE) {
-            deliveries.push_back({m.pin, m.value, m.stamp, m.clock});
-        } else {
-            segments.push_back({m.pin, m.value, m.stamp, m.clock});
-        }
+        auto& kind = m.opcode == HOST_OP_PIN_VALUE ? deliveries : segments;
+        kind.push_back({m.value, m.stamp, m.clock});
     }
-    EXPECT_EQ(deliveries, (std::vector<std::vector<int64_t>>{{1, 5000, 5000, 5000},
-                                                             {2, 5005, 5005, 5005},
-                                                             {4, 5005, 5005, 5005},
-                                                             {5, 5005, 5005, 5005},
-                                                             {6, 5006, 5006, 5006},
-                                                             {3, 5300, 5300, 5300}}));
+    EXPECT_EQ(deliveries, (std::vector<std::vector<int64_t>>{{1, 5000, 5000},
+                                                             {2, 5005, 5005},
+                                                             {4, 5005, 5005},
+                                                             {5, 5005, 5005},
+                                                             {6, 5006, 5006},
+                                                             {3, 5300, 5300}}));
     EXPECT_EQ(segments, (std::vector<std::vector<int64_t>>{
-                            {0, 256, 0, 5000}, {0, 44, 0, 5256}, {44, 212, 44, 5300}}));
+                            {256, 5000, 5000}, {44, 5256, 5256}, {44 << 16 | 212, 5300, 5300}}));
     EXPECT_EQ(audio.Counts().events_refused, 1) << "the one stamped before its queueing";
     EXPECT_EQ(host.Problems().size(), 1u);
     EXPECT_EQ(audio.Counts().pin_count_requests, 1);
