@@ -117,7 +117,7 @@ void AudioSideHost::CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp) {
     }
     if (stamp - m_clock > 0x7FFFFFFFu) {
         Problem(what + " stamped " + std::to_string(stamp) + " at sample clock " +
-                std::to_string(m_clock) + ": already past");
+                std::to_string(m_clock) + ": for a clock already gone");
     }
 }
 

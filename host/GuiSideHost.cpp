@@ -61,7 +61,14 @@ QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
     ++m_counts.writes;
     m_writes.push_back({index, value, opt, m_depth});
     if (!CheckPin(GUIHOST_OP_WRITE_PIN_VALUE, index)) return 0;
-    if (m_pins.Write(index, value, opt)) Notify(index);
+    // The host takes a float pin's value from opt and every other pin's from value: a write
+    // through the other argument loses the value.
+    const bool float_pin = m_pins.Datatype(index) == DT_FLOAT;
+    if (float_pin ? value != 0 : opt != 0.0f) {
+        Problem("pin " + m_pins.Name(index) + (float_pin ? " (a float pin)" : " (not a float pin)") +
+                " written through the " + (float_pin ? "integer" : "float") + " argument");
+    }
+    if (m_pins.Write(index, value, opt) || m_report_every_write) Notify(index);
     return 0;
 }
 
@@ -89,7 +96,20 @@ void GuiSideHost::Initialise() { Dispatch(GUI_OP_INITIALISE, 0, 0, nullptr, 0.0f
 
 void GuiSideHost::SetPin(int32_t index, int32_t value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
-    if (m_pins.Write(index, value, static_cast<float>(value))) Notify(index);
+    if (m_pins.Write(index, value, static_cast<float>(value)) || m_report_every_write) {
+        Notify(index);
+    }
+}
+
+void GuiSideHost::SetPinFloat(int32_t index, float value) {
+    if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
+    if (m_pins.Write(index, 0, value) || m_report_every_write) Notify(index);
+}
+
+void GuiSideHost::LoadStoredValue(int32_t index, double value) {
+    if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
+    const double whole = std::clamp(value, double{INT32_MIN}, double{INT32_MAX});
+    m_pins.Write(index, static_cast<int32_t>(whole), static_cast<float>(value));
 }
 
 void GuiSideHost::Notify(int32_t index) {

@@ -46,6 +46,13 @@ public:
     // A user's change of a pin (integer, enumeration or boolean pins take `value`, float pins
     // the same number as a float); the object hears of it when the value changed.
     void SetPin(int32_t index, int32_t value);
+    // A user's change of a float pin to a value no integer gives.
+    void SetPinFloat(int32_t index, float value);
+    // A value stored with the patch, in place before the object is initialised: no notification.
+    void LoadStoredValue(int32_t index, double value);
+    // By default the object hears of a change only when a value changed. A host may report every
+    // write instead, the object's own included; a module must cope with both.
+    void ReportEveryWrite(bool every_write) { m_report_every_write = every_write; }
     // GUI_OP_CLOSE; the object and its record are gone afterwards. Returns the object's answer.
     int32_t Close();
 
@@ -65,6 +72,7 @@ private:
     GuiHostRecord* m_record = nullptr;
     PinValueStore m_pins;
     int m_depth = 0;
+    bool m_report_every_write = false;
     std::vector<PinWrite> m_writes;
     GuiCounts m_counts;
     std::vector<std::string> m_problems;

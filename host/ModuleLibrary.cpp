@@ -87,7 +87,7 @@ void* ModuleLibrary::FindExport(const char* name) const {
 }
 
 bool ModuleLibrary::QueryProperties(int32_t index, ModuleProperties* props) const {
-    return m_get_module_properties(index, props) != 0;
+    return PropertiesAnswer(index, props) != 0;
 }
 
 ModuleDescription ModuleLibrary::Describe() const {

@@ -25,6 +25,10 @@ public:
     ModuleDescription Describe() const;
     // getModuleProperties exactly as the library answers it, for any index.
     bool QueryProperties(int32_t index, ModuleProperties* props) const;
+    // getModuleProperties exactly as the library answers it.
+    int32_t PropertiesAnswer(int32_t index, ModuleProperties* props) const {
+        return m_get_module_properties(index, props);
+    }
     // makeModule for module type 0; the record address as the library returns it, unchecked.
     void* MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const;
     // makeModule for any module type index, exactly as the library answers it.

@@ -6,7 +6,8 @@
 PinValueStore::PinValueStore(const std::vector<PinDescription>& pins) {
     m_values.reserve(pins.size());
     for (const PinDescription& pin : pins) {
-        m_values.push_back(Value{pin.datatype, 0, 0.0f, EnumList(pin.datatype_extra), ""});
+        m_values.push_back(
+            Value{pin.name, pin.datatype, 0, 0.0f, EnumList(pin.datatype_extra), ""});
     }
 }
 

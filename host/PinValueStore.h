@@ -27,6 +27,8 @@ public:
 
     int32_t IntValue(int32_t index) const;
     float FloatValue(int32_t index) const;
+    int32_t Datatype(int32_t index) const { return m_values.at(static_cast<size_t>(index)).datatype; }
+    const std::string& Name(int32_t index) const { return m_values.at(static_cast<size_t>(index)).name; }
 
     // The value as text: an enumeration pin shows its choice's name. The pointer stays valid
     // until the next Text call for the same pin.
@@ -35,6 +37,7 @@ public:
 
 private:
     struct Value {
+        std::string name;
         int32_t datatype;
         int32_t int_value;
         float float_value;

@@ -1,12 +1,28 @@
 #include "ReferenceHost.h"
 
+#include <atomic>
+
 #include "CallObserver.h"
 #include "HostError.h"
 #include "HostRegistry.h"
 #include "RecordValidator.h"
 
+namespace {
+// Host calls whose record leads to no live host: a module that passes something else than its
+// own record (its object's address, say) reaches no host at all, and only this count sees it.
+std::atomic<uint32_t> g_stray_calls{0};
+
+// The host that serves `record`: the one its host handle names, if that host holds the record.
+template <typename Record>
+ReferenceHost* HostOf(Record* record) {
+    ReferenceHost* host = record != nullptr ? HostRegistry::Find(record->host_handle) : nullptr;
+    if (host == nullptr) ++g_stray_calls;
+    return host;
+}
+}  // namespace
+
 ReferenceHost::ReferenceHost(const ModuleLibrary& library)
-    : m_library(library), m_handle(HostRegistry::Register(this)) {}
+    : m_library(library), m_handle(HostRegistry::Register(this)), m_strays_before(g_stray_calls) {}
 
 ReferenceHost::~ReferenceHost() {
     CloseGuiObject();
@@ -39,6 +55,12 @@ int32_t ReferenceHost::CloseGuiObject() { return m_gui.IsAttached() ? m_gui.Clos
 std::vector<std::string> ReferenceHost::Problems() const {
     std::vector<std::string> problems = m_audio.Problems();
     problems.insert(problems.end(), m_gui.Problems().begin(), m_gui.Problems().end());
+    const uint32_t strays = g_stray_calls - m_strays_before;
+    if (strays > 0) {
+        problems.push_back(std::to_string(strays) +
+                           " host calls came with a record no host holds: a module must pass "
+                           "its own record");
+    }
     return problems;
 }
 
@@ -47,7 +69,7 @@ QVWord QV_CDECL ReferenceHost::AudioCallback(void* record, int32_t opcode, int32
     ObservedCall call({CallEntry::kAudioHostCallback, opcode, index, value, ptr, opt});
     try {
         auto* audio = static_cast<AudioHostRecord*>(record);
-        ReferenceHost* host = audio != nullptr ? HostRegistry::Find(audio->host_handle) : nullptr;
+        ReferenceHost* host = HostOf(audio);
         return call.Answer(host != nullptr ? host->m_audio.Answer(audio, opcode, index, value, ptr)
                                            : 0);
     } catch (...) {
@@ -60,7 +82,7 @@ QVWord QV_CDECL ReferenceHost::GuiCallback(void* record, int32_t opcode, int32_t
     ObservedCall call({CallEntry::kGuiHostCallback, opcode, index, value, ptr, opt});
     try {
         auto* gui = static_cast<GuiHostRecord*>(record);
-        ReferenceHost* host = gui != nullptr ? HostRegistry::Find(gui->host_handle) : nullptr;
+        ReferenceHost* host = HostOf(gui);
         return call.Answer(host != nullptr ? host->m_gui.Answer(gui, opcode, index, value, ptr, opt)
                                            : 0);
     } catch (...) {

@@ -50,6 +50,7 @@ private:
     uint32_t m_handle;
     AudioSideHost m_audio;
     GuiSideHost m_gui;
+    uint32_t m_strays_before;  // the count of stray host calls when this host was made
 };
 
 #endif

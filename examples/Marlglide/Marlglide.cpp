@@ -1,6 +1,7 @@
 #include "Marlglide.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -26,10 +27,14 @@ struct Inputs {
     size_t count;
 };
 
+// Subnormal samples cost some processors dearly and a host may warn of them: below the smallest
+// normal float a sum is silence.
+inline float FlushSubnormal(float sample) { return std::fabs(sample) < FLT_MIN ? 0.0f : sample; }
+
 inline float SumAt(const Inputs& inputs, int32_t i) {
     float sum = 0.0f;
     for (size_t k = 0; k < inputs.count; ++k) sum += inputs.buffers[k][i];
-    return sum;
+    return FlushSubnormal(sum);
 }
 
 }  // namespace
@@ -164,7 +169,7 @@ float Marlglide::SumOfInputs() {
     for (size_t k = 0; k < m_inputs.size(); ++k) {
         sum += GetPin(kIn + static_cast<int32_t>(k))->GetSample();
     }
-    return sum;
+    return FlushSubnormal(sum);
 }
 
 void Marlglide::SetOutputMoving(bool moving) {

@@ -51,12 +51,24 @@ void SameAfterOpen(CheckContext& context);
 void PastEnd(CheckContext& context);
 }  // namespace PinChecks
 
+namespace PlayChecks {
+void ValuePins(CheckContext& context);
+void SampleInputs(CheckContext& context);
+void BlocksAndRates(CheckContext& context);
+void ClockWrap(CheckContext& context);
+void RepeatedPins(CheckContext& context);
+void StoredValues(CheckContext& context);
+}  // namespace PlayChecks
+
 namespace ProcessChecks {
 void EntrySet(CheckContext& context);
 void BlockSizes(CheckContext& context);
 void EntryNotified(CheckContext& context);
 void PinBuffers(CheckContext& context);
 void NoAllocation(CheckContext& context);
+void BufferBounds(CheckContext& context);
+void OutputsFinite(CheckContext& context);
+void PinMessages(CheckContext& context);
 }  // namespace ProcessChecks
 
 namespace EventChecks {
@@ -75,6 +87,7 @@ void UnknownOpcodes(CheckContext& context);
 void PinChanged(CheckContext& context);
 void PinAccess(CheckContext& context);
 void NestingBounded(CheckContext& context);
+void WriteDatatypes(CheckContext& context);
 }  // namespace GuiChecks
 
 namespace LifecycleChecks {

@@ -126,6 +126,7 @@ void PinAccess(CheckContext& context) {
     context.FailOnProblems(host, "the pin table does not have", "pin not in the pin table");
     context.FailOnProblems(host, "without a buffer", "pin read without a buffer");
     context.FailOnProblems(host, "does not hold", "call with a foreign record");
+    context.FailOnProblems(host, "record no host holds", "call with a foreign record");
     const std::vector<PinDescription>& pins = host.Audio().PinTable();
     for (const PinWrite& write : host.Gui().Writes()) {
         if (write.pin < 0 || static_cast<size_t>(write.pin) >= pins.size()) continue;
@@ -140,9 +141,24 @@ void PinAccess(CheckContext& context) {
 
 void NestingBounded(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
+    // Under a host that reports only changes, and under one that reports every write, the
+    // object's own included: a module that writes again on every notice recurses there.
+    for (const bool every_write : {false, true}) {
+        ModuleSession session(library);
+        session.Host().CreateObjects();
+        session.Host().Gui().ReportEveryWrite(every_write);
+        session.RunTypical(context);
+        context.FailOnProblems(session.Host(), "notifications deep",
+                               every_write ? "notifications nested too deep, every write reported"
+                                           : "notifications nested too deep");
+    }
+}
+
+void WriteDatatypes(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     session.RunTypical(context);
-    context.FailOnProblems(session.Host(), "notifications deep", "notifications nested too deep");
+    context.FailOnProblems(session.Host(), "written through the", "a pin written in another type");
 }
 
 }  // namespace GuiChecks

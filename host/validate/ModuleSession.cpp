@@ -2,8 +2,40 @@
 
 #include "EnumList.h"
 
-void ModuleSession::Start() {
-    m_host.CreateObjects();
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A test signal for a sample input, by sample number from its start.
+struct Signal {
+    int32_t status;
+    float (*sample)(uint32_t n, uint32_t seed);
+};
+
+const Signal kSignals[] = {
+    {PIN_STATUS_STATIC, [](uint32_t, uint32_t) { return 0.0f; }},
+    {PIN_STATUS_STATIC, [](uint32_t, uint32_t) { return 1.0f; }},
+    {PIN_STATUS_STATIC, [](uint32_t, uint32_t) { return -1.0f; }},
+    {PIN_STATUS_MOVING,
+     [](uint32_t n, uint32_t) { return static_cast<float>(std::sin(n * 0.0627)); }},
+    {PIN_STATUS_MOVING,
+     [](uint32_t n, uint32_t seed) {
+         const uint32_t x = (n + seed) * 2654435761u;
+         return static_cast<float>(static_cast<int32_t>(x ^ (x >> 15))) / 2147483648.0f;
+     }},
+    {PIN_STATUS_STATIC, [](uint32_t, uint32_t) { return std::numeric_limits<float>::denorm_min(); }},
+    {PIN_STATUS_MOVING, [](uint32_t n, uint32_t) { return n == 0 ? 1.0f : 0.0f; }},
+    {PIN_STATUS_STATIC,
+     [](uint32_t n, uint32_t) { return n < ModuleSession::kBlockSize ? 0.0f : 1.0f; }},
+};
+constexpr int kBlocksPerSignal = 3;
+
+}  // namespace
+
+void ModuleSession::Start(uint32_t clock) {
+    if (!m_host.Audio().IsAttached()) m_host.CreateObjects();
+    m_host.Audio().StartClockAt(clock);
     m_host.Audio().SetSampleRate(kSampleRate);
     m_host.Audio().SetBlockSize(kBlockSize);
     m_host.Audio().Open();
@@ -65,4 +97,32 @@ void ModuleSession::RunTypical(CheckContext& context, const std::function<void()
     ChangeEveryInput(context, after_each);
     ProcessBlocks(4);
     if (after_each) after_each();
+}
+
+std::vector<int32_t> ModuleSession::SampleInputs(const AudioSideHost& audio) {
+    std::vector<int32_t> inputs;
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        const PinDescription& description = audio.AudioPin(pin);
+        if (description.direction == DR_IN && description.datatype == DT_FSAMPLE) {
+            inputs.push_back(pin);
+        }
+    }
+    return inputs;
+}
+
+void ModuleSession::PlayEverySignal(CheckContext& context) {
+    AudioSideHost& audio = m_host.Audio();
+    const std::vector<int32_t> inputs = SampleInputs(audio);
+    const uint32_t size = static_cast<uint32_t>(audio.BlockSize());
+    for (const Signal& signal : kSignals) {
+        const uint32_t seed = context.NextRandom();
+        for (const int32_t pin : inputs) audio.PostPinStatus(pin, signal.status);
+        for (uint32_t block = 0; block < kBlocksPerSignal; ++block) {
+            for (const int32_t pin : inputs) {
+                float* buffer = audio.InputBuffer(pin);
+                for (uint32_t n = 0; n < size; ++n) buffer[n] = signal.sample(block * size + n, seed);
+            }
+            audio.ProcessBlock();
+        }
+    }
 }

@@ -20,15 +20,21 @@ public:
     explicit ModuleSession(const ModuleLibrary& library) : m_host(library) {}
 
     ReferenceHost& Host() { return m_host; }
-    // Both objects made, sample rate and block size set, the audio object opened, the GUI
-    // object initialised.
-    void Start();
+    // Both objects made (unless they are already), the sample clock at `clock`, sample rate and
+    // block size set, the audio object opened, the GUI object initialised.
+    void Start(uint32_t clock = 0);
     void ProcessBlocks(int count);
     // Every GUI input pin through its user values; each boolean input is raised and lowered
     // after every other change, so the module does its work. `after_each` runs after every step.
     void ChangeEveryInput(CheckContext& context, const std::function<void()>& after_each = {});
     // Start, blocks, every input, blocks.
     void RunTypical(CheckContext& context, const std::function<void()>& after_each = {});
+    // Three blocks of each test signal on every sample input, each announced MOVING or STATIC at
+    // its start as a host announces it: silence, DC +1 and -1, a full-scale sine, noise,
+    // subnormals, one impulse, a jump between blocks.
+    void PlayEverySignal(CheckContext& context);
+    // The audio indices of the module's sample inputs.
+    static std::vector<int32_t> SampleInputs(const AudioSideHost& audio);
 
     // What a user can set a pin to: both values of a boolean, each entry of an enumeration, the
     // edge values of an integer, a few floats. Nothing for a sample pin.

@@ -130,6 +130,14 @@ void Enumerations(CheckContext& context) {
         if (props.datatype_extra == nullptr || !Readable(props.datatype_extra)) {
             return context.Fail(pin + "an enumeration pin without a readable list text");
         }
+        // The module's own iterator cannot read a range without a comma after its lower bound:
+        // "range" alone raises, "range " and "range 5" break its contract.
+        const std::string text = props.datatype_extra;
+        if (text.compare(0, 5, "range") == 0 &&
+            (text.size() < 6 || text.find(',', 6) == std::string::npos)) {
+            return context.Fail(pin + "the range \"" + text +
+                                "\" has no comma after its lower bound: write \"range LO,HI\"");
+        }
         const EnumList list(props.datatype_extra);
         const std::vector<int32_t> values = list.Values();
         if (values.empty()) {

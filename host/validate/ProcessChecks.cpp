@@ -103,4 +103,37 @@ void NoAllocation(CheckContext& context) {
 #endif
 }
 
+void BufferBounds(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.RunTypical(context);
+    session.PlayEverySignal(context);
+    context.FailOnProblems(session.Host(), "outside its", "a write outside the call's frames");
+    context.FailOnProblems(session.Host(), "wrote input", "a write into an input");
+}
+
+void OutputsFinite(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.RunTypical(context);
+    session.PlayEverySignal(context);
+    context.FailOnProblems(session.Host(), "wrote NaN", "a NaN output");
+    context.FailOnProblems(session.Host(), "wrote infinity", "an infinite output");
+    for (const std::string& warning : session.Host().Audio().Warnings()) {
+        if (warning.find("subnormal") != std::string::npos) return context.Warn(warning);
+    }
+}
+
+void PinMessages(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.RunTypical(context);
+    session.PlayEverySignal(context);
+    context.FailOnProblems(session.Host(), "which does not exist", "a message for no pin");
+    context.FailOnProblems(session.Host(), "already gone", "a message for a clock already gone");
+    for (const std::string& warning : session.Host().Audio().Warnings()) {
+        if (warning.find("host opcode") != std::string::npos) return context.Warn(warning);
+    }
+}
+
 }  // namespace ProcessChecks

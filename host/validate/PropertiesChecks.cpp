@@ -32,9 +32,22 @@ namespace PropertiesChecks {
 
 void IndexZero(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    ModuleProperties props = Sentinel();
-    const bool answer = library.QueryProperties(0, &props);
-    if (!answer) return context.FailCall(Call(0), "false", "true");
+    // The record with a guard zone behind it: the module writes nothing past offset 20.
+    struct Guarded {
+        ModuleProperties props;
+        uint32_t guard[8];
+    } guarded;
+    guarded.props = Sentinel();
+    std::memset(guarded.guard, 0xA5, sizeof guarded.guard);
+    ModuleProperties& props = guarded.props;
+    const int32_t answer = library.PropertiesAnswer(0, &props);
+    for (const uint32_t word : guarded.guard) {
+        if (word != kHostWord) {
+            context.Fail(Call(0) + " wrote past the end of the record");
+            break;
+        }
+    }
+    if (answer != 1) return context.FailCall(Call(0), std::to_string(answer), "1");
     if (props.sdk_version == Sentinel().sdk_version) {
         context.Fail(Call(0) + " left sdk_version unwritten, expected the library's SDK version");
     }

@@ -74,7 +74,7 @@ TEST(HostCommand, InfoShowsPropertiesAboutTextAndPinTable) {
          {"Name         Echo\n", "Id           Echo fixture\n", "Flags        0x00000100\n",
           "SDK version  2230\n", "  Echo fixture\n  for host tests\n", "Pins (6, of which 1 audio)",
           "4   Choice      in   enum     0x00000400  ui          Low=-1,Mid,High=5",
-          "5   Signal      in   fsample  0x00000000"}) {
+          "5   Signal      in   fsample  0x00000008  repeat-last"}) {
         EXPECT_TRUE(Contains(outcome.out, part)) << part << "\n" << outcome.out;
     }
 }

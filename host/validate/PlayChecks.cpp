@@ -1,0 +1,243 @@
+// The module played as a host plays it: every value pin set across its type from both sides,
+// alone and in pairs, sample inputs moving and still, blocks of every size, sample rates from
+// 8 kHz to 192 kHz, a sample clock that wraps, repeated pins and values stored with the patch.
+// Whatever the host notes on the way (a write outside a call's frames, a non-finite output, a
+// message for the past, a call with a foreign record) fails the check; warnings warn.
+#include <cfloat>
+#include <cmath>
+#include <limits>
+
+#include "Checks.h"
+#include "EnumList.h"
+#include "HostError.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
+
+namespace {
+
+constexpr int32_t kStatuses[] = {PIN_STATUS_CHANGED, PIN_STATUS_MOVING, PIN_STATUS_STATIC};
+// Up to this many value pins every pair is set at its edges; beyond, this many pairs at random.
+constexpr size_t kAllPairsUpTo = 8;
+constexpr size_t kRandomPairs = 28;
+
+bool HoldsValue(int32_t datatype) {
+    return datatype == DT_ENUM || datatype == DT_BOOL || datatype == DT_INT ||
+           datatype == DT_FLOAT;
+}
+
+// Every value a host may hand a pin of this description, edges first and last.
+std::vector<double> ValuesAcross(const PinDescription& pin, CheckContext& context) {
+    switch (pin.datatype) {
+    case DT_ENUM: {
+        std::vector<double> values;
+        int32_t last = 0;
+        for (const int32_t value : EnumList(pin.datatype_extra).Values()) {
+            values.push_back(value);
+            last = std::max(last, value);
+        }
+        // One past the last choice: what a patch from a later version of the module holds.
+        if (last < INT16_MAX) values.push_back(last + 1);
+        return values;
+    }
+    case DT_BOOL:
+        return {1, 0};
+    case DT_INT: {
+        std::vector<double> values{INT32_MIN, -1, 0, 1};
+        for (int k = 0; k < 2; ++k) values.push_back(static_cast<int32_t>(context.NextRandom()));
+        values.push_back(INT32_MAX);
+        return values;
+    }
+    case DT_FLOAT:
+        return {-1e30, -1, 0, FLT_MIN, std::numeric_limits<float>::denorm_min(), 1, 1e30};
+    default:
+        return {};
+    }
+}
+
+// The pins a host sets: inputs that hold a value, on the GUI side by their table index, on the
+// audio side (with a variable of the module's) by their audio index.
+struct ValuePin {
+    size_t table_index;
+    int32_t audio_index;  // -1 without an audio-side variable
+    bool gui;             // a user-interface pin, set through the GUI object
+    std::vector<double> values;
+};
+
+std::vector<ValuePin> ValuePins(AudioSideHost& audio, CheckContext& context) {
+    std::vector<ValuePin> pins;
+    const std::vector<PinDescription>& table = audio.PinTable();
+    for (size_t index = 0; index < table.size(); ++index) {
+        const PinDescription& pin = table[index];
+        if (pin.direction != DR_IN || !HoldsValue(pin.datatype)) continue;
+        ValuePin value_pin{index, -1, (pin.flags & IO_UI_COMMUNICATION) != 0,
+                           ValuesAcross(pin, context)};
+        for (int32_t audio_pin = 0; audio_pin < audio.AudioPinCount(); ++audio_pin) {
+            if (&audio.AudioPin(audio_pin) == &pin && pin.variable_address != nullptr) {
+                value_pin.audio_index = audio_pin;
+                break;
+            }
+        }
+        if (value_pin.gui || value_pin.audio_index >= 0) pins.push_back(value_pin);
+    }
+    return pins;
+}
+
+// One value, set the ways a host sets it: through the GUI object, and into the module's
+// variable with a status posted at a random offset inside the next block.
+void SetValue(ModuleSession& session, CheckContext& context, const ValuePin& pin, double value,
+              size_t turn) {
+    ReferenceHost& host = session.Host();
+    if (pin.gui) {
+        const int32_t index = static_cast<int32_t>(pin.table_index);
+        if (host.Audio().PinTable()[pin.table_index].datatype == DT_FLOAT) {
+            host.Gui().SetPinFloat(index, static_cast<float>(value));
+        } else {
+            host.Gui().SetPin(index, static_cast<int32_t>(value));
+        }
+    }
+    if (pin.audio_index >= 0) {
+        AudioSideHost& audio = host.Audio();
+        audio.WritePinVariable(pin.audio_index, value);
+        const uint32_t offset = context.NextRandom() % static_cast<uint32_t>(audio.BlockSize());
+        audio.PostPinStatus(pin.audio_index, kStatuses[turn % 3], offset);
+    }
+}
+
+void Verdict(CheckContext& context, ReferenceHost& host) {
+    context.FailOnProblems(host, "", "the host contract");
+    const std::vector<std::string>& warnings = host.Audio().Warnings();
+    if (!warnings.empty()) {
+        context.Warn(warnings.front() + (warnings.size() > 1
+                                             ? " (and " + std::to_string(warnings.size() - 1) +
+                                                   " more)"
+                                             : ""));
+    }
+}
+
+}  // namespace
+
+namespace PlayChecks {
+
+void ValuePins(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.Start();
+    const std::vector<ValuePin> pins = ::ValuePins(session.Host().Audio(), context);
+    size_t turn = 0;
+    for (const ValuePin& pin : pins) {
+        for (const double value : pin.values) {
+            SetValue(session, context, pin, value, turn++);
+            session.ProcessBlocks(2);
+        }
+    }
+    // Pairs at their edges together: the lowest and highest value of each.
+    std::vector<std::pair<size_t, size_t>> pairs;
+    for (size_t a = 0; a < pins.size(); ++a) {
+        for (size_t b = a + 1; b < pins.size(); ++b) pairs.emplace_back(a, b);
+    }
+    if (pins.size() > kAllPairsUpTo) {
+        std::vector<std::pair<size_t, size_t>> chosen;
+        for (size_t k = 0; k < kRandomPairs; ++k) {
+            chosen.push_back(pairs[context.NextRandom() % pairs.size()]);
+        }
+        pairs = chosen;
+    }
+    for (const auto& [a, b] : pairs) {
+        if (pins[a].values.empty() || pins[b].values.empty()) continue;
+        for (const double first : {pins[a].values.front(), pins[a].values.back()}) {
+            for (const double second : {pins[b].values.front(), pins[b].values.back()}) {
+                SetValue(session, context, pins[a], first, turn++);
+                SetValue(session, context, pins[b], second, turn++);
+                session.ProcessBlocks(2);
+            }
+        }
+    }
+    Verdict(context, session.Host());
+}
+
+void SampleInputs(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.Start();
+    if (ModuleSession::SampleInputs(session.Host().Audio()).empty()) {
+        return context.Skip("the module has no sample input");
+    }
+    session.PlayEverySignal(context);
+    Verdict(context, session.Host());
+}
+
+void BlocksAndRates(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    for (const float rate : {8000.0f, 44100.0f, 192000.0f}) {
+        ModuleSession session(library);
+        session.Start();
+        AudioSideHost& audio = session.Host().Audio();
+        audio.SetSampleRate(rate);
+        for (int block = 0; block < 24; ++block) {
+            audio.SetBlockSize(1 + static_cast<int32_t>(context.NextRandom() %
+                                                        AudioSideHost::kMaxBlockSize));
+            audio.ProcessBlock();
+            // A change of rate inside the session, as a host makes when its device changes.
+            if (block == 12) audio.SetSampleRate(rate == 192000.0f ? 48000.0f : rate * 2);
+        }
+        audio.SetBlockSize(ModuleSession::kBlockSize);
+        session.ChangeEveryInput(context);
+        session.PlayEverySignal(context);
+        Verdict(context, session.Host());
+    }
+}
+
+void ClockWrap(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    // 1000 samples before the 32-bit sample clock wraps: events and messages stamped just after
+    // the wrap are later, not past.
+    session.Start(0xFFFFFFFFu - 999);
+    for (int round = 0; round < 3; ++round) {
+        session.ChangeEveryInput(context);
+        session.PlayEverySignal(context);
+    }
+    Verdict(context, session.Host());
+}
+
+void RepeatedPins(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    for (const int32_t copies : {1, 2, 16}) {
+        ModuleSession session(library);
+        ReferenceHost& host = session.Host();
+        host.CreateObjects();
+        try {
+            host.Audio().RepeatLastPin(copies);
+        } catch (const HostError& refused) {
+            return context.Skip(refused.what());
+        }
+        session.Start();
+        session.ChangeEveryInput(context);
+        session.PlayEverySignal(context);
+        Verdict(context, host);
+    }
+}
+
+void StoredValues(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    ReferenceHost& host = session.Host();
+    host.CreateObjects();
+    AudioSideHost& audio = host.Audio();
+    int stored = 0;
+    // Each stored pin holds a value that is not its default (0) before Open and Initialise.
+    for (const ValuePin& pin : ::ValuePins(audio, context)) {
+        if ((audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) == 0) continue;
+        const double value = pin.values.empty() ? 1 : pin.values.back();
+        if (pin.audio_index >= 0) audio.WritePinVariable(pin.audio_index, value);
+        if (pin.gui) host.Gui().LoadStoredValue(static_cast<int32_t>(pin.table_index), value);
+        ++stored;
+    }
+    if (stored == 0) return context.Skip("the module stores no input pin with the patch");
+    session.Start();
+    session.ProcessBlocks(4);
+    session.ChangeEveryInput(context);
+    Verdict(context, host);
+}
+
+}  // namespace PlayChecks
