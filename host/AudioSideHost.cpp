@@ -179,6 +179,10 @@ void AudioSideHost::SetPinValue(int32_t pin, double value) {
 
 void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     const PinDescription& description = AudioPin(pin);
+    if (CallObserver::Installed() != nullptr) {
+        NoteHostAction("host writes audio pin " + std::to_string(pin) + " (" + description.name +
+                       ") variable = " + std::to_string(value));
+    }
     void* variable = description.variable_address;
     if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
     const auto require_within = [&](double low, double high) {
@@ -209,6 +213,10 @@ void AudioSideHost::WritePinVariable(int32_t pin, double value) {
 
 void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
     if (pin < 0 || pin >= AudioPinCount()) throw HostError("no audio pin " + std::to_string(pin));
+    if (CallObserver::Installed() != nullptr) {
+        NoteHostAction("host posts status " + std::to_string(status) + " of audio pin " +
+                       std::to_string(pin) + " for sample clock " + std::to_string(m_clock + after));
+    }
     const TimedEvent event{m_clock + after, EVENT_PIN_STATUS, status, 0,
                            static_cast<uintptr_t>(pin), 0};
     m_events.Add(event, m_clock);
@@ -248,11 +256,13 @@ void AudioSideHost::DeliverHostEvent(TimedEvent event) {
         return;
     }
     event.time_stamp = m_clock;
-    const ObservedCall call({CallEntry::kEventHandler, event.event_type,
-                             static_cast<int32_t>(event.time_stamp), event.int_value, &event,
-                             0.0f});
     m_buffers.Before(BlockOffset(), 0);
-    m_record->event_handler(m_record->object, &event);
+    {
+        const ObservedCall call({CallEntry::kEventHandler, event.event_type,
+                                 static_cast<int32_t>(event.time_stamp), event.int_value, &event,
+                                 0.0f});
+        m_record->event_handler(m_record->object, &event);
+    }
     AfterCall(BlockOffset(), 0);
 }
 
@@ -262,10 +272,13 @@ void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
         return;
     }
     ++m_counts.process_calls;
-    const ObservedCall call({CallEntry::kProcess, static_cast<int32_t>(frames),
-                             static_cast<int32_t>(offset), 0, m_record->object, 0.0f});
+    // The buffers' watch is the host's work, outside the observed call.
     m_buffers.Before(offset, frames);
-    m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
+    {
+        const ObservedCall call({CallEntry::kProcess, static_cast<int32_t>(frames),
+                                 static_cast<int32_t>(offset), 0, m_record->object, 0.0f});
+        m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
+    }
     AfterCall(offset, frames);
 }
 
@@ -285,11 +298,13 @@ void AudioSideHost::DeliverDueEvents() {
         }
         TimedEvent copy = *event;
         ++m_counts.events_delivered;
-        const ObservedCall call({CallEntry::kEventHandler, copy.event_type,
-                                 static_cast<int32_t>(copy.time_stamp), copy.int_value, &copy,
-                                 0.0f});
         m_buffers.Before(BlockOffset(), 0);
-        m_record->event_handler(m_record->object, &copy);
+        {
+            const ObservedCall call({CallEntry::kEventHandler, copy.event_type,
+                                     static_cast<int32_t>(copy.time_stamp), copy.int_value, &copy,
+                                     0.0f});
+            m_record->event_handler(m_record->object, &copy);
+        }
         AfterCall(BlockOffset(), 0);
     }
 }
@@ -300,6 +315,10 @@ QVWord AudioSideHost::Close() {
     m_process = nullptr;
     m_events = EventQueue();
     return answer;
+}
+
+void AudioSideHost::NoteHostAction(const std::string& note) {
+    const ObservedCall action({CallEntry::kHostAction, 0, 0, 0, nullptr, 0.0f, note.c_str()});
 }
 
 void AudioSideHost::Problem(const std::string& text) { m_problems.push_back("audio: " + text); }

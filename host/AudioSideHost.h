@@ -101,6 +101,8 @@ private:
     void AddEvent(const TimedEvent* event);
     void Problem(const std::string& text);
     void Warning(const std::string& text);
+    // Shows the host's own doing to the installed call observer, for the trace.
+    void NoteHostAction(const std::string& note);
     // Where the current call starts in the block's buffers.
     uint32_t BlockOffset() const { return m_clock - m_block_start; }
     void CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp);

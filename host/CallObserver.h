@@ -10,12 +10,14 @@
 
 // Which entry a call goes through: the host calling an object, or an object calling the host.
 enum class CallEntry {
+    kFactory,  // makeModule; opcode = the kind
     kAudioDispatcher,
     kProcess,
     kEventHandler,
     kGuiDispatcher,
     kAudioHostCallback,
-    kGuiHostCallback
+    kGuiHostCallback,
+    kHostAction  // the host's own doing, such as a user's pin change: no call into the module
 };
 
 struct CrossingCall {
@@ -25,6 +27,8 @@ struct CrossingCall {
     int32_t value;
     const void* ptr;
     float opt;
+    // What the host adds for a reader of the trace, such as a pin's name and new value.
+    const char* note = nullptr;
 };
 
 class CallObserver {

@@ -94,8 +94,16 @@ int32_t GuiSideHost::Dispatch(int32_t opcode, int32_t index, int32_t value, void
 
 void GuiSideHost::Initialise() { Dispatch(GUI_OP_INITIALISE, 0, 0, nullptr, 0.0f); }
 
+void GuiSideHost::NoteUserChange(int32_t index, const std::string& value) {
+    if (CallObserver::Installed() == nullptr) return;
+    const std::string note = "host sets pin " + std::to_string(index) + " (" + m_pins.Name(index) +
+                             ") to " + value;
+    const ObservedCall action({CallEntry::kHostAction, index, 0, 0, nullptr, 0.0f, note.c_str()});
+}
+
 void GuiSideHost::SetPin(int32_t index, int32_t value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
+    NoteUserChange(index, std::to_string(value));
     if (m_pins.Write(index, value, static_cast<float>(value)) || m_report_every_write) {
         Notify(index);
     }
@@ -103,6 +111,7 @@ void GuiSideHost::SetPin(int32_t index, int32_t value) {
 
 void GuiSideHost::SetPinFloat(int32_t index, float value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
+    NoteUserChange(index, std::to_string(value));
     if (m_pins.Write(index, 0, value) || m_report_every_write) Notify(index);
 }
 
@@ -122,7 +131,11 @@ void GuiSideHost::Notify(int32_t index) {
     ++m_counts.notifications;
     if (m_depth > 0) ++m_counts.nested_notifications;
     ++m_depth;
-    ObservedCall call({CallEntry::kGuiDispatcher, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f});
+    const std::string note =
+        CallObserver::Installed() ? "pin " + m_pins.Name(index) + " = " + m_pins.ValueText(index)
+                                  : std::string();
+    ObservedCall call(
+        {CallEntry::kGuiDispatcher, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f, note.c_str()});
     call.Answer(m_record->dispatcher(m_record, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f));
     --m_depth;
 }

@@ -67,6 +67,8 @@ private:
     QVWord ReadWideText(int32_t index, int32_t units, void* buffer);
     void Notify(int32_t index);
     bool CheckPin(int32_t opcode, int32_t index);
+    // Shows a user's change of a pin to the installed call observer, for the trace.
+    void NoteUserChange(int32_t index, const std::string& value);
     void Problem(const std::string& text);
 
     GuiHostRecord* m_record = nullptr;

@@ -31,6 +31,8 @@ public:
     }
     // makeModule for module type 0; the record address as the library returns it, unchecked.
     void* MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const;
+    // The platform's handle of the loaded library (HMODULE on Windows).
+    void* NativeHandle() const { return m_handle; }
     // makeModule for any module type index, exactly as the library answers it.
     void* MakeModuleAt(int32_t index, int32_t kind, HostCallback callback,
                        uint32_t host_handle) const;

@@ -33,6 +33,8 @@ public:
     // The value as text: an enumeration pin shows its choice's name. The pointer stays valid
     // until the next Text call for the same pin.
     const char* Text(int32_t index);
+    // The same text as a copy, leaving the pointer Text handed out untouched.
+    std::string ValueText(int32_t index) const { return FormatText(m_values.at(static_cast<size_t>(index))); }
     std::u16string WideText(int32_t index) const;
 
 private:

@@ -32,15 +32,22 @@ ReferenceHost::~ReferenceHost() {
 
 void ReferenceHost::CreateAudioObject() {
     if (m_audio.IsAttached()) throw HostError("the audio object exists already");
-    void* record = m_library.MakeModule(QV_KIND_AUDIO, &ReferenceHost::AudioCallback, m_handle);
+    void* record = MakeObserved(QV_KIND_AUDIO, &ReferenceHost::AudioCallback);
     m_audio.Attach(RecordValidator::CheckAudio(record));
 }
 
 void ReferenceHost::CreateGuiObject() {
     if (!m_audio.IsAttached()) throw HostError("the GUI object needs the audio object's pin table");
     if (m_gui.IsAttached()) throw HostError("the GUI object exists already");
-    void* record = m_library.MakeModule(QV_KIND_GUI, &ReferenceHost::GuiCallback, m_handle);
+    void* record = MakeObserved(QV_KIND_GUI, &ReferenceHost::GuiCallback);
     m_gui.Attach(RecordValidator::CheckGui(record), m_audio.PinTable());
+}
+
+void* ReferenceHost::MakeObserved(int32_t kind, HostCallback callback) {
+    ObservedCall call({CallEntry::kFactory, kind, 0, 0, nullptr, 0.0f});
+    void* record = m_library.MakeModule(kind, callback, m_handle);
+    call.Answer(reinterpret_cast<QVWord>(record));
+    return record;
 }
 
 void ReferenceHost::CreateObjects() {

@@ -46,6 +46,9 @@ public:
                                        void* ptr, float opt) noexcept;
 
 private:
+    // makeModule, seen by the installed call observer like every call into the module.
+    void* MakeObserved(int32_t kind, HostCallback callback);
+
     const ModuleLibrary& m_library;
     uint32_t m_handle;
     AudioSideHost m_audio;

@@ -1,5 +1,6 @@
 #include "CallRecorder.h"
 
+#include <cstring>
 #include <sstream>
 
 #include "AllocationCount.h"
@@ -28,7 +29,11 @@ bool ToHost(CallEntry entry) {
 
 std::string Describe(const CrossingCall& call) {
     std::ostringstream text;
-    if (call.entry == CallEntry::kProcess) {
+    if (call.entry == CallEntry::kHostAction) {
+        text << (call.note != nullptr ? call.note : "host action");
+    } else if (call.entry == CallEntry::kFactory) {
+        text << "host -> makeModule kind " << call.opcode;
+    } else if (call.entry == CallEntry::kProcess) {
         text << "host -> process offset " << call.index << " frames " << call.opcode;
     } else if (call.entry == CallEntry::kEventHandler) {
         text << "host -> event_handler type " << call.opcode << " time_stamp "
@@ -50,44 +55,91 @@ std::string Describe(const CrossingCall& call) {
                  << ", int_value " << event->int_value << ", int_value2 " << event->int_value2
                  << "}";
         }
+        if (call.note != nullptr) text << " (" << call.note << ")";
     }
+    return text.str();
+}
+
+// What a call handed back besides its answer: the value a pin read wrote into the module's buffer.
+std::string Returned(const CrossingCall& call) {
+    if (call.entry != CallEntry::kGuiHostCallback || call.opcode != GUIHOST_OP_READ_PIN_VALUE ||
+        call.ptr == nullptr) {
+        return std::string();
+    }
+    int32_t word = 0;
+    float real = 0.0f;
+    std::memcpy(&word, call.ptr, sizeof word);
+    std::memcpy(&real, call.ptr, sizeof real);
+    std::ostringstream text;
+    text << " (read " << word << ", as a float " << real << ")";
     return text.str();
 }
 
 }  // namespace
 
-CallRecorder::CallRecorder(bool trace) : m_trace_on(trace) { CallObserver::Install(this); }
+bool CallRecorder::s_keeping_trace = false;
+
+CallRecorder::CallRecorder(bool trace, std::function<void(const std::string&)> sink)
+    : m_trace_on(trace), m_sink(std::move(sink)) {
+    s_keeping_trace = m_trace_on && !m_sink;
+    CallObserver::Install(this);
+}
+
+void CallRecorder::Write(std::string line) {
+    if (m_sink) {
+        m_sink(line);
+    } else {
+        m_trace.push_back(std::move(line));
+    }
+}
 
 CallRecorder::~CallRecorder() {
+    s_keeping_trace = false;
     CallObserver::Install(nullptr);
     AllocationCount::SetCounting(false);
+    AllocationCount::SetInModule(false);
 }
+
+std::string CallRecorder::Describe(const CrossingCall& call) { return ::Describe(call); }
 
 void CallRecorder::Enter(const CrossingCall& call) {
     const bool counting = AllocationCount::Counting();
+    const bool in_module = AllocationCount::InModule();
+    // The recorder's own work is the host's: nothing of it is counted.
     AllocationCount::SetCounting(false);
-    if (m_trace_on) {
-        m_trace.push_back(std::string(2 * static_cast<size_t>(m_depth), ' ') + Describe(call));
+    AllocationCount::SetInModule(false);
+    if (m_trace_on) Write(std::string(2 * static_cast<size_t>(m_depth), ' ') + Describe(call));
+    if (call.entry == CallEntry::kHostAction) {
+        AllocationCount::SetCounting(counting);
+        AllocationCount::SetInModule(in_module);
+        return;
     }
-    if (m_depth < kMaxDepth) m_counting_before[m_depth] = counting;
+    if (m_depth < kMaxDepth) m_before[m_depth] = {counting, in_module};
     ++m_depth;
+    const bool to_host = ToHost(call.entry);
+    if (!to_host) AllocationCount::SetCurrentCall(call);
+    AllocationCount::SetInModule(!to_host);
     if (call.entry == CallEntry::kProcess || call.entry == CallEntry::kEventHandler) {
         AllocationCount::SetCounting(true);
     } else {
-        AllocationCount::SetCounting(ToHost(call.entry) ? false : counting);
+        AllocationCount::SetCounting(to_host ? false : counting);
     }
 }
 
 void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
+    if (call.entry == CallEntry::kHostAction) return;
     AllocationCount::SetCounting(false);
+    AllocationCount::SetInModule(false);
     --m_depth;
     if (m_trace_on) {
         const bool answers =
             call.entry != CallEntry::kProcess && call.entry != CallEntry::kEventHandler;
-        m_trace.push_back(std::string(2 * static_cast<size_t>(m_depth), ' ') + "  <- " +
-                          (answers ? std::to_string(static_cast<long long>(answer)) : "done"));
+        Write(std::string(2 * static_cast<size_t>(m_depth), ' ') + "  <- " +
+              (answers ? std::to_string(static_cast<long long>(answer)) : "done") +
+              Returned(call));
     }
     if (m_depth >= 0 && m_depth < kMaxDepth) {
-        AllocationCount::SetCounting(m_counting_before[m_depth]);
+        AllocationCount::SetCounting(m_before[m_depth].counting);
+        AllocationCount::SetInModule(m_before[m_depth].in_module);
     }
 }

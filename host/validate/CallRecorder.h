@@ -1,9 +1,11 @@
 // The validator's observer of crossing calls: it writes the trace when asked for one, and turns
-// allocation counting on exactly while a module's process function or event entry runs (and off
-// again while the module is inside a host callback, whose work is the host's).
+// allocation counting on exactly while a module's process function or event entry runs, and the
+// count of the module's live blocks while any of its code runs (both off again while the module
+// is inside a host callback, whose work is the host's).
 #ifndef QVHOST_VALIDATE_CALL_RECORDER_H
 #define QVHOST_VALIDATE_CALL_RECORDER_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,9 @@
 
 class CallRecorder : public CallObserver {
 public:
-    explicit CallRecorder(bool trace);
+    // With a sink, each trace line goes there as it is made instead of being kept: a child
+    // streams its trace to the validator, so that the calls before a crash are not lost.
+    explicit CallRecorder(bool trace, std::function<void(const std::string&)> sink = {});
     // Installs itself for its lifetime.
     ~CallRecorder() override;
 
@@ -19,14 +23,27 @@ public:
     void Leave(const CrossingCall& call, QVWord answer) override;
 
     std::vector<std::string> TakeTrace() { return std::move(m_trace); }
+    // One call in the trace's words.
+    static std::string Describe(const CrossingCall& call);
+    // Whether a trace is being kept in this process's memory.
+    static bool KeepingTrace() { return s_keeping_trace; }
 
 private:
     static constexpr int kMaxDepth = 64;
 
+    void Write(std::string line);
+
+    static bool s_keeping_trace;
     bool m_trace_on;
+    std::function<void(const std::string&)> m_sink;
     std::vector<std::string> m_trace;
     int m_depth = 0;
-    bool m_counting_before[kMaxDepth] = {};
+    // What the allocation count was doing before each call entered, to be put back after it.
+    struct CountingState {
+        bool counting;
+        bool in_module;
+    };
+    CountingState m_before[kMaxDepth] = {};
 };
 
 #endif

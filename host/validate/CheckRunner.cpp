@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <sstream>
 
 #include "CallRecorder.h"
@@ -25,6 +26,23 @@ constexpr size_t kKeptTail = 2500;
 std::string HeadAndTail(const std::string& text) {
     if (text.size() <= kKeptHead + kKeptTail) return text;
     return text.substr(0, kKeptHead) + "\n...\n" + text.substr(text.size() - kKeptTail);
+}
+
+// A trace line on the result channel, ahead of the result's document.
+const std::string kTraceMark = "T ";
+// The calls a CRASHED or TIMEOUT result shows: the last ones before the end.
+constexpr size_t kTraceTail = 50;
+
+// Splits what a child wrote to its result channel into its streamed trace and its document.
+std::string SplitTrace(const std::string& channel, std::vector<std::string>* trace) {
+    size_t at = 0;
+    while (channel.compare(at, kTraceMark.size(), kTraceMark) == 0) {
+        const size_t end = channel.find('\n', at);
+        if (end == std::string::npos) break;
+        trace->push_back(channel.substr(at + kTraceMark.size(), end - at - kTraceMark.size()));
+        at = end + 1;
+    }
+    return channel.substr(at);
 }
 
 // What a child that gave no result did, in words.
@@ -61,7 +79,13 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
     result.id = check.id;
     CheckContext context(library, settings.seed, check.id);
     {
-        CallRecorder recorder(settings.trace);
+        std::function<void(const std::string&)> sink;
+        if (!settings.result_channel.empty()) {
+            sink = [&settings](const std::string& line) {
+                ChildProcess::WriteToParent(settings.result_channel, kTraceMark + line + "\n");
+            };
+        }
+        CallRecorder recorder(settings.trace, sink);
         try {
             check.run(context);
         } catch (const RecordValidator::Refused& refused) {
@@ -120,6 +144,11 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
     result.id = check.id;
     result.child_stdout = HeadAndTail(outcome.out);
     result.child_stderr = HeadAndTail(outcome.err);
+    std::vector<std::string> trace;
+    const std::string document = SplitTrace(outcome.result, &trace);
+    // A check that ended without a result shows the calls that led to its end.
+    result.trace.assign(trace.size() > kTraceTail ? trace.end() - kTraceTail : trace.begin(),
+                        trace.end());
     if (outcome.ending == ChildOutcome::kTimedOut) {
         std::ostringstream text;
         text << "no result within " << settings.timeout_seconds << " s; the child was ended";
@@ -129,9 +158,10 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
     }
     CheckResult reported;
     if (outcome.ending == ChildOutcome::kExited &&
-        JsonReport::ReadFirstResult(outcome.result, &reported) && reported.id == check.id) {
+        JsonReport::ReadFirstResult(document, &reported) && reported.id == check.id) {
         reported.child_stdout = result.child_stdout;
         reported.child_stderr = result.child_stderr;
+        reported.trace = std::move(trace);
         return reported;
     }
     // No result is a crash, whatever the exit code: 0 included.

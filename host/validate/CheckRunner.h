@@ -14,6 +14,8 @@ struct RunSettings {
     uint32_t seed = 0;
     double timeout_seconds = 10.0;
     bool trace = false;
+    // In a child: the channel to the validator, where the trace is streamed as it is made.
+    std::string result_channel;
 };
 
 class CheckRunner {

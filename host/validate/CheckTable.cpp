@@ -76,7 +76,7 @@ const std::vector<CheckEntry>& CheckTable::All() {
         {"process-pin-buffers", "pin buffers are asked for audio pins only, and served for each",
          &ProcessChecks::PinBuffers},
         {"process-no-allocation",
-         "no heap allocation inside a process call or an event delivery (native build)",
+         "no heap function called inside a process call or an event delivery",
          &ProcessChecks::NoAllocation},
         {"process-buffer-bounds",
          "a call writes only its output pins' frames: guard zones, inputs and the rest unchanged",

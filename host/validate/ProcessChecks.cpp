@@ -1,4 +1,6 @@
 #include "AllocationCount.h"
+#include "AllocationWatch.h"
+#include "CallRecorder.h"
 #include "Checks.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
@@ -80,27 +82,23 @@ void PinBuffers(CheckContext& context) {
 }
 
 void NoAllocation(CheckContext& context) {
-#ifdef _WIN32
-    context.Skip(
-        "a Windows module library allocates from its own runtime's heap, which the "
-        "program's allocation functions never see");
-#else
-    if (!AllocationCount::Replaced()) {
-        return context.Skip("this program does not replace the allocation functions");
-    }
     const ModuleLibrary library(context.LibraryPath());
+    const AllocationWatch watch(library);
+    if (!watch.Unavailable().empty()) return context.Skip(watch.Unavailable());
     ModuleSession session(library);
     session.Start();
-    const uint64_t before = AllocationCount::Counted();
+    AllocationCount::Restart();
     session.ProcessBlocks(8);
     session.ChangeEveryInput(context);
+    session.PlayEverySignal(context);
     session.ProcessBlocks(8);
-    const uint64_t counted = AllocationCount::Counted() - before;
+    const uint64_t counted = AllocationCount::Counted();
     if (counted != 0) {
         context.Fail(std::to_string(counted) +
-                     " heap allocations inside process calls and event deliveries, expected none");
+                     " calls of heap functions inside process calls and event deliveries, "
+                     "expected none; the first inside: " +
+                     CallRecorder::Describe(AllocationCount::FirstCall()));
     }
-#endif
 }
 
 void BufferBounds(CheckContext& context) {

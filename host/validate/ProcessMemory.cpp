@@ -47,6 +47,10 @@ const char* ProcessMemory::QuarantineReason() {
     if (preload != nullptr && std::strstr(preload, "vgpreload") != nullptr) {
         return "valgrind holds freed memory back from reuse; its leak check measures this instead";
     }
+    if (preload != nullptr && std::strstr(preload, "libasan") != nullptr) {
+        return "AddressSanitizer, preloaded for a sanitized module, holds freed memory back from "
+               "reuse";
+    }
     return "";
 #endif
 }

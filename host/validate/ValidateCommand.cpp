@@ -113,6 +113,7 @@ LibraryReport ValidateLibrary(const std::string& path, const std::vector<const C
         settings.seed = seed + static_cast<uint32_t>(run);
         settings.timeout_seconds = arguments.timeout_seconds;
         settings.trace = arguments.trace;
+        settings.result_channel = arguments.result_channel;
         for (const CheckEntry* check : checks) {
             if (text != nullptr) text->Progress(library.results.size() + 1, total, check->id);
             const auto start = std::chrono::steady_clock::now();
