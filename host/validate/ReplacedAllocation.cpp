@@ -3,7 +3,7 @@
 // no other test sees them. The C functions are replaced too, so that a module that calls malloc
 // is counted like one that calls new; the next definition in the search order (the C runtime's,
 // or a sanitizer runtime's when one is preloaded) does the work. Under a sanitizer built into the
-// program, its own allocator must stay in place: then only the C++ functions are replaced.
+// program its own allocator must stay in place: its allocation hooks count instead.
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -16,7 +16,18 @@
 #define QVHOST_REPLACES_MALLOC 1
 #endif
 
-#if QVHOST_REPLACES_MALLOC
+#if !QVHOST_REPLACES_MALLOC
+// The sanitizer runtime's hooks, called on every allocation and release of its allocator.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*malloc_hook)(const volatile void*, std::size_t), void (*free_hook)(const volatile void*));
+
+namespace {
+void OnSanitizerAllocation(const volatile void*, std::size_t) { AllocationCount::OnAllocation(); }
+void OnSanitizerRelease(const volatile void*) { AllocationCount::OnRelease(); }
+const int g_hooked =
+    __sanitizer_install_malloc_and_free_hooks(&OnSanitizerAllocation, &OnSanitizerRelease);
+}  // namespace
+#else
 #include <dlfcn.h>
 
 namespace {
@@ -93,22 +104,18 @@ extern "C" void free(void* block) {
 
 namespace {
 
+// The C functions below these count every block, whichever way they were replaced.
 void* Allocate(std::size_t size) {
-    if (!QVHOST_REPLACES_MALLOC) AllocationCount::OnAllocation();
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) throw std::bad_alloc();
     return block;
 }
 
 void* AllocateNoThrow(std::size_t size) noexcept {
-    if (!QVHOST_REPLACES_MALLOC) AllocationCount::OnAllocation();
     return std::malloc(size == 0 ? 1 : size);
 }
 
-void Release(void* block) noexcept {
-    if (!QVHOST_REPLACES_MALLOC && block != nullptr) AllocationCount::OnRelease();
-    std::free(block);
-}
+void Release(void* block) noexcept { std::free(block); }
 
 const bool g_marked = (AllocationCount::MarkReplaced(), true);
 

@@ -1,0 +1,27 @@
+# Every check of `qvhost validate --list` must be one that a fixture variant is expected to make
+# FAILED, CRASHED, TIMEOUT or UNLOADABLE: a check that no broken input has been seen to catch can
+# stop checking and nothing notices. A new check fails here until its variant joins
+# validate_variants in tests/host/validate/CMakeLists.txt.
+# Arguments: EMULATOR (empty natively), QVHOST, EXPECTED (every variant's "id=RESULT" entries,
+# joined by commas).
+cmake_minimum_required(VERSION 3.25)
+
+execute_process(COMMAND ${EMULATOR} ${QVHOST} validate --list
+                OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
+if(NOT exit_code EQUAL 0)
+    message(FATAL_ERROR "qvhost validate --list: exit code ${exit_code}: ${errors}")
+endif()
+# One check a line: its id, then its description.
+string(REGEX MATCHALL "(^|\n)[a-z0-9-]+" checks "${listing}")
+list(TRANSFORM checks STRIP)
+string(REGEX MATCHALL "[a-z0-9-]+=(FAILED|CRASHED|TIMEOUT|UNLOADABLE)" proven "${EXPECTED}")
+list(TRANSFORM proven REPLACE "=.*" "")
+
+set(unproven ${checks})
+list(REMOVE_ITEM unproven ${proven})
+set(unknown ${proven})
+list(REMOVE_ITEM unknown ${checks})
+if(NOT checks OR unproven OR unknown)
+    message(FATAL_ERROR "checks no variant makes fail: '${unproven}'; variants naming checks that "
+                        "`qvhost validate --list` lacks: '${unknown}'\n${listing}")
+endif()
