@@ -24,6 +24,7 @@ packages=(
     pkg-config
     linux-perf
     valgrind
+    libtsan2
 )
 
 missing=()

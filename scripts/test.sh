@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, under AddressSanitizer + UndefinedBehaviorSanitizer, on
-# the real target (32-bit Windows) under wine, a minute of fuzzing per fuzzer, then a module
+# the real target (32-bit Windows) under wine, the validator's threaded play of our modules under
+# ThreadSanitizer, a minute of fuzzing per fuzzer, then a module
 # project built on the installed SDK (scripts/test-sdk.sh). Stops at the first failure and ends with
 # one line that adds up the CTest tests of them all.
 set -euo pipefail
@@ -9,7 +10,7 @@ scripts/setup.sh
 passed=0
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-for preset in native asan win32 fuzz; do
+for preset in native asan win32 tsan fuzz; do
     echo "=== $preset ==="
     cmake --workflow --preset "$preset" | tee "$log"
     total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)

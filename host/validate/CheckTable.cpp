@@ -136,6 +136,10 @@ const std::vector<CheckEntry>& CheckTable::All() {
          &PlayChecks::RepeatedPins},
         {"play-stored-values", "pins stored with the patch hold other values before opening",
          &PlayChecks::StoredValues},
+        {"play-threads",
+         "audio objects on audio threads of their own, GUI objects on one GUI thread, for one "
+         "placed module and for two",
+         &PlayChecks::Threads},
     };
     return table;
 }

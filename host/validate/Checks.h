@@ -58,6 +58,7 @@ void BlocksAndRates(CheckContext& context);
 void ClockWrap(CheckContext& context);
 void RepeatedPins(CheckContext& context);
 void StoredValues(CheckContext& context);
+void Threads(CheckContext& context);
 }  // namespace PlayChecks
 
 namespace ProcessChecks {

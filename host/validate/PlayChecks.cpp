@@ -6,7 +6,9 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <thread>
 
+#include "CallObserver.h"
 #include "Checks.h"
 #include "EnumList.h"
 #include "HostError.h"
@@ -114,9 +116,82 @@ void Verdict(CheckContext& context, ReferenceHost& host) {
     }
 }
 
+// A user's changes, made ahead so that the GUI thread draws nothing from the shared random source.
+struct UserChange {
+    int32_t pin;
+    int32_t value;
+};
+
+std::vector<UserChange> UserChanges(const AudioSideHost& audio, CheckContext& context) {
+    std::vector<UserChange> changes;
+    const std::vector<PinDescription>& table = audio.PinTable();
+    for (size_t index = 0; index < table.size(); ++index) {
+        if (table[index].direction != DR_IN) continue;
+        for (const int32_t value : ModuleSession::UserValues(table[index], context)) {
+            changes.push_back({static_cast<int32_t>(index), value});
+        }
+    }
+    return changes;
+}
+
+// Audio objects process on threads of their own while the GUI objects take the user's changes on
+// one GUI thread, as hosts run them.
+void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
+    constexpr int kBlocks = 400;
+    constexpr int kRounds = 20;
+    std::vector<std::vector<UserChange>> changes;
+    for (ModuleSession* session : sessions) {
+        changes.push_back(UserChanges(session->Host().Audio(), context));
+    }
+    std::vector<std::thread> audio_threads;
+    for (ModuleSession* session : sessions) {
+        audio_threads.emplace_back([session] {
+            AudioSideHost& audio = session->Host().Audio();
+            const std::vector<int32_t> inputs = ModuleSession::SampleInputs(audio);
+            for (int block = 0; block < kBlocks; ++block) {
+                for (const int32_t pin : inputs) {
+                    float* buffer = audio.InputBuffer(pin);
+                    for (int32_t n = 0; n < audio.BlockSize(); ++n) {
+                        buffer[n] = static_cast<float>(std::sin((block * audio.BlockSize() + n) * 0.01));
+                    }
+                }
+                audio.ProcessBlock();
+            }
+        });
+    }
+    std::thread gui_thread([&] {
+        for (int round = 0; round < kRounds; ++round) {
+            for (size_t k = 0; k < sessions.size(); ++k) {
+                for (const UserChange& change : changes[k]) {
+                    sessions[k]->Host().Gui().SetPin(change.pin, change.value);
+                }
+            }
+        }
+    });
+    for (std::thread& thread : audio_threads) thread.join();
+    gui_thread.join();
+}
+
 }  // namespace
 
 namespace PlayChecks {
+
+void Threads(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    // The trace and the allocation count serve one thread at a time: they step aside here.
+    CallObserver* observer = CallObserver::Installed();
+    CallObserver::Install(nullptr);
+    ModuleSession first(library);
+    ModuleSession second(library);
+    first.Start();
+    RunThreaded({&first}, context);
+    second.Start();
+    RunThreaded({&first, &second}, context);
+    CallObserver::Install(observer);
+    Verdict(context, first.Host());
+    Verdict(context, second.Host());
+}
+
 
 void ValuePins(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
