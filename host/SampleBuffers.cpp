@@ -1,5 +1,6 @@
 #include "SampleBuffers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -13,7 +14,20 @@ float Pattern() {
     return pattern;
 }
 
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// The samples from `begin` to `end` as `expected` holds them, bit for bit. One comparison of the
+// whole run: this runs twice for every buffer at every call into the object.
+bool Unchanged(const float* samples, const float* expected, size_t begin, size_t end) {
+    return begin >= end ||
+           std::memcmp(samples + begin, expected + begin, (end - begin) * sizeof(float)) == 0;
+}
+
+// The first sample from `begin` to `end` that differs from `expected`.
+size_t FirstChange(const float* samples, const float* expected, size_t begin, size_t end) {
+    while (begin < end && std::memcmp(samples + begin, expected + begin, sizeof(float)) == 0) {
+        ++begin;
+    }
+    return begin;
+}
 }  // namespace
 
 void SampleBuffers::Add(const std::string& name, bool output) {
@@ -24,6 +38,7 @@ void SampleBuffers::Add(const std::string& name, bool output) {
     std::fill_n(buffer.samples.begin(), kGuardSamples, Pattern());
     std::fill_n(buffer.samples.end() - kGuardSamples, kGuardSamples, Pattern());
     m_buffers.push_back(std::move(buffer));
+    if (m_guard.empty()) m_guard.assign(kGuardSamples, Pattern());
 }
 
 void SampleBuffers::Before(uint32_t offset, uint32_t frames) {
@@ -45,37 +60,37 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
                                  std::to_string(offset + frames - 1);
     };
     for (Buffer& buffer : m_buffers) {
-        float* samples = buffer.samples.data() + kGuardSamples;
+        float* front = buffer.samples.data();
+        float* samples = front + kGuardSamples;
+        float* back = samples + m_samples;
         const auto pin = [&] { return "pin " + buffer.name; };
-        for (size_t guard = 0; guard < kGuardSamples; ++guard) {
-            float& front = buffer.samples[kGuardSamples - 1 - guard];
-            float& back = samples[m_samples + guard];
-            if (!SameBits(front, Pattern()) || !SameBits(back, Pattern())) {
-                problems.push_back(call() + " wrote " + pin() + " at offset " +
-                                   (SameBits(front, Pattern())
-                                        ? std::to_string(m_samples + guard)
-                                        : "-" + std::to_string(guard + 1)) +
-                                   ", outside its buffer");
-                front = Pattern();
-                back = Pattern();
-                break;
-            }
+        const bool front_intact = Unchanged(front, m_guard.data(), 0, kGuardSamples);
+        if (!front_intact || !Unchanged(back, m_guard.data(), 0, kGuardSamples)) {
+            const std::string where =
+                front_intact
+                    ? std::to_string(m_samples + FirstChange(back, m_guard.data(), 0, kGuardSamples))
+                    : "-" + std::to_string(kGuardSamples -
+                                           FirstChange(front, m_guard.data(), 0, kGuardSamples));
+            problems.push_back(call() + " wrote " + pin() + " at offset " + where +
+                               ", outside its buffer");
+            std::copy(m_guard.begin(), m_guard.end(), front);
+            std::copy(m_guard.begin(), m_guard.end(), back);
         }
-        const auto inside = [&](size_t at) {
-            return buffer.output && at >= offset && at < offset + frames;
-        };
-        for (size_t at = 0; at < m_samples; ++at) {
-            if (inside(at) || SameBits(samples[at], buffer.before[at])) continue;
+        // An output's own frames are the call's to write; everything else must stay as it was.
+        const size_t first = buffer.output ? std::min<size_t>(offset, m_samples) : m_samples;
+        const size_t last = buffer.output ? std::min<size_t>(offset + frames, m_samples) : m_samples;
+        const float* before = buffer.before.data();
+        if (!Unchanged(samples, before, 0, first) || !Unchanged(samples, before, last, m_samples)) {
+            size_t at = FirstChange(samples, before, 0, first);
+            if (at == first) at = FirstChange(samples, before, last, m_samples);
             problems.push_back(call() + " wrote " + (buffer.output ? "" : "input ") + pin() +
                                " at offset " + std::to_string(at) +
                                (buffer.output ? ", outside its frames" : ""));
-            for (size_t back = 0; back < m_samples; ++back) {
-                if (!inside(back)) samples[back] = buffer.before[back];
-            }
-            break;
+            std::copy(before, before + first, samples);
+            std::copy(before + last, before + m_samples, samples + last);
         }
         if (!buffer.output) continue;
-        for (size_t at = offset; at < offset + frames && at < m_samples; ++at) {
+        for (size_t at = first; at < last; ++at) {
             const float sample = samples[at];
             if (!std::isfinite(sample)) {
                 problems.push_back(call() + " wrote " + (std::isnan(sample) ? "NaN" : "infinity") +
@@ -83,8 +98,8 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
                 break;
             }
             if (std::fpclassify(sample) == FP_SUBNORMAL) {
-                warnings.push_back(call() + " wrote a subnormal sample to " + pin() + " at offset " +
-                                   std::to_string(at));
+                warnings.push_back(call() + " wrote a subnormal sample to " + pin() +
+                                   " at offset " + std::to_string(at));
                 break;
             }
         }

@@ -41,6 +41,7 @@ private:
 
     size_t m_samples;
     std::vector<Buffer> m_buffers;
+    std::vector<float> m_guard;  // a guard zone as it must stay
 };
 
 #endif
