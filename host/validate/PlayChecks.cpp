@@ -3,6 +3,7 @@
 // 8 kHz to 192 kHz, a sample clock that wraps, repeated pins and values stored with the patch.
 // Whatever the host notes on the way (a write outside a call's frames, a non-finite output, a
 // message for the past, a call with a foreign record) fails the check; warnings warn.
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -135,9 +136,10 @@ std::vector<UserChange> UserChanges(const AudioSideHost& audio, CheckContext& co
 }
 
 // Audio objects process on threads of their own while the GUI objects take the user's changes on
-// one GUI thread, as hosts run them.
+// one GUI thread, as hosts run them: the audio threads go on for as long as the GUI thread works.
 void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
     constexpr int kBlocks = 400;
+    std::atomic<bool> gui_done{false};
     constexpr int kRounds = 20;
     std::vector<std::vector<UserChange>> changes;
     for (ModuleSession* session : sessions) {
@@ -145,10 +147,10 @@ void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
     }
     std::vector<std::thread> audio_threads;
     for (ModuleSession* session : sessions) {
-        audio_threads.emplace_back([session] {
+        audio_threads.emplace_back([session, &gui_done] {
             AudioSideHost& audio = session->Host().Audio();
             const std::vector<int32_t> inputs = ModuleSession::SampleInputs(audio);
-            for (int block = 0; block < kBlocks; ++block) {
+            for (int block = 0; block < kBlocks || !gui_done; ++block) {
                 for (const int32_t pin : inputs) {
                     float* buffer = audio.InputBuffer(pin);
                     for (int32_t n = 0; n < audio.BlockSize(); ++n) {
@@ -167,6 +169,7 @@ void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
                 }
             }
         }
+        gui_done = true;
     });
     for (std::thread& thread : audio_threads) thread.join();
     gui_thread.join();
