@@ -18,6 +18,19 @@ void ExpectEntryKnown(CheckContext& context, AudioSideHost& audio, const std::st
     }
 }
 
+// The run the rules of processing are checked on: every input through its values, every signal.
+void PlayTypically(ModuleSession& session, CheckContext& context) {
+    session.RunTypical(context);
+    session.PlayEverySignal(context);
+}
+
+// The first of the host's warnings that holds `marker`, as this check's warning.
+void WarnOnFirst(CheckContext& context, ModuleSession& session, const std::string& marker) {
+    for (const std::string& warning : session.Host().Audio().Warnings()) {
+        if (warning.find(marker) != std::string::npos) return context.Warn(warning);
+    }
+}
+
 }  // namespace
 
 namespace ProcessChecks {
@@ -104,8 +117,7 @@ void NoAllocation(CheckContext& context) {
 void BufferBounds(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
-    session.RunTypical(context);
-    session.PlayEverySignal(context);
+    PlayTypically(session, context);
     context.FailOnProblems(session.Host(), "outside its", "a write outside the call's frames");
     context.FailOnProblems(session.Host(), "wrote input", "a write into an input");
 }
@@ -113,25 +125,19 @@ void BufferBounds(CheckContext& context) {
 void OutputsFinite(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
-    session.RunTypical(context);
-    session.PlayEverySignal(context);
+    PlayTypically(session, context);
     context.FailOnProblems(session.Host(), "wrote NaN", "a NaN output");
     context.FailOnProblems(session.Host(), "wrote infinity", "an infinite output");
-    for (const std::string& warning : session.Host().Audio().Warnings()) {
-        if (warning.find("subnormal") != std::string::npos) return context.Warn(warning);
-    }
+    WarnOnFirst(context, session, "subnormal");
 }
 
 void PinMessages(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
-    session.RunTypical(context);
-    session.PlayEverySignal(context);
+    PlayTypically(session, context);
     context.FailOnProblems(session.Host(), "which does not exist", "a message for no pin");
     context.FailOnProblems(session.Host(), "already gone", "a message for a clock already gone");
-    for (const std::string& warning : session.Host().Audio().Warnings()) {
-        if (warning.find("host opcode") != std::string::npos) return context.Warn(warning);
-    }
+    WarnOnFirst(context, session, "host opcode");
 }
 
 }  // namespace ProcessChecks
