@@ -30,7 +30,16 @@ QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index,
     case GUIHOST_OP_READ_PIN_WIDE_TEXT:
         ++m_counts.texts;
         return ReadWideText(index, value, ptr);
+    case GUIHOST_OP_WRITE_PIN_PTR:
+    case GUIHOST_OP_CALL8:
+    case GUIHOST_OP_CALL18:
+    case GUIHOST_OP_CALL19:
+    case GUIHOST_OP_QUERY20:
+        return 0;
     default:
+        // A real host may know more opcodes than this one.
+        m_warnings.push_back("GUI: host opcode " + std::to_string(opcode) +
+                             " is not one this host knows");
         return 0;
     }
 }

@@ -60,6 +60,8 @@ public:
     const std::vector<PinWrite>& Writes() const { return m_writes; }
     const GuiCounts& Counts() const { return m_counts; }
     const std::vector<std::string>& Problems() const { return m_problems; }
+    // What the object did that is allowed but suspicious: an opcode this host does not know.
+    const std::vector<std::string>& Warnings() const { return m_warnings; }
 
 private:
     QVWord ReadValue(int32_t index, void* buffer);
@@ -78,6 +80,7 @@ private:
     std::vector<PinWrite> m_writes;
     GuiCounts m_counts;
     std::vector<std::string> m_problems;
+    std::vector<std::string> m_warnings;
 };
 
 #endif

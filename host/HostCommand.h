@@ -1,27 +1,12 @@
-// The qvhost command line. Each subcommand is one entry: its CLI11 node with its options, and the
-// action that runs once the whole line has parsed. `info` and `run` live here; larger commands
-// live in folders of their own and hand their entry to Run through one Add function each.
+// The qvhost command line: the table of its subcommands, each from a folder of its own (info,
+// run, validate, render, bench), and the parse that picks one.
 #ifndef QVHOST_HOST_COMMAND_H
 #define QVHOST_HOST_COMMAND_H
 
-#include <functional>
-#include <ostream>
+#include "CommandEntry.h"
 
-namespace CLI {
-class App;
-}
-
-class HostCommand {
+class HostCommand : public CommandEntry {
 public:
-    enum ExitCode { kSuccess = 0, kFailure = 1, kBadArguments = 2 };
-
-    // Writes the command's report to `out`, reasons for failure to `err`; answers the exit code.
-    using Action = std::function<int(std::ostream& out, std::ostream& err)>;
-    struct Subcommand {
-        CLI::App* command;
-        Action action;
-    };
-
     // kFailure covers a library that cannot be loaded or lacks an export, a bad record, and a
     // module that breaks the host contract during the run; the reason goes to `err`.
     static int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

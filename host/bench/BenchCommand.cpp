@@ -15,7 +15,7 @@ struct BenchArguments {
 };
 }  // namespace
 
-HostCommand::Subcommand BenchCommand::Add(CLI::App& app) {
+CommandEntry::Subcommand BenchCommand::Add(CLI::App& app) {
     auto arguments = std::make_shared<BenchArguments>();
     CLI::App* bench = app.add_subcommand(
         "bench", "Time the calls a host makes into the module, beside its floor");
@@ -37,6 +37,6 @@ HostCommand::Subcommand BenchCommand::Add(CLI::App& app) {
                 for (const std::string& problem : report.problems) {
                     err << "qvhost: problem: " << problem << "\n";
                 }
-                return report.problems.empty() ? HostCommand::kSuccess : HostCommand::kFailure;
+                return report.problems.empty() ? CommandEntry::kSuccess : CommandEntry::kFailure;
             }};
 }

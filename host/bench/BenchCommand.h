@@ -3,11 +3,11 @@
 #ifndef QVHOST_BENCH_COMMAND_H
 #define QVHOST_BENCH_COMMAND_H
 
-#include "HostCommand.h"
+#include "CommandEntry.h"
 
 class BenchCommand {
 public:
-    static HostCommand::Subcommand Add(CLI::App& app);
+    static CommandEntry::Subcommand Add(CLI::App& app);
 };
 
 #endif

@@ -62,7 +62,7 @@ void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) 
     }
 }
 
-HostCommand::Subcommand RenderCommand::Add(CLI::App& app) {
+CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
     auto arguments = std::make_shared<RenderArguments>();
     RenderOptions& options = arguments->options;
     CLI::App* render = app.add_subcommand("render", "Render the module's audio outputs");
@@ -100,6 +100,6 @@ HostCommand::Subcommand RenderCommand::Add(CLI::App& app) {
                 for (const std::string& problem : result.problems) {
                     err << "qvhost: problem: " << problem << "\n";
                 }
-                return result.problems.empty() ? HostCommand::kSuccess : HostCommand::kFailure;
+                return result.problems.empty() ? CommandEntry::kSuccess : CommandEntry::kFailure;
             }};
 }

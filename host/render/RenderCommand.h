@@ -5,12 +5,12 @@
 
 #include <ostream>
 
-#include "HostCommand.h"
+#include "CommandEntry.h"
 #include "RenderSession.h"
 
 class RenderCommand {
 public:
-    static HostCommand::Subcommand Add(CLI::App& app);
+    static CommandEntry::Subcommand Add(CLI::App& app);
     // Peak, RMS and the status changes the object reported, one line per output pin.
     static void PrintSummary(std::ostream& out, const RenderResult& result);
 };

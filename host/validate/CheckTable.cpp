@@ -111,7 +111,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
         {"gui-nesting-bounded", "notifications the host re-enters from pin writes stay bounded",
          &GuiChecks::NestingBounded},
         {"gui-write-datatypes",
-         "a float pin is written through opt, every other pin through value",
+         "a float pin is written through opt, every other pin through value; a GUI host opcode "
+         "the host does not know warns",
          &GuiChecks::WriteDatatypes},
         {"lifecycle-audio-memory",
          "10,000 create/open/close cycles of the audio object leave memory where it was",

@@ -159,6 +159,8 @@ void WriteDatatypes(CheckContext& context) {
     ModuleSession session(library);
     session.RunTypical(context);
     context.FailOnProblems(session.Host(), "written through the", "a pin written in another type");
+    const std::vector<std::string>& warnings = session.Host().Gui().Warnings();
+    if (!warnings.empty()) context.Warn(warnings.front());
 }
 
 }  // namespace GuiChecks

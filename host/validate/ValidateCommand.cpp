@@ -72,7 +72,7 @@ uint32_t FreshSeed() {
 std::unique_ptr<Watchdog> WatchInProcess(const ValidateArguments& arguments,
                                          const std::string& what) {
     if (!arguments.in_process || !arguments.result_channel.empty()) return nullptr;
-    return std::make_unique<Watchdog>(what, arguments.timeout_seconds, HostCommand::kFailure);
+    return std::make_unique<Watchdog>(what, arguments.timeout_seconds, CommandEntry::kFailure);
 }
 
 // Why the library cannot be validated, empty when it loads. The validator never loads a module
@@ -142,11 +142,11 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
              std::ostream& err) {
     if (arguments.list) {
         PrintList(out);
-        return HostCommand::kSuccess;
+        return CommandEntry::kSuccess;
     }
     if (arguments.libraries.empty()) {
         err << "qvhost: validate: name at least one library, or --list\n";
-        return HostCommand::kBadArguments;
+        return CommandEntry::kBadArguments;
     }
     std::vector<const CheckEntry*> checks;
     try {
@@ -156,11 +156,11 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         }
     } catch (const std::regex_error& error) {
         err << "qvhost: validate: --filter " << arguments.filter << ": " << error.what() << "\n";
-        return HostCommand::kBadArguments;
+        return CommandEntry::kBadArguments;
     }
     if (checks.empty()) {
         err << "qvhost: validate: --filter " << arguments.filter << " selects no check\n";
-        return HostCommand::kBadArguments;
+        return CommandEntry::kBadArguments;
     }
     if (arguments.in_process) CheckRunner::PrepareChild();
 
@@ -181,7 +181,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         std::ostringstream document;
         JsonReport::Write(document, report);
         if (!ChildProcess::WriteToParent(arguments.result_channel, document.str())) {
-            return HostCommand::kFailure;
+            return CommandEntry::kFailure;
         }
     } else if (arguments.json) {
         JsonReport::Write(out, report);
@@ -193,16 +193,16 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         junit.close();
         if (!junit) {
             err << "qvhost: validate: --junit " << arguments.junit << ": cannot be written\n";
-            return HostCommand::kBadArguments;
+            return CommandEntry::kBadArguments;
         }
     }
     if (report.AnyUnloadable()) return ValidateCommand::kUnloadable;
-    return report.Success() ? HostCommand::kSuccess : HostCommand::kFailure;
+    return report.Success() ? CommandEntry::kSuccess : CommandEntry::kFailure;
 }
 
 }  // namespace
 
-HostCommand::Subcommand ValidateCommand::Add(CLI::App& app) {
+CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
     auto arguments = std::make_shared<ValidateArguments>();
     CLI::App* validate = app.add_subcommand(
         "validate", "Check that module libraries honour the host contract, each check isolated");

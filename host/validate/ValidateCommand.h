@@ -5,13 +5,13 @@
 #ifndef QVHOST_VALIDATE_COMMAND_H
 #define QVHOST_VALIDATE_COMMAND_H
 
-#include "HostCommand.h"
+#include "CommandEntry.h"
 
 class ValidateCommand {
 public:
     enum ExitCode { kUnloadable = 3 };
 
-    static HostCommand::Subcommand Add(CLI::App& app);
+    static CommandEntry::Subcommand Add(CLI::App& app);
 };
 
 #endif
