@@ -216,6 +216,9 @@ void QVModule_base::OnMessage(int32_t, int32_t, void*) {}
 
 void QVModule_base::SetProcessFunction(ProcessFunction fn) {
     const MemberPointerWords next = WordsOf(fn);
+    // A null entry would leave the host nothing to call: a module that has no work installs
+    // EmptyProcess.
+    QV_REQUIRE_TEXT(next.function != 0, "fn != nullptr", QVModule_base, 179);
     // The host calls the function word with the object's own address: an adjustment would be lost.
     QV_REQUIRE_TEXT(next.adjustment == 0, "process function needs no this-adjustment",
                     QVModule_base, 180);

@@ -17,7 +17,8 @@ public:
     // A process function: the host calls the record's `process` word as a plain cdecl function
     // with the object's address first, so it must be a QV_CDECL, non-virtual member of the
     // object's own class that needs no this-adjustment. A derived class installs one with
-    // SetProcessFunction(static_cast<ProcessFunction>(&Derived::Fn)).
+    // SetProcessFunction(static_cast<ProcessFunction>(&Derived::Fn)); null, or one that needs an
+    // adjustment, breaks the contract.
     typedef void (QV_CDECL QVModule_base::*ProcessFunction)(int32_t buffer_offset,
                                                             int32_t sample_frames);
     // A member function that QueueMemberCall schedules: no arguments, no this-adjustment.

@@ -48,15 +48,18 @@ void TrimSpaces(std::wstring& text) {
 it_enum_list::it_enum_list(const std::wstring& list)
     : m_list(list), m_current{-1, 0, std::wstring()}, m_range(IsRangeText(list)), m_position(0),
       m_range_hi(0) {
-    if (!m_range) return;
+    if (m_range) ReadRangeBounds(m_list, &m_position, &m_range_hi);
+}
+
+void it_enum_list::ReadRangeBounds(const std::wstring& list, int32_t* low, int32_t* high) {
     // Callers may rely on the bare prefix raising what cutting out the bounds' text from position
     // 6 has always raised.
-    if (m_list.size() < kRangeBoundsStart) throw std::out_of_range("basic_string::substr");
-    const std::size_t comma = m_list.find(L',', kRangeBoundsStart);
+    if (list.size() < kRangeBoundsStart) throw std::out_of_range("basic_string::substr");
+    const std::size_t comma = list.find(L',', kRangeBoundsStart);
     const long long p = comma == std::wstring::npos ? -1 : static_cast<long long>(comma);
     QV_REQUIRE(p != -1, it_enum_list, 27);
-    m_position = ReadNumber(m_list.c_str() + kRangeBoundsStart, 10);
-    m_range_hi = ReadNumber(m_list.c_str() + comma + 1, 10);
+    *low = ReadNumber(list.c_str() + kRangeBoundsStart, 10);
+    *high = ReadNumber(list.c_str() + comma + 1, 10);
 }
 
 void it_enum_list::First() {
@@ -113,21 +116,56 @@ bool it_enum_list::FindValue(int32_t value) {
     return false;
 }
 
-// A range is answered from its bounds: it may hold more values than an item index can count.
-int32_t it_enum_list::ValueOrFirst(const std::wstring& list, int32_t value) {
-    it_enum_list items(list);
-    if (items.m_range) {
-        if (items.RangeHolds(value)) return value;
-        return items.m_position <= items.m_range_hi ? items.m_position : 0;
+// The values of `list`'s items, read where they stand: no copy of the text or of an item is
+// made, so the lookups allocate nothing and may be made where a host is processing audio. A
+// range is answered from its bounds: it may hold more values than an item index can count.
+// `visit` answers true to stop.
+template <typename Visit>
+void it_enum_list::ForEachValue(const std::wstring& list, Visit visit) {
+    if (IsRangeText(list)) {
+        int32_t low = 0;
+        int32_t high = 0;
+        ReadRangeBounds(list, &low, &high);
+        if (low <= high) visit(low, high);
+        return;
     }
-    if (items.FindValue(value)) return value;
-    items.First();
-    return items.IsDone() ? 0 : items.m_current.value;
+    const std::size_t end = std::min(list.size(), kReadableListLength);
+    int32_t value = -1;
+    for (std::size_t start = 0; start < end;) {
+        const std::size_t stop = std::min(list.find(L',', start), end);
+        value = value == INT32_MAX ? INT32_MIN : value + 1;
+        // The item's first equals sign gives its value, unless it is the item's first character.
+        const std::size_t equals = list.find(L'=', start);
+        if (equals != std::wstring::npos && equals > start && equals < stop) {
+            value = ReadNumber(list.c_str() + equals + 1, 10);
+        }
+        if (visit(value, value)) return;
+        start = stop + 1;
+    }
+}
+
+int32_t it_enum_list::ValueOrFirst(const std::wstring& list, int32_t value) {
+    bool first_seen = false;
+    int32_t first = 0;
+    bool found = false;
+    ForEachValue(list, [&](int32_t low, int32_t high) {
+        if (!first_seen) {
+            first_seen = true;
+            first = low;
+        }
+        found = value >= low && value <= high;
+        return found;
+    });
+    return found ? value : first;
 }
 
 bool it_enum_list::ContainsValue(const std::wstring& list, int32_t value) {
-    it_enum_list items(list);
-    return items.m_range ? items.RangeHolds(value) : items.FindValue(value);
+    bool found = false;
+    ForEachValue(list, [&](int32_t low, int32_t high) {
+        found = value >= low && value <= high;
+        return found;
+    });
+    return found;
 }
 
 int32_t it_enum_list::TextToInt(const std::wstring& text, int32_t base) {

@@ -40,7 +40,8 @@ public:
     bool FindIndex(int32_t index);
     bool FindValue(int32_t value);
 
-    // value when the list has it, else the first item's value, else 0.
+    // value when the list has it, else the first item's value, else 0. Both read the text where
+    // it stands and allocate nothing, so a module may call them while a host processes audio.
     static int32_t ValueOrFirst(const std::wstring& list, int32_t value);
     static bool ContainsValue(const std::wstring& list, int32_t value);
 
@@ -50,7 +51,11 @@ public:
 private:
     void StepList();
     void PositionInRange(int64_t offset);
-    bool RangeHolds(int32_t value) const { return value >= m_position && value <= m_range_hi; }
+    // The bounds of a range text; raises or fails the contract as construction does.
+    static void ReadRangeBounds(const std::wstring& list, int32_t* low, int32_t* high);
+    // Each item's value, or a range's bounds at once, until `visit(low, high)` answers true.
+    template <typename Visit>
+    static void ForEachValue(const std::wstring& list, Visit visit);
     void MarkDone() { m_current.index = -1; }
 
     std::wstring m_list;

@@ -333,9 +333,11 @@ TEST(QVModule_base, SetProcessFunctionTellsTheHostOncePerChange) {
     EXPECT_EQ(record->process, EntryWord(kRest));
 }
 
-TEST(QVModule_baseDeathTest, MembersNeedingAThisAdjustmentAreRefusedWhenInstalledOrQueued) {
+TEST(QVModule_baseDeathTest, NullOrThisAdjustedMembersAreRefusedWhenInstalledOrQueued) {
     RecordingHost host;
     SecondBaseModule module;
+    EXPECT_DEATH(module.SetProcessFunction(nullptr),
+                 ContractFailurePattern("fn != nullptr", "QVModule_base", 179));
     EXPECT_DEATH(module.SetProcessFunction(
                      static_cast<QVModule_base::ProcessFunction>(&SecondBaseModule::Process)),
                  ContractFailurePattern("process function needs no this-adjustment",

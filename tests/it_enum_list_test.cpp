@@ -1,4 +1,5 @@
 #include "ContractFailurePattern.h"
+#include "CountedAllocations.h"
 #include "it_enum_list.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +185,17 @@ TEST(ItEnumList, ValueOrFirstAndContainsValueAnswerFromTheTextAlone) {
         EXPECT_EQ(it_enum_list::ValueOrFirst(l.list, l.value), l.value_or_first) << where;
         EXPECT_EQ(it_enum_list::ContainsValue(l.list, l.value), l.contained) << where;
     }
+}
+
+// A module looks its choices up where a host may be processing audio.
+TEST(ItEnumList, LookupsAllocateNothing) {
+    const std::wstring lists[] = {L"Normal,Differ,Sum", L"A=5,B,C=2,D", L"range -3,6", L" =5", L""};
+    const uint64_t before = CountedAllocations();
+    int32_t answers = 0;
+    for (const std::wstring& list : lists) {
+        answers += it_enum_list::ValueOrFirst(list, 2) + it_enum_list::ContainsValue(list, 9);
+    }
+    EXPECT_EQ(CountedAllocations() - before, 0u) << answers;
 }
 
 TEST(ItEnumList, EndedWalkStaysDoneUntilFirstStartsAgain) {

@@ -16,6 +16,8 @@ const std::vector<ContractCause>& ContractCauses::All() {
          "an input pin with IO_PATCH_STORE that is neither IO_PRIVATE nor IO_UI_COMMUNICATION"},
         {"false", "QVModule_base", 99, "the host sent opcode 7, which a host never sends"},
         {"false", "QVModule_base", 119, "the host sent opcode 10, which a host never sends"},
+        {"fn != nullptr", "QVModule_base", 179,
+         "SetProcessFunction(nullptr): a module with no work to do installs EmptyProcess"},
         {"process function needs no this-adjustment", "QVModule_base", 180,
          "SetProcessFunction with a member of a class whose QVModule_base is not its first base"},
         {"e->time_stamp == SampleClock()", "QVModule_base", 276,
