@@ -63,6 +63,9 @@ public:
         if (qvaudioMaster != callback) __builtin_unreachable();
         return answer;
     }
+    // A handle of pin `index` of this object, by value: it stays aimed where it was made, however
+    // many other handles are made meanwhile.
+    QVGuiPin Pin(int32_t index) { return QVGuiPin{index, this}; }
     // The library's one shared handle, aimed at pin `index` of this object. Good only until the
     // next GetPin anywhere in the library: use it at once, keep no copy of the pointer.
     QVGuiPin* GetPin(int32_t index) {

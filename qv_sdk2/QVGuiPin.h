@@ -21,6 +21,17 @@ public:
     std::string GetValueText() const;
     std::u16string GetValueWideText() const;
 
+    // Typed by the pin's datatype. The host reads and writes four bytes for every pin: an integer
+    // (an enumeration's value, a boolean's 0 or 1) through `value`, a float through `opt`.
+    bool GetBool() const { return GetValueInt() != 0; }
+    int32_t GetInt() const { return GetValueInt(); }
+    int16_t GetEnum() const { return static_cast<int16_t>(GetValueInt()); }
+    float GetFloat() const { return GetValueFloat(); }
+    void SetBool(bool value) const { SetValueInt(value ? 1 : 0); }
+    void SetInt(int32_t value) const { SetValueInt(value); }
+    void SetEnum(int16_t value) const { SetValueInt(value); }
+    void SetFloat(float value) const { SetValueFloat(value); }
+
     int32_t m_index;
     QVGUI_base* m_owner;
 };

@@ -246,6 +246,18 @@ QVPin* QVModule_base::GetPin(int32_t index) {
     return m_pins + index;
 }
 
+QVPin* QVModule_base::PinOfDescription(int32_t table_index) {
+    if (m_pins == nullptr || table_index < 0) return nullptr;
+    QVPinProperties props;
+    int32_t pin = 0;
+    for (int32_t description = 0; description < table_index; ++description) {
+        if (!GetPinPropertiesClean(description, &props)) return nullptr;
+        if (CreatesPin(props)) ++pin;
+    }
+    if (!GetPinPropertiesClean(table_index, &props) || !CreatesPin(props)) return nullptr;
+    return HasPin(static_cast<uint32_t>(pin)) ? m_pins + pin : nullptr;
+}
+
 bool QVModule_base::HasPin(uintptr_t index) const {
     return m_pins != nullptr && index < static_cast<uintptr_t>(QVPin::ArrayCount(m_pins));
 }

@@ -78,6 +78,10 @@ public:
     bool GetPinPropertiesClean(int32_t index, QVPinProperties* props);
     // The pin at `index` of the array Open built; an index outside it breaks the contract.
     QVPin* GetPin(int32_t index);
+    // The audio-side pin built from description `table_index` of GetPinProperties, or null for a
+    // user-interface pin that has none (or before Open). Audio-side indices count only the
+    // descriptions that create a pin; this maps the table's positions onto them.
+    QVPin* PinOfDescription(int32_t table_index);
 
     // Hands the host an event for now or later; the host copies it during the call.
     void QueueEvent(uint32_t p_time_stamp, int32_t event_type, int32_t int_value,

@@ -107,6 +107,70 @@ float QVPin::GetSample() {
     return sample;
 }
 
+const float* QVPin::InputSamples(int32_t buffer_offset) const { return OutputSamples(buffer_offset); }
+
+float* QVPin::OutputSamples(int32_t buffer_offset) const {
+    QV_REQUIRE(m_datatype == DT_FSAMPLE, QVPin, 140);
+    float* buffer = nullptr;
+    if (m_variable != nullptr) std::memcpy(&buffer, m_variable, sizeof buffer);
+    return buffer == nullptr ? nullptr : buffer + buffer_offset;
+}
+
+namespace {
+// The value the variable holds, as wide as `Value`.
+template <typename Value>
+Value ReadVariable(const void* variable) {
+    Value value{};
+    std::memcpy(&value, variable, sizeof value);
+    return value;
+}
+
+template <typename Value>
+void WriteVariable(void* variable, Value value) {
+    std::memcpy(variable, &value, sizeof value);
+}
+}  // namespace
+
+int16_t QVPin::GetEnum() const {
+    QV_REQUIRE(m_datatype == DT_ENUM, QVPin, 150);
+    return ReadVariable<int16_t>(m_variable);
+}
+
+bool QVPin::GetBool() const {
+    QV_REQUIRE(m_datatype == DT_BOOL, QVPin, 151);
+    return ReadVariable<uint8_t>(m_variable) != 0;
+}
+
+float QVPin::GetFloat() const {
+    QV_REQUIRE(m_datatype == DT_FLOAT, QVPin, 152);
+    return ReadVariable<float>(m_variable);
+}
+
+int32_t QVPin::GetInt() const {
+    QV_REQUIRE(m_datatype == DT_INT, QVPin, 153);
+    return ReadVariable<int32_t>(m_variable);
+}
+
+void QVPin::SetEnum(int16_t value) {
+    QV_REQUIRE(m_datatype == DT_ENUM, QVPin, 150);
+    WriteVariable(m_variable, value);
+}
+
+void QVPin::SetBool(bool value) {
+    QV_REQUIRE(m_datatype == DT_BOOL, QVPin, 151);
+    WriteVariable<uint8_t>(m_variable, value ? 1 : 0);
+}
+
+void QVPin::SetFloat(float value) {
+    QV_REQUIRE(m_datatype == DT_FLOAT, QVPin, 152);
+    WriteVariable(m_variable, value);
+}
+
+void QVPin::SetInt(int32_t value) {
+    QV_REQUIRE(m_datatype == DT_INT, QVPin, 153);
+    WriteVariable(m_variable, value);
+}
+
 void QVPin::DeliverStatusChange(int32_t status) {
     if (m_module == nullptr) return;
     m_status = status;

@@ -30,6 +30,23 @@ public:
     // The sample of this DT_FSAMPLE pin at the current sample clock; 0 when the clock lies outside
     // the current block (GetBlockSize samples from the buffer's base clock) or there is no buffer.
     float GetSample();
+    // This DT_FSAMPLE pin's samples for the current call, from the process function's
+    // buffer_offset on: an input's to read, an output's to write. No host call; null without a
+    // buffer.
+    const float* InputSamples(int32_t buffer_offset) const;
+    float* OutputSamples(int32_t buffer_offset) const;
+
+    // The pin's value, as wide as its datatype holds it: DT_ENUM 16 bits, DT_BOOL 8, DT_FLOAT and
+    // DT_INT 32. An accessor of another datatype than the pin's breaks the contract.
+    int16_t GetEnum() const;
+    bool GetBool() const;
+    float GetFloat() const;
+    int32_t GetInt() const;
+    void SetEnum(int16_t value);
+    void SetBool(bool value);
+    void SetFloat(float value);
+    void SetInt(int32_t value);
+
     // Shows `status` to the module's OnPinStatusChange. Status 1 is momentary: the module sees it
     // once and the pin goes back to 0 afterwards.
     void DeliverStatusChange(int32_t status);

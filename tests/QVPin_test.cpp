@@ -405,3 +405,54 @@ TEST(QVPinDeathTest, NoHostPinsMeansNoPinArray) {
             << count;
     }
 }
+
+TEST(QVPin, TypedValuesReadAndWriteTheVariableAsWideAsItsDatatype) {
+    RecordingHost host;
+    host.pin_count = 4;
+    DescribedModule module({Describe(DR_IN, DT_ENUM), Describe(DR_IN, DT_BOOL),
+                            Describe(DR_IN, DT_FLOAT), Describe(DR_IN, DT_INT)});
+    module.Open();
+    module.GetPin(0)->SetEnum(-2);
+    module.GetPin(1)->SetBool(true);
+    module.GetPin(2)->SetFloat(0.25f);
+    module.GetPin(3)->SetInt(INT32_MIN);
+    EXPECT_EQ(module.GetPin(0)->GetEnum(), -2);
+    EXPECT_TRUE(module.GetPin(1)->GetBool());
+    EXPECT_EQ(module.GetPin(2)->GetFloat(), 0.25f);
+    EXPECT_EQ(module.GetPin(3)->GetInt(), INT32_MIN);
+    // A host writes 16 bits for an enumeration and 8 for a boolean, and reads no more.
+    EXPECT_EQ(*static_cast<const uint16_t*>(module.GetPin(0)->GetVariable()), 0xFFFEu);
+    EXPECT_EQ(*static_cast<const uint8_t*>(module.GetPin(1)->GetVariable()), 1u);
+}
+
+TEST(QVPinDeathTest, AccessorsOfAnotherDatatypeFail) {
+    RecordingHost host;
+    host.pin_count = 1;
+    DescribedModule module({Describe(DR_IN, DT_INT)});
+    module.Open();
+    QVPin* pin = module.GetPin(0);
+    EXPECT_DEATH(pin->GetEnum(), ContractFailurePattern("m_datatype == DT_ENUM", "QVPin", 150));
+    EXPECT_DEATH(pin->SetBool(true), ContractFailurePattern("m_datatype == DT_BOOL", "QVPin", 151));
+    EXPECT_DEATH(pin->GetFloat(), ContractFailurePattern("m_datatype == DT_FLOAT", "QVPin", 152));
+    EXPECT_DEATH(pin->OutputSamples(0),
+                 ContractFailurePattern("m_datatype == DT_FSAMPLE", "QVPin", 140));
+}
+
+TEST(QVPin, SamplesComeFromTheBlocksBufferAtTheCallsOffsetWithoutAHostCall) {
+    float buffer[8] = {};
+    RecordingHost host;
+    host.pin_count = 2;
+    host.pin_buffers[1] = buffer;
+    DescribedModule module({Describe(DR_IN, DT_INT, UI), Describe(DR_IN, DT_INT),
+                            Describe(DR_OUT, DT_FSAMPLE)});
+    module.Open();
+    host.calls.clear();
+    EXPECT_EQ(module.GetPin(1)->OutputSamples(3), buffer + 3);
+    EXPECT_EQ(module.GetPin(1)->InputSamples(0), buffer);
+    EXPECT_TRUE(host.calls.empty());
+    // Table positions onto audio-side pins: the user-interface pin has none.
+    const QVPin* expected[] = {nullptr, module.GetPin(0), module.GetPin(1), nullptr};
+    for (int32_t index = 0; index < 4; ++index) {
+        EXPECT_EQ(module.PinOfDescription(index), expected[index]) << index;
+    }
+}

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "QVPin.h"
@@ -14,12 +13,6 @@ namespace {
 // Glides longer than this many samples are cut short: the host schedules events at most 2^31 - 1
 // samples ahead.
 constexpr double kLongestGlide = 1 << 30;
-
-float* BufferOf(QVPin* pin) {
-    float* buffer = nullptr;
-    std::memcpy(&buffer, pin->GetVariable(), sizeof buffer);
-    return buffer;
-}
 
 // The input buffers, copied out of the object so that the loops keep them in registers.
 struct Inputs {
@@ -55,9 +48,10 @@ void Marlglide::Open() {
         SetProcessFunction(&QVModule_base::EmptyProcess);
         return;
     }
-    m_output = BufferOf(GetPin(kOut));
+    // The buffers' addresses hold for the object's life; a call's offset is applied per call.
+    m_output = GetPin(kOut)->OutputSamples(0);
     m_inputs.clear();
-    for (int32_t pin = kIn; pin < count; ++pin) m_inputs.push_back(BufferOf(GetPin(pin)));
+    for (int32_t pin = kIn; pin < count; ++pin) m_inputs.push_back(GetPin(pin)->InputSamples(0));
 }
 
 bool Marlglide::GetPinProperties(int32_t index, QVPinProperties* props) {

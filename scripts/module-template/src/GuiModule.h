@@ -18,6 +18,8 @@ public:
 
 private:
     void WriteOut();
+
+    bool m_busy = false;  // set while a notification is handled
 };
 
 #endif
