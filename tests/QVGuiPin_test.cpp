@@ -1,6 +1,7 @@
 #include "ContractFailurePattern.h"
 #include "QVGUI_base.h"
 #include "QVGuiPin.h"
+#include "QVReentryGuard.h"
 #include "RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,18 @@ std::vector<PinOperation> PinOperations() {
         {"SetValueFloat",
          [](const QVGuiPin& p) { p.SetValueFloat(0.25f); },
          {{GUIHOST_OP_WRITE_PIN_VALUE, 0, PtrKind::Null, 0.25f}}},
+        {"SetFloat",
+         [](const QVGuiPin& p) { p.SetFloat(0.25f); },
+         {{GUIHOST_OP_WRITE_PIN_VALUE, 0, PtrKind::Null, 0.25f}}},
+        {"SetEnum",
+         [](const QVGuiPin& p) { p.SetEnum(-2); },
+         {{GUIHOST_OP_WRITE_PIN_VALUE, -2, PtrKind::Null, 0.0f}}},
+        {"SetBool",
+         [](const QVGuiPin& p) { p.SetBool(true); },
+         {{GUIHOST_OP_WRITE_PIN_VALUE, 1, PtrKind::Null, 0.0f}}},
+        {"GetBool",
+         [](const QVGuiPin& p) { p.GetBool(); },
+         {{GUIHOST_OP_READ_PIN_VALUE, 0, PtrKind::Buffer, 0.0f}}},
         {"SetValuePtr",
          [](const QVGuiPin& p) { p.SetValuePtr(kPtr); },
          {{GUIHOST_OP_WRITE_PIN_PTR, 0, PtrKind::Given, 0.0f}}},
@@ -114,6 +127,29 @@ TEST(QVGuiPin, GetPinHandsOutOneHandleForTheWholeLibraryHoldingTheLastCall) {
     EXPECT_EQ(a, c);
     EXPECT_EQ(c->m_index, 3);
     EXPECT_EQ(c->m_owner, &second);
+}
+
+TEST(QVGuiPin, AHandleByValueStaysAimedWhereItWasMade) {
+    RecordingHost host;
+    QVGUI_base object(RecordingHost::Callback, 0);
+    const QVGuiPin in = object.Pin(2);
+    object.GetPin(5);
+    object.Pin(7);
+    in.SetInt(9);
+    ASSERT_EQ(host.calls.size(), 1u);
+    EXPECT_EQ(host.calls[0].index, 2);
+}
+
+TEST(QVGuiPin, ReentryGuardTurnsAwayOnlyTheNestedHandler) {
+    bool busy = false;
+    std::vector<bool> nested;
+    {
+        const QVReentryGuard outer(busy);
+        const QVReentryGuard inner(busy);
+        nested = {outer.Nested(), inner.Nested()};
+    }
+    EXPECT_EQ(nested, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(busy) << "the outermost guard clears the flag";
 }
 
 TEST(QVGuiPin, EachOperationSendsExactlyItsHostCalls) {
