@@ -35,6 +35,9 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
         for (const Subcommand& subcommand : subcommands) {
             if (subcommand.command->parsed()) return subcommand.action(out, err);
         }
+    } catch (const UsageError& error) {
+        err << "qvhost: " << error.what() << "\n";
+        return kBadArguments;
     } catch (const HostError& error) {
         err << "qvhost: " << error.what() << "\n";
     } catch (const std::exception& error) {

@@ -11,4 +11,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Arguments that make no sense for the module at hand (a pin it lacks, a value a pin cannot
+// take): the command line's usage error, exit code 2.
+class UsageError : public HostError {
+public:
+    using HostError::HostError;
+};
+
 #endif

@@ -36,6 +36,27 @@ std::string StatusName(int32_t status) {
     }
 }
 
+// A render in which the module broke the host contract did not happen as asked: it says so, and
+// names each distinct problem once with how often it came.
+int PrintFailure(std::ostream& err, const std::vector<std::string>& problems) {
+    err << "qvhost: the render failed\n";
+    std::vector<std::pair<std::string, int>> distinct;
+    for (const std::string& problem : problems) {
+        auto seen = std::find_if(distinct.begin(), distinct.end(),
+                                 [&](const auto& entry) { return entry.first == problem; });
+        if (seen == distinct.end()) {
+            distinct.emplace_back(problem, 1);
+        } else {
+            ++seen->second;
+        }
+    }
+    for (const auto& [problem, count] : distinct) {
+        err << "qvhost: problem: " << problem << (count > 1 ? " (" + std::to_string(count) + " times)" : "")
+            << "\n";
+    }
+    return CommandEntry::kFailure;
+}
+
 }  // namespace
 
 void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) {
@@ -88,6 +109,7 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
                 const RenderResult result = RenderSession::Execute(library, chosen);
                 out << result.module << ": " << chosen.samples << " samples at " << chosen.rate
                     << " Hz in blocks of " << chosen.block << "\n";
+                if (!result.problems.empty()) return PrintFailure(err, result.problems);
                 if (!arguments->wav.empty()) {
                     WavWriter::WriteFile(arguments->wav, result.outputs, chosen.rate);
                     out << "wrote " << arguments->wav << "\n";
@@ -97,9 +119,9 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
                     out << "wrote " << arguments->csv << "\n";
                 }
                 if (arguments->wav.empty() && arguments->csv.empty()) PrintSummary(out, result);
-                for (const std::string& problem : result.problems) {
-                    err << "qvhost: problem: " << problem << "\n";
+                for (const GuiWrite& write : result.gui_writes) {
+                    out << "GUI wrote " << write.pin << " = " << write.value << "\n";
                 }
-                return result.problems.empty() ? CommandEntry::kSuccess : CommandEntry::kFailure;
+                return static_cast<int>(CommandEntry::kSuccess);
             }};
 }

@@ -21,7 +21,7 @@ struct FedInput {
 std::pair<std::string, std::string> SplitAssignment(const std::string& text) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos || equals == 0) {
-        throw HostError("'" + text + "' is not PIN=VALUE");
+        throw UsageError("'" + text + "' is not PIN=VALUE");
     }
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
@@ -38,19 +38,40 @@ bool IsSampleInput(const PinDescription& pin) {
 }
 
 double ValueFor(const PinDescription& pin, const std::string& text) {
+    if (pin.direction == DR_OUT) {
+        throw UsageError("pin " + pin.name + " is an output: the module sets it, not the host");
+    }
     if (pin.datatype == DT_ENUM) {
-        if (auto value = EnumList(pin.datatype_extra).ValueOf(text)) return *value;
+        const EnumList choices(pin.datatype_extra);
+        if (auto value = choices.ValueOf(text)) return *value;
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (text.empty() || *end != '\0') {
+            throw UsageError("pin " + pin.name + " cannot take '" + text + "': its choices are " +
+                             choices.Describe());
+        }
+        return value;
     }
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0') {
-        throw HostError("pin " + pin.name + " cannot take '" + text + "'");
+        throw UsageError("pin " + pin.name + " cannot take '" + text + "'");
     }
     return value;
 }
 
+bool NeedsGuiObject(const ReferenceHost& host, const std::vector<std::string>& settings) {
+    for (const std::string& setting : settings) {
+        const std::string name = SplitAssignment(setting).first;
+        for (const PinDescription& pin : const_cast<ReferenceHost&>(host).Audio().PinTable()) {
+            if (pin.name == name && !pin.CreatesAudioPin()) return true;
+        }
+    }
+    return false;
+}
+
 // A pin of the audio side takes the value in its variable; a pin of the GUI side alone goes to
-// the GUI object, which is made for the first such pin.
+// the GUI object, in the pin's own datatype, once the object is initialised as a host does.
 void ApplySetting(ReferenceHost& host, const std::string& setting) {
     const auto [name, text] = SplitAssignment(setting);
     AudioSideHost& audio = host.Audio();
@@ -62,14 +83,17 @@ void ApplySetting(ReferenceHost& host, const std::string& setting) {
     for (size_t index = 0; index < table.size(); ++index) {
         if (table[index].CreatesAudioPin() || table[index].name != name) continue;
         const double value = ValueFor(table[index], text);
-        if (!(value >= INT32_MIN && value <= INT32_MAX)) {
-            throw HostError("pin " + name + " cannot hold " + text);
+        if (table[index].datatype == DT_FLOAT) {
+            host.Gui().SetPinFloat(static_cast<int32_t>(index), static_cast<float>(value));
+            return;
         }
-        if (!host.Gui().IsAttached()) host.CreateGuiObject();
+        if (!(value >= INT32_MIN && value <= INT32_MAX)) {
+            throw UsageError("pin " + name + " cannot hold " + text);
+        }
         host.Gui().SetPin(static_cast<int32_t>(index), static_cast<int32_t>(value));
         return;
     }
-    throw HostError("the module has no pin " + name);
+    throw UsageError("the module has no pin " + name);
 }
 
 std::vector<FedInput> FeedInputs(AudioSideHost& audio, const std::vector<std::string>& inputs) {
@@ -78,7 +102,7 @@ std::vector<FedInput> FeedInputs(AudioSideHost& audio, const std::vector<std::st
         const auto [name, definition] = SplitAssignment(input);
         const auto pin = FindAudioPin(audio, name);
         if (!pin || !IsSampleInput(audio.AudioPin(*pin))) {
-            throw HostError("the module has no sample input " + name);
+            throw UsageError("the module has no sample input " + name);
         }
         fed.push_back({*pin, SignalGenerator(definition)});
     }
@@ -108,8 +132,11 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     audio.Open();
 
     const std::vector<FedInput> fed = FeedInputs(audio, options.inputs);
+    if (NeedsGuiObject(host, options.settings)) {
+        host.CreateGuiObject();
+        host.Gui().Initialise();
+    }
     for (const std::string& setting : options.settings) ApplySetting(host, setting);
-    if (host.Gui().IsAttached()) host.Gui().Initialise();
     for (const FedInput& input : fed) {
         audio.PostPinStatus(input.pin,
                             input.signal.IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
@@ -152,7 +179,14 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
             {message.stamp - start, message.value});
     }
     result.counts = audio.Counts();
-    result.gui_writes = host.Gui().IsAttached() ? host.Gui().Writes().size() : 0;
+    if (host.Gui().IsAttached()) {
+        for (const PinWrite& write : host.Gui().Writes()) {
+            const PinDescription& pin = audio.PinTable()[static_cast<size_t>(write.pin)];
+            result.gui_writes.push_back(
+                {pin.name, pin.datatype == DT_FLOAT ? std::to_string(write.opt)
+                                                    : std::to_string(write.value)});
+        }
+    }
     host.CloseGuiObject();
     host.CloseAudioObject();
     result.problems = host.Problems();

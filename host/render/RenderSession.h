@@ -36,17 +36,24 @@ struct OutputTrack {
     std::vector<StatusChange> status_changes;
 };
 
+// A pin write the GUI object made, with the value in the pin's datatype.
+struct GuiWrite {
+    std::string pin;
+    std::string value;
+};
+
 struct RenderResult {
     std::string module;
     std::vector<OutputTrack> outputs;
     AudioCounts counts;
-    size_t gui_writes = 0;  // pin writes of the GUI object, when a setting made one
+    std::vector<GuiWrite> gui_writes;  // when a setting made the GUI object
     std::vector<std::string> problems;
 };
 
 class RenderSession {
 public:
-    // Throws HostError for a bad record, an unknown pin or signal, or a value the pin cannot take.
+    // Throws HostError for a bad record, UsageError for an unknown pin or signal, an output pin,
+    // or a value the pin cannot take (naming an enumeration's choices).
     static RenderResult Execute(const ModuleLibrary& library, const RenderOptions& options);
     // The name that addresses an audio pin: its description's name, and for the k-th repeat of a
     // description (k from 2) the name followed by "#k".

@@ -47,7 +47,7 @@ void WavWriter::WriteFile(const std::string&, const std::vector<OutputTrack>&, f
 
 void WavWriter::RequireAvailable() {
     if (!Available()) {
-        throw HostError(
+        throw UsageError(
             "WAV output needs the native host (built with libsndfile); --csv works here");
     }
 }

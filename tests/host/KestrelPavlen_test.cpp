@@ -297,7 +297,21 @@ TEST(KestrelPavlenLibrary, RenderSetsItsPinsThroughTheGuiObject) {
     const RenderResult result = RenderSession::Execute(library, options);
     EXPECT_TRUE(result.problems.empty());
     EXPECT_TRUE(result.outputs.empty());
-    EXPECT_EQ(result.gui_writes, 2u);
-    options.settings = {"Out3=1"};
-    EXPECT_THROW(RenderSession::Execute(library, options), HostError);
+    ASSERT_EQ(result.gui_writes.size(), 2u);
+    EXPECT_EQ(result.gui_writes[0].pin + result.gui_writes[1].pin, "Out1Out2");
+    EXPECT_EQ(std::stoi(result.gui_writes[0].value) + std::stoi(result.gui_writes[1].value), 9);
+    // Settings a user gets wrong are usage errors that say what would do.
+    const std::pair<const char*, const char*> refused[] = {
+        {"Out3=1", "no pin Out3"},
+        {"Out1=1", "Out1 is an output"},
+        {"Modes=Nope", "its choices are Normal, Differ, Sum"}};
+    for (const auto& [setting, message] : refused) {
+        options.settings = {setting};
+        try {
+            RenderSession::Execute(library, options);
+            ADD_FAILURE() << setting << " was taken";
+        } catch (const UsageError& error) {
+            EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+        }
+    }
 }
