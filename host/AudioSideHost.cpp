@@ -222,8 +222,33 @@ void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
     m_events.Add(event, m_clock);
 }
 
+void AudioSideHost::TakeValueFromGui(size_t table_index, double value) {
+    for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
+        if (m_audio_pin_descriptions[static_cast<size_t>(pin)] != table_index) continue;
+        const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
+        m_gui_values.push_back({pin, value});
+        return;
+    }
+}
+
+void AudioSideHost::ApplyValuesFromGui() {
+    std::vector<ValueFromGui> values;
+    {
+        const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
+        if (m_gui_values.empty()) return;
+        values.swap(m_gui_values);
+    }
+    for (const ValueFromGui& taken : values) {
+        if (AudioPin(taken.pin).variable_address != nullptr) {
+            WritePinVariable(taken.pin, taken.value);
+        }
+        PostPinStatus(taken.pin, PIN_STATUS_CHANGED);
+    }
+}
+
 void AudioSideHost::ProcessBlock() {
     if (m_record == nullptr) throw HostError("the audio object is closed");
+    ApplyValuesFromGui();
     m_block_start = m_clock;
     const uint32_t frames = static_cast<uint32_t>(m_block_size);
     uint32_t done = 0;

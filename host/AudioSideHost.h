@@ -12,6 +12,7 @@
 #include "QVHostTypes.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,11 @@ public:
     // Tells the object that an input pin's status changed, `after` samples from now: within the
     // next block, the host splits the block there.
     void PostPinStatus(int32_t pin, int32_t status, uint32_t after = 0);
+    // A value the GUI side took for description `table_index`, which has an audio-side pin as
+    // well: at the start of the next block it reaches the audio object as any value does, written
+    // into the pin's variable (when the module keeps one) and reported as changed. This host's
+    // choice; any thread may call it.
+    void TakeValueFromGui(size_t table_index, double value);
     uint32_t SampleClock() const { return m_clock; }
     // Where the clock starts; only before the first block, while no event is queued.
     void StartClockAt(uint32_t clock);
@@ -98,6 +104,7 @@ private:
     void ReadPinTable();
     void CallProcess(uint32_t offset, uint32_t frames);
     void DeliverDueEvents();
+    void ApplyValuesFromGui();
     void AddEvent(const TimedEvent* event);
     void Problem(const std::string& text);
     void Warning(const std::string& text);
@@ -123,6 +130,12 @@ private:
     std::vector<AudioPinMessage> m_pin_messages;
     std::vector<std::string> m_problems;
     std::vector<std::string> m_warnings;
+    struct ValueFromGui {
+        int32_t pin;
+        double value;
+    };
+    std::mutex m_gui_values_mutex;
+    std::vector<ValueFromGui> m_gui_values;  // guarded by m_gui_values_mutex
 };
 
 #endif

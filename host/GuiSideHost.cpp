@@ -77,7 +77,9 @@ QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
         Problem("pin " + m_pins.Name(index) + (float_pin ? " (a float pin)" : " (not a float pin)") +
                 " written through the " + (float_pin ? "integer" : "float") + " argument");
     }
-    if (m_pins.Write(index, value, opt) || m_report_every_write) Notify(index);
+    const bool changed = m_pins.Write(index, value, opt);
+    if (m_value_listener) m_value_listener(index, value, opt);
+    if (changed || m_report_every_write) Notify(index);
     return 0;
 }
 
@@ -113,15 +115,17 @@ void GuiSideHost::NoteUserChange(int32_t index, const std::string& value) {
 void GuiSideHost::SetPin(int32_t index, int32_t value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
     NoteUserChange(index, std::to_string(value));
-    if (m_pins.Write(index, value, static_cast<float>(value)) || m_report_every_write) {
-        Notify(index);
-    }
+    const bool changed = m_pins.Write(index, value, static_cast<float>(value));
+    if (m_value_listener) m_value_listener(index, value, static_cast<float>(value));
+    if (changed || m_report_every_write) Notify(index);
 }
 
 void GuiSideHost::SetPinFloat(int32_t index, float value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
     NoteUserChange(index, std::to_string(value));
-    if (m_pins.Write(index, 0, value) || m_report_every_write) Notify(index);
+    const bool changed = m_pins.Write(index, 0, value);
+    if (m_value_listener) m_value_listener(index, 0, value);
+    if (changed || m_report_every_write) Notify(index);
 }
 
 void GuiSideHost::LoadStoredValue(int32_t index, double value) {

@@ -10,6 +10,7 @@
 #include "QVHostTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ public:
     // By default the object hears of a change only when a value changed. A host may report every
     // write instead, the object's own included; a module must cope with both.
     void ReportEveryWrite(bool every_write) { m_report_every_write = every_write; }
+    // Told of every value a pin takes on this side, the object's writes and a user's changes:
+    // the pin, and the value as an integer and as a float.
+    using ValueListener = std::function<void(int32_t pin, int32_t value, float opt)>;
+    void ListenToValues(ValueListener listener) { m_value_listener = std::move(listener); }
     // GUI_OP_CLOSE; the object and its record are gone afterwards. Returns the object's answer.
     int32_t Close();
 
@@ -77,6 +82,7 @@ private:
     PinValueStore m_pins;
     int m_depth = 0;
     bool m_report_every_write = false;
+    ValueListener m_value_listener;
     std::vector<PinWrite> m_writes;
     GuiCounts m_counts;
     std::vector<std::string> m_problems;

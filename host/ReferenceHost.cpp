@@ -41,6 +41,15 @@ void ReferenceHost::CreateGuiObject() {
     if (m_gui.IsAttached()) throw HostError("the GUI object exists already");
     void* record = MakeObserved(QV_KIND_GUI, &ReferenceHost::GuiCallback);
     m_gui.Attach(RecordValidator::CheckGui(record), m_audio.PinTable());
+    // A pin with both a GUI side and an audio side: what the GUI side takes reaches the audio
+    // object at the start of the next block.
+    m_gui.ListenToValues([this](int32_t pin, int32_t value, float opt) {
+        const PinDescription& description = m_audio.PinTable().at(static_cast<size_t>(pin));
+        if ((description.flags & IO_UI_COMMUNICATION) == 0 || !description.CreatesAudioPin()) return;
+        m_audio.TakeValueFromGui(static_cast<size_t>(pin),
+                                 description.datatype == DT_FLOAT ? static_cast<double>(opt)
+                                                                  : static_cast<double>(value));
+    });
 }
 
 void* ReferenceHost::MakeObserved(int32_t kind, HostCallback callback) {

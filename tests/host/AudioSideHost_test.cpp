@@ -300,3 +300,26 @@ TEST(AudioSideHost, SetsAPinVariableAndReportsTheChange) {
     EXPECT_EQ(statuses, expected);
     EXPECT_EQ(object.deliveries.front().clock, 5u);
 }
+
+// The reference host's choice for a pin with both sides: what the GUI side takes reaches the
+// audio object at the start of the next block, as any value does.
+TEST(AudioSideHost, AValueTheGuiSideTookArrivesAtTheNextBlocksStart) {
+    int32_t variable = 0;
+    QVPinProperties both = Pin(DT_INT, IO_UI_COMMUNICATION | IO_UI_AND_AUDIO);
+    both.variable_address = &variable;
+    AudioSideHost host;
+    TestAudioObject object(host, {Pin(DT_INT, IO_UI_COMMUNICATION), both});
+    host.Attach(&object.record);
+    host.Open();
+    host.SetBlockSize(16);
+    host.TakeValueFromGui(0, 5);  // a GUI-only pin: nothing to carry
+    host.TakeValueFromGui(1, 7);
+    EXPECT_EQ(variable, 0) << "not before the block";
+    std::vector<std::pair<int32_t, int32_t>> seen;
+    object.on_event = [&](const TimedEvent& event) {
+        seen.emplace_back(static_cast<int32_t>(event.ptr_value), variable);
+    };
+    host.ProcessBlock();
+    EXPECT_EQ(seen, (std::vector<std::pair<int32_t, int32_t>>{{0, 7}}));
+    EXPECT_EQ(object.deliveries.size(), 1u);
+}
