@@ -1,6 +1,7 @@
 # Runs `qvhost render` on the Marlglide library with a dc input and checks the files it writes:
 # the CSV holds the glide (a step of 1/480 per sample, at 1 from sample 479 on), and the WAV is
-# written where the host has WAV output and refused with its reason where it has not.
+# written where the host has WAV output and refused with its reason, as a usage error (exit 2),
+# where it has not.
 # Arguments: EMULATOR (empty natively), QVHOST, LIBRARY, OUTPUT_DIR, WAV_EXPECTED (1 or 0).
 cmake_minimum_required(VERSION 3.25)
 
@@ -20,7 +21,7 @@ if(WAV_EXPECTED)
         message(FATAL_ERROR "${wav} is no RIFF/WAVE file: ${header}")
     endif()
 else()
-    if(NOT exit_code EQUAL 1 OR NOT errors MATCHES "WAV output needs the native host")
+    if(NOT exit_code EQUAL 2 OR NOT errors MATCHES "WAV output needs the native host")
         message(FATAL_ERROR "WAV was not refused (${exit_code}): ${output}${errors}")
     endif()
     if(EXISTS ${csv})
