@@ -55,9 +55,6 @@ public:
     // Throws HostError for a bad record, UsageError for an unknown pin or signal, an output pin,
     // or a value the pin cannot take (naming an enumeration's choices).
     static RenderResult Execute(const ModuleLibrary& library, const RenderOptions& options);
-    // The name that addresses an audio pin: its description's name, and for the k-th repeat of a
-    // description (k from 2) the name followed by "#k".
-    static std::string AudioPinName(const AudioSideHost& audio, int32_t pin);
 };
 
 #endif

@@ -1,0 +1,89 @@
+#include "PinSetting.h"
+
+#include <cstdlib>
+
+#include "EnumList.h"
+#include "HostError.h"
+
+namespace {
+
+double ValueFor(const PinDescription& pin, const std::string& text) {
+    if (pin.direction == DR_OUT) {
+        throw UsageError("pin " + pin.name + " is an output: the module sets it, not the host");
+    }
+    if (pin.datatype == DT_ENUM) {
+        if (auto value = EnumList(pin.datatype_extra).ValueOf(text)) return *value;
+    }
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0') {
+        const std::string choices =
+            pin.datatype == DT_ENUM ? ": its choices are " + EnumList(pin.datatype_extra).Describe()
+                                    : std::string();
+        throw UsageError("pin " + pin.name + " cannot take '" + text + "'" + choices);
+    }
+    return value;
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> PinSetting::Split(const std::string& text) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        throw UsageError("'" + text + "' is not PIN=VALUE");
+    }
+    return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
+std::string PinSetting::AudioPinName(const AudioSideHost& audio, int32_t pin) {
+    const PinDescription& description = audio.AudioPin(pin);
+    int32_t instance = 1;
+    for (int32_t earlier = 0; earlier < pin; ++earlier) {
+        if (&audio.AudioPin(earlier) == &description) ++instance;
+    }
+    return instance == 1 ? description.name : description.name + "#" + std::to_string(instance);
+}
+
+std::optional<int32_t> PinSetting::FindAudioPin(const AudioSideHost& audio,
+                                                const std::string& name) {
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        if (AudioPinName(audio, pin) == name) return pin;
+    }
+    return std::nullopt;
+}
+
+bool PinSetting::NeedsGuiObject(const AudioSideHost& audio,
+                                const std::vector<std::string>& settings) {
+    for (const std::string& setting : settings) {
+        const std::string name = Split(setting).first;
+        for (const PinDescription& pin : audio.PinTable()) {
+            if (pin.name == name && !pin.CreatesAudioPin()) return true;
+        }
+    }
+    return false;
+}
+
+void PinSetting::Apply(ReferenceHost& host, const std::string& setting, uint32_t after) {
+    const auto [name, text] = Split(setting);
+    AudioSideHost& audio = host.Audio();
+    if (const auto pin = FindAudioPin(audio, name)) {
+        audio.WritePinVariable(*pin, ValueFor(audio.AudioPin(*pin), text));
+        audio.PostPinStatus(*pin, PIN_STATUS_CHANGED, after);
+        return;
+    }
+    const std::vector<PinDescription>& table = audio.PinTable();
+    for (size_t index = 0; index < table.size(); ++index) {
+        if (table[index].CreatesAudioPin() || table[index].name != name) continue;
+        const double value = ValueFor(table[index], text);
+        if (table[index].datatype == DT_FLOAT) {
+            host.Gui().SetPinFloat(static_cast<int32_t>(index), static_cast<float>(value));
+            return;
+        }
+        if (!(value >= INT32_MIN && value <= INT32_MAX)) {
+            throw UsageError("pin " + name + " cannot hold " + text);
+        }
+        host.Gui().SetPin(static_cast<int32_t>(index), static_cast<int32_t>(value));
+        return;
+    }
+    throw UsageError("the module has no pin " + name);
+}

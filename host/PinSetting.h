@@ -1,0 +1,31 @@
+// A user's setting of a pin by name, "PIN=VALUE", as `render` and `play` take it: an audio-side
+// pin takes the value in its variable and a status report, a pin of the GUI side alone takes it
+// through the GUI object in its own datatype. An enumeration takes a choice's name too. A name
+// the module lacks, an output pin, or a value the pin cannot take is a usage error that says
+// what would do.
+#ifndef QVHOST_PIN_SETTING_H
+#define QVHOST_PIN_SETTING_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ReferenceHost.h"
+
+class PinSetting {
+public:
+    // "PIN=VALUE" as its two parts; UsageError for anything else.
+    static std::pair<std::string, std::string> Split(const std::string& text);
+    // The name that addresses an audio pin: its description's name, and for the k-th repeat of a
+    // description (k from 2) the name followed by "#k".
+    static std::string AudioPinName(const AudioSideHost& audio, int32_t pin);
+    static std::optional<int32_t> FindAudioPin(const AudioSideHost& audio, const std::string& name);
+    // Whether any of `settings` names a pin of the GUI side alone, which needs the GUI object.
+    static bool NeedsGuiObject(const AudioSideHost& audio, const std::vector<std::string>& settings);
+    // Applies `setting`; an audio-side pin's status is reported `after` samples from now.
+    static void Apply(ReferenceHost& host, const std::string& setting, uint32_t after = 0);
+};
+
+#endif
