@@ -3,6 +3,7 @@
 #include "BenchCommand.h"
 #include "HostError.h"
 #include "InfoCommand.h"
+#include "PlayCommand.h"
 #include "RenderCommand.h"
 #include "RunCommand.h"
 #include "ValidateCommand.h"
@@ -22,6 +23,7 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
                                               RunCommand::Add(app),
                                               ValidateCommand::Add(app),
                                               RenderCommand::Add(app),
+                                              PlayCommand::Add(app),
                                               BenchCommand::Add(app)};
 
     try {

@@ -2,6 +2,7 @@
 // host exactly as `qvhost` drives it: no class of the module or its framework is linked here.
 #include "HostError.h"
 #include "PairRun.h"
+#include "PlaySession.h"
 #include "ReferenceHost.h"
 #include "RenderSession.h"
 
@@ -314,4 +315,33 @@ TEST(KestrelPavlenLibrary, RenderSetsItsPinsThroughTheGuiObject) {
             EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
         }
     }
+}
+
+// Watching the module on a timeline that raises and lowers Trigger shows the pairs the pair
+// generator's own view draws with the same seed.
+TEST(KestrelPavlenLibrary, PlayOnATimelineShowsTheSamePairsAsRun) {
+    const ModuleLibrary library(QV_MODULE_LIBRARY);
+    const RunResult run = PairRun::Execute(library, Options("differ", -4, 6, 5, 11));
+    PlayOptions options;
+    options.seed = 11;
+    options.samples = 64 * 12;
+    options.timeline = {PlaySession::ParseTimed("0:Modes=Differ"),
+                        PlaySession::ParseTimed("0:Lolimit=-4"),
+                        PlaySession::ParseTimed("0:Hilimit=6")};
+    for (uint32_t trigger = 0; trigger < 5; ++trigger) {
+        options.timeline.push_back(PlaySession::ParseTimed(std::to_string(128 * trigger + 64) + ":Trigger=1"));
+        options.timeline.push_back(PlaySession::ParseTimed(std::to_string(128 * trigger + 128) + ":Trigger=0"));
+    }
+    const PlayResult played = PlaySession::Execute(library, options);
+    EXPECT_TRUE(played.problems.empty());
+    std::vector<std::string> expected;
+    for (const RunPair& pair : run.pairs) {
+        expected.push_back("GUI wrote Out1 = " + std::to_string(pair.out1));
+        expected.push_back("GUI wrote Out2 = " + std::to_string(pair.out2));
+    }
+    std::vector<std::string> writes;
+    for (const PlayEvent& event : played.events) {
+        if (event.text.rfind("GUI wrote", 0) == 0) writes.push_back(event.text);
+    }
+    EXPECT_EQ(writes, expected);
 }

@@ -1,0 +1,128 @@
+#include "PlaySession.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "HostError.h"
+#include "PinSetting.h"
+#include "ReferenceHost.h"
+
+namespace {
+
+const char* StatusName(int32_t status) {
+    switch (status) {
+    case PIN_STATUS_STATIC:
+        return "static";
+    case PIN_STATUS_CHANGED:
+        return "changed";
+    case PIN_STATUS_MOVING:
+        return "moving";
+    default:
+        return "unknown";
+    }
+}
+
+std::string GuiValueText(const GuiSideHost& gui, const PinDescription& pin, int32_t index) {
+    return pin.datatype == DT_FLOAT ? std::to_string(gui.Pins().FloatValue(index))
+                                    : std::to_string(gui.Pins().IntValue(index));
+}
+
+}  // namespace
+
+TimedSetting PlaySession::ParseTimed(const std::string& text) {
+    const size_t colon = text.find(':');
+    char* end = nullptr;
+    const unsigned long sample = std::strtoul(text.c_str(), &end, 10);
+    if (colon == std::string::npos || colon == 0 || end != text.c_str() + colon) {
+        throw UsageError("'" + text + "' is not SAMPLE:PIN=VALUE");
+    }
+    TimedSetting timed{static_cast<uint32_t>(sample), text.substr(colon + 1)};
+    PinSetting::Split(timed.setting);
+    return timed;
+}
+
+PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions& options) {
+    PlayResult result;
+    result.module = library.Describe().name;
+    ReferenceHost host(library);
+    host.CreateObjects();
+    if (options.seed) std::srand(*options.seed);
+    AudioSideHost& audio = host.Audio();
+    GuiSideHost& gui = host.Gui();
+    audio.SetSampleRate(options.rate);
+    audio.SetBlockSize(options.block);
+    audio.Open();
+    gui.Initialise();
+
+    const std::vector<PinDescription>& table = audio.PinTable();
+    std::vector<int32_t> outputs;
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        const PinDescription& description = audio.AudioPin(pin);
+        if (description.direction != DR_OUT || description.datatype != DT_FSAMPLE) continue;
+        outputs.push_back(pin);
+        result.columns.push_back(PinSetting::AudioPinName(audio, pin));
+    }
+    std::vector<int32_t> gui_pins;
+    for (size_t index = 0; index < table.size(); ++index) {
+        if (table[index].datatype == DT_FSAMPLE) continue;
+        gui_pins.push_back(static_cast<int32_t>(index));
+        result.columns.push_back(table[index].name);
+    }
+
+    std::vector<TimedSetting> timeline = options.timeline;
+    std::stable_sort(timeline.begin(), timeline.end(),
+                     [](const TimedSetting& a, const TimedSetting& b) { return a.sample < b.sample; });
+    const uint32_t start = audio.SampleClock();
+    const uint32_t block = static_cast<uint32_t>(options.block);
+    size_t next = 0;
+    size_t writes_seen = 0;
+    const auto note_gui_writes = [&](uint32_t sample) {
+        for (; writes_seen < gui.Writes().size(); ++writes_seen) {
+            const PinWrite& write = gui.Writes()[writes_seen];
+            const PinDescription& pin = table.at(static_cast<size_t>(write.pin));
+            result.events.push_back(
+                {sample, "GUI wrote " + pin.name + " = " +
+                             (pin.datatype == DT_FLOAT ? std::to_string(write.opt)
+                                                       : std::to_string(write.value))});
+        }
+    };
+    note_gui_writes(0);
+    for (uint32_t done = 0; done < options.samples; done += block) {
+        // Settings due within this block: GUI pins are set now, an audio pin's status is
+        // reported at its own sample.
+        for (; next < timeline.size() && timeline[next].sample < done + block; ++next) {
+            const uint32_t at = std::max(timeline[next].sample, done);
+            result.events.push_back({at, "set " + timeline[next].setting});
+            PinSetting::Apply(host, timeline[next].setting, at - done);
+            note_gui_writes(at);
+        }
+        audio.ProcessBlock();
+        note_gui_writes(done);
+        const uint32_t kept = std::min(block, options.samples - done);
+        for (uint32_t i = 0; i < kept; ++i) {
+            std::vector<double> row;
+            for (const int32_t pin : outputs) row.push_back(audio.PinBuffer(pin)[i]);
+            for (const int32_t index : gui_pins) {
+                row.push_back(std::strtod(GuiValueText(gui, table[static_cast<size_t>(index)], index)
+                                              .c_str(),
+                                          nullptr));
+            }
+            result.rows.push_back(std::move(row));
+        }
+    }
+    for (const AudioPinMessage& message : audio.PinMessages()) {
+        const std::string pin = message.pin >= 0 && message.pin < audio.AudioPinCount()
+                                    ? PinSetting::AudioPinName(audio, message.pin)
+                                    : "pin " + std::to_string(message.pin);
+        const std::string what = message.opcode == HOST_OP_STATUS_CHANGE
+                                     ? "status of " + pin + " " + StatusName(message.value)
+                                     : "value of " + pin + " = " + std::to_string(message.value);
+        result.events.push_back({message.stamp - start, "audio sent " + what});
+    }
+    std::stable_sort(result.events.begin(), result.events.end(),
+                     [](const PlayEvent& a, const PlayEvent& b) { return a.sample < b.sample; });
+    host.CloseGuiObject();
+    host.CloseAudioObject();
+    result.problems = host.Problems();
+    return result;
+}
