@@ -64,7 +64,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     }
     std::vector<int32_t> gui_pins;
     for (size_t index = 0; index < table.size(); ++index) {
-        if (table[index].datatype == DT_FSAMPLE) continue;
+        if ((table[index].flags & IO_UI_COMMUNICATION) == 0) continue;
         gui_pins.push_back(static_cast<int32_t>(index));
         result.columns.push_back(table[index].name);
     }

@@ -35,7 +35,7 @@ struct PlayEvent {
 struct PlayResult {
     std::string module;
     std::vector<PlayEvent> events;
-    std::vector<std::string> columns;          // audio outputs, then GUI pins
+    std::vector<std::string> columns;          // audio outputs, then user-interface pins
     std::vector<std::vector<double>> rows;     // one per sample, a value per column
     std::vector<std::string> problems;
 };
