@@ -1,0 +1,55 @@
+// The guide's code that is not the template's, compiled as the guide shows it: a test finds every
+// paragraph of the guide's code here or in the template, so the guide cannot drift from the SDK.
+#include "QVModule_base.h"
+#include "QVPin.h"
+#include "it_enum_list.h"
+
+#include <string>
+
+namespace {
+
+void use(int32_t, const std::wstring&) {}
+
+class Module : public QVModule_base {
+public:
+    Module() : QVModule_base(nullptr, 0) {}
+    void Open() override;
+    void QV_CDECL ProcessIdle(int32_t buffer_offset, int32_t sample_frames);
+};
+
+void Module::Open() {
+    SetProcessFunction(static_cast<ProcessFunction>(&Module::ProcessIdle));
+    QVModule_base::Open();  // builds the audio-side pins from GetPinProperties
+}
+
+void QV_CDECL Module::ProcessIdle(int32_t, int32_t) {}
+
+class Gain : public QVModule_base {
+public:
+    enum : int32_t { kIn = 0, kOut = 1, kGain = 2 };
+    Gain() : QVModule_base(nullptr, 0) {}
+    void QV_CDECL Process(int32_t buffer_offset, int32_t sample_frames);
+};
+
+void QV_CDECL Gain::Process(int32_t buffer_offset, int32_t sample_frames) {
+    const float* in = GetPin(kIn)->InputSamples(buffer_offset);
+    float* out = GetPin(kOut)->OutputSamples(buffer_offset);
+    const float gain = GetPin(kGain)->GetFloat();
+    for (int32_t i = 0; i < sample_frames; ++i) out[i] = in[i] * gain;
+}
+
+void WalkModes() {
+    it_enum_list modes(L"Normal,Differ,Sum");
+    for (modes.First(); !modes.IsDone(); modes.Next()) use(modes.CurrentItem().value, modes.CurrentItem().text);
+}
+
+}  // namespace
+
+// Keeps the snippets' functions referenced, so that each is compiled and none is dropped unseen.
+void GuideSnippetsCompiled() {
+    Module module;
+    module.Open();
+    Gain gain;
+    (void)&Gain::Process;
+    WalkModes();
+}
