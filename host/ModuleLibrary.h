@@ -6,16 +6,17 @@
 #define QVHOST_MODULE_LIBRARY_H
 
 #include "ModuleDescription.h"
+#include "ModuleSource.h"
 #include "QVHostTypes.h"
 
 #include <cstdint>
 #include <string>
 
-class ModuleLibrary {
+class ModuleLibrary : public ModuleSource {
 public:
     // Throws HostError when the file cannot be loaded or lacks one of the two exports.
     explicit ModuleLibrary(const std::string& path);
-    ~ModuleLibrary();
+    ~ModuleLibrary() override;
     ModuleLibrary(const ModuleLibrary&) = delete;
     ModuleLibrary& operator=(const ModuleLibrary&) = delete;
 
@@ -30,7 +31,7 @@ public:
         return m_get_module_properties(index, props);
     }
     // makeModule for module type 0; the record address as the library returns it, unchecked.
-    void* MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const;
+    void* MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const override;
     // The platform's handle of the loaded library (HMODULE on Windows).
     void* NativeHandle() const { return m_handle; }
     // makeModule for any module type index, exactly as the library answers it.

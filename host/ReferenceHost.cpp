@@ -21,7 +21,7 @@ ReferenceHost* HostOf(Record* record) {
 }
 }  // namespace
 
-ReferenceHost::ReferenceHost(const ModuleLibrary& library)
+ReferenceHost::ReferenceHost(const ModuleSource& library)
     : m_library(library), m_handle(HostRegistry::Register(this)), m_strays_before(g_stray_calls) {}
 
 ReferenceHost::~ReferenceHost() {

@@ -7,7 +7,7 @@
 
 #include "AudioSideHost.h"
 #include "GuiSideHost.h"
-#include "ModuleLibrary.h"
+#include "ModuleSource.h"
 #include "QVHostTypes.h"
 
 #include <cstdint>
@@ -16,7 +16,7 @@
 
 class ReferenceHost {
 public:
-    explicit ReferenceHost(const ModuleLibrary& library);
+    explicit ReferenceHost(const ModuleSource& library);
     // Closes whatever is still open.
     ~ReferenceHost();
     ReferenceHost(const ReferenceHost&) = delete;
@@ -49,7 +49,7 @@ private:
     // makeModule, seen by the installed call observer like every call into the module.
     void* MakeObserved(int32_t kind, HostCallback callback);
 
-    const ModuleLibrary& m_library;
+    const ModuleSource& m_library;
     uint32_t m_handle;
     AudioSideHost m_audio;
     GuiSideHost m_gui;

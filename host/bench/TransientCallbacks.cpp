@@ -1,6 +1,7 @@
 #include "TransientCallbacks.h"
 
 #include "HostRegistry.h"
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 
 QVWord QV_CDECL TransientCallbacks::Audio(void* record, int32_t opcode, int32_t index,

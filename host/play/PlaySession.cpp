@@ -5,6 +5,7 @@
 
 #include "HostError.h"
 #include "PinSetting.h"
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "HostError.h"
 #include "PinSetting.h"
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 #include "SignalGenerator.h"
 

@@ -2,6 +2,7 @@
 
 #include "EnumList.h"
 #include "HostError.h"
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 
 #include <cstdlib>

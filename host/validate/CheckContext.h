@@ -12,6 +12,7 @@
 #include "AudioSideHost.h"
 #include "GuiSideHost.h"
 #include "QVHostTypes.h"
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 
 class CheckContext {

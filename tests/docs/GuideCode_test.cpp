@@ -59,7 +59,8 @@ TEST(GuideCode, EveryParagraphOfTheGuidesCodeIsCompiled) {
     std::string sources;
     for (const char* path : {QV_TEMPLATE_DIR "/src/Module.h", QV_TEMPLATE_DIR "/src/Module.cpp",
                              QV_TEMPLATE_DIR "/src/GuiModule.h", QV_TEMPLATE_DIR "/src/GuiModule.cpp",
-                             QV_TEMPLATE_DIR "/src/ModuleExports.cpp", QV_SNIPPETS_PATH}) {
+                             QV_TEMPLATE_DIR "/src/ModuleExports.cpp",
+                             QV_TEMPLATE_DIR "/tests/Module_test.cpp", QV_SNIPPETS_PATH}) {
         const std::string text = Read(path);
         ASSERT_FALSE(text.empty()) << path;
         sources += Normalised(text);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 #include "RenderSession.h"
 

@@ -3,6 +3,7 @@
 #include "HostError.h"
 #include "PairRun.h"
 #include "PlaySession.h"
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 #include "RenderSession.h"
 

@@ -1,3 +1,4 @@
+#include "ModuleLibrary.h"
 #include "ReferenceHost.h"
 
 #include "HostError.h"
