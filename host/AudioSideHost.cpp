@@ -220,6 +220,7 @@ void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
     const TimedEvent event{m_clock + after, EVENT_PIN_STATUS, status, 0,
                            static_cast<uintptr_t>(pin), 0};
     m_events.Add(event, m_clock);
+    ++m_counts.host_events_posted;
 }
 
 void AudioSideHost::TakeValueFromGui(size_t table_index, double value) {

@@ -31,6 +31,7 @@ struct AudioCounts {
     int pin_count_requests = 0;
     int process_calls = 0;
     int events_queued = 0;
+    int host_events_posted = 0;  // pin statuses the host put in the queue itself
     int events_delivered = 0;
     int events_refused = 0;
 };

@@ -25,8 +25,10 @@ void OnTime(CheckContext& context) {
     RunInBlocks(context, session);
     const AudioSideHost& audio = session.Host().Audio();
     const AudioCounts& counts = audio.Counts();
-    if (counts.events_queued != counts.events_delivered + static_cast<int>(audio.PendingEvents())) {
-        context.Fail(std::to_string(counts.events_queued) + " events queued, " +
+    // The queue holds the host's own pin statuses too.
+    const int queued = counts.events_queued + counts.host_events_posted;
+    if (queued != counts.events_delivered + static_cast<int>(audio.PendingEvents())) {
+        context.Fail(std::to_string(queued) + " events queued, " +
                      std::to_string(counts.events_delivered) + " delivered and " +
                      std::to_string(audio.PendingEvents()) + " still due");
     }
