@@ -343,6 +343,19 @@ QVWord AudioSideHost::Close() {
     return answer;
 }
 
+std::string AudioSideHost::StatusName(int32_t status) {
+    switch (status) {
+    case PIN_STATUS_STATIC:
+        return "static";
+    case PIN_STATUS_CHANGED:
+        return "changed";
+    case PIN_STATUS_MOVING:
+        return "moving";
+    default:
+        return "status " + std::to_string(status);
+    }
+}
+
 void AudioSideHost::NoteHostAction(const std::string& note) {
     const ObservedCall action({CallEntry::kHostAction, 0, 0, 0, nullptr, 0.0f, note.c_str()});
 }

@@ -90,6 +90,8 @@ public:
     // choice; any thread may call it.
     void TakeValueFromGui(size_t table_index, double value);
     uint32_t SampleClock() const { return m_clock; }
+    // A pin status as a user reads it: "static", "changed", "moving", or "status N".
+    static std::string StatusName(int32_t status);
     // Where the clock starts; only before the first block, while no event is queued.
     void StartClockAt(uint32_t clock);
     int32_t BlockSize() const { return m_block_size; }

@@ -10,19 +10,6 @@
 
 namespace {
 
-const char* StatusName(int32_t status) {
-    switch (status) {
-    case PIN_STATUS_STATIC:
-        return "static";
-    case PIN_STATUS_CHANGED:
-        return "changed";
-    case PIN_STATUS_MOVING:
-        return "moving";
-    default:
-        return "unknown";
-    }
-}
-
 std::string GuiValueText(const GuiSideHost& gui, const PinDescription& pin, int32_t index) {
     return pin.datatype == DT_FLOAT ? std::to_string(gui.Pins().FloatValue(index))
                                     : std::to_string(gui.Pins().IntValue(index));
@@ -116,7 +103,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
                                     ? PinSetting::AudioPinName(audio, message.pin)
                                     : "pin " + std::to_string(message.pin);
         const std::string what = message.opcode == HOST_OP_STATUS_CHANGE
-                                     ? "status of " + pin + " " + StatusName(message.value)
+                                     ? "status of " + pin + " " + AudioSideHost::StatusName(message.value)
                                      : "value of " + pin + " = " + std::to_string(message.value);
         result.events.push_back({message.stamp - start, "audio sent " + what});
     }

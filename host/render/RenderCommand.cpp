@@ -23,19 +23,6 @@ struct RenderArguments {
     std::string csv;
 };
 
-std::string StatusName(int32_t status) {
-    switch (status) {
-    case PIN_STATUS_STATIC:
-        return "static";
-    case PIN_STATUS_CHANGED:
-        return "changed";
-    case PIN_STATUS_MOVING:
-        return "moving";
-    default:
-        return "status " + std::to_string(status);
-    }
-}
-
 // A render in which the module broke the host contract did not happen as asked: it says so, and
 // names each distinct problem once with how often it came.
 int PrintFailure(std::ostream& err, const std::vector<std::string>& problems) {
@@ -75,7 +62,7 @@ void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) 
         out << output.name << "  " << numbers << "  status changes "
             << output.status_changes.size();
         for (size_t k = 0; k < std::min(kListedChanges, output.status_changes.size()); ++k) {
-            out << (k == 0 ? ": " : ", ") << StatusName(output.status_changes[k].status) << " at "
+            out << (k == 0 ? ": " : ", ") << AudioSideHost::StatusName(output.status_changes[k].status) << " at "
                 << output.status_changes[k].clock;
         }
         if (output.status_changes.size() > kListedChanges) out << ", ...";
