@@ -32,8 +32,10 @@ function(qv_add_module name)
         # The stack-realignment and SSE flags come with QVSdk::qv_sdk2. A host loads the DLL
         # alone: everything but the system's own DLLs is linked in.
         set_target_properties(${name} PROPERTIES SUFFIX ".qvm")
+        # No time stamp in the PE header or the export directory: the same sources give the
+        # same bytes whenever and wherever they are built.
         target_link_options(${name} PRIVATE -static -Wl,--exclude-libs,ALL
-                            $<$<CONFIG:Release>:-s>)
+                            -Wl,--no-insert-timestamp $<$<CONFIG:Release>:-s>)
         set(interface_tool -DOBJDUMP=${CMAKE_OBJDUMP})
     else()
         set(version_script ${CMAKE_BINARY_DIR}/qv_module_exports.map)

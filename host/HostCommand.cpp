@@ -15,6 +15,7 @@
 
 int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app("Loads a module library by path and drives its objects as a host does.", "qvhost");
+    app.set_version_flag("--version", "qvhost " QV_VERSION);
     app.require_subcommand(1);
     // Library paths may start with a slash, also on Windows: they are never options.
     app.allow_windows_style_options(false);

@@ -79,8 +79,12 @@ TEST(HostCommand, InfoShowsPropertiesAboutTextAndPinTable) {
     }
 }
 
-TEST(HostCommand, HelpIsNoError) {
+TEST(HostCommand, HelpAndVersionAreNoError) {
     const QvhostOutcome outcome = RunQvhost({"--help"});
     EXPECT_EQ(outcome.exit_code, HostCommand::kSuccess);
     EXPECT_TRUE(Contains(outcome.out, "run")) << outcome.out;
+    // The one version the top CMakeLists.txt sets.
+    const QvhostOutcome version = RunQvhost({"--version"});
+    EXPECT_EQ(version.exit_code, HostCommand::kSuccess);
+    EXPECT_EQ(version.out, "qvhost " QV_VERSION "\n");
 }
