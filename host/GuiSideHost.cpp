@@ -77,9 +77,7 @@ QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
         Problem("pin " + m_pins.Name(index) + (float_pin ? " (a float pin)" : " (not a float pin)") +
                 " written through the " + (float_pin ? "integer" : "float") + " argument");
     }
-    const bool changed = m_pins.Write(index, value, opt);
-    if (m_value_listener) m_value_listener(index, value, opt);
-    if (changed || m_report_every_write) Notify(index);
+    Take(index, value, opt);
     return 0;
 }
 
@@ -115,23 +113,25 @@ void GuiSideHost::NoteUserChange(int32_t index, const std::string& value) {
 void GuiSideHost::SetPin(int32_t index, int32_t value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
     NoteUserChange(index, std::to_string(value));
-    const bool changed = m_pins.Write(index, value, static_cast<float>(value));
-    if (m_value_listener) m_value_listener(index, value, static_cast<float>(value));
-    if (changed || m_report_every_write) Notify(index);
+    Take(index, value, static_cast<float>(value));
 }
 
 void GuiSideHost::SetPinFloat(int32_t index, float value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
     NoteUserChange(index, std::to_string(value));
-    const bool changed = m_pins.Write(index, 0, value);
-    if (m_value_listener) m_value_listener(index, 0, value);
-    if (changed || m_report_every_write) Notify(index);
+    Take(index, 0, value);
 }
 
 void GuiSideHost::LoadStoredValue(int32_t index, double value) {
     if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
     const double whole = std::clamp(value, double{INT32_MIN}, double{INT32_MAX});
     m_pins.Write(index, static_cast<int32_t>(whole), static_cast<float>(value));
+}
+
+void GuiSideHost::Take(int32_t index, int32_t value, float opt) {
+    const bool changed = m_pins.Write(index, value, opt);
+    if (m_value_listener) m_value_listener(index, value, opt);
+    if (changed || m_report_every_write) Notify(index);
 }
 
 void GuiSideHost::Notify(int32_t index) {

@@ -72,6 +72,9 @@ private:
     QVWord ReadValue(int32_t index, void* buffer);
     QVWord WriteValue(int32_t index, int32_t value, float opt);
     QVWord ReadWideText(int32_t index, int32_t units, void* buffer);
+    // A pin takes a value, whoever set it: stored, passed to the listener, and notified as this
+    // host notifies.
+    void Take(int32_t index, int32_t value, float opt);
     void Notify(int32_t index);
     bool CheckPin(int32_t opcode, int32_t index);
     // Shows a user's change of a pin to the installed call observer, for the trace.

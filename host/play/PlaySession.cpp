@@ -10,9 +10,9 @@
 
 namespace {
 
-std::string GuiValueText(const GuiSideHost& gui, const PinDescription& pin, int32_t index) {
-    return pin.datatype == DT_FLOAT ? std::to_string(gui.Pins().FloatValue(index))
-                                    : std::to_string(gui.Pins().IntValue(index));
+double GuiValue(const GuiSideHost& gui, const PinDescription& pin, int32_t index) {
+    return pin.datatype == DT_FLOAT ? static_cast<double>(gui.Pins().FloatValue(index))
+                                    : static_cast<double>(gui.Pins().IntValue(index));
 }
 
 }  // namespace
@@ -91,9 +91,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
             std::vector<double> row;
             for (const int32_t pin : outputs) row.push_back(audio.PinBuffer(pin)[i]);
             for (const int32_t index : gui_pins) {
-                row.push_back(std::strtod(GuiValueText(gui, table[static_cast<size_t>(index)], index)
-                                              .c_str(),
-                                          nullptr));
+                row.push_back(GuiValue(gui, table[static_cast<size_t>(index)], index));
             }
             result.rows.push_back(std::move(row));
         }
