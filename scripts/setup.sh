@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that the build, the tests, the benchmarks and the fuzzers need.
+# Installs every Debian package that the build, the tests, the benchmarks, the fuzzers and the
+# release need.
 # Safe to run again: when everything is present it only checks and returns. The package manager's
 # output goes to build/setup.log, and is shown only when something fails.
 set -euo pipefail
@@ -25,6 +26,9 @@ packages=(
     linux-perf
     valgrind
     libtsan2
+    pandoc
+    zip
+    git
 )
 
 missing=()

@@ -1,32 +1,55 @@
 #!/usr/bin/env bash
-# Installs the SDK from the native and the 32-bit Windows builds into temporary prefixes, writes a
-# module project with scripts/new-module.sh outside the tree, and builds and tests it against
-# each: natively, and with the installed mingw toolchain file under wine.
+# Builds and tests a module project, written with scripts/new-module.sh outside the tree, against
+# the SDK as a module author gets it: installed from the native and the 32-bit Windows builds into
+# temporary prefixes, and unpacked from each release archive into a fresh folder (the release is
+# made first when build/release/dist holds none). Natively, and with the SDK's mingw toolchain
+# file under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 for preset in native win32; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --target qv_sdk2 qvhost
-    cmake --install "build/$preset" --prefix "$work/sdk-$preset" >/dev/null
+    cmake --install "build/$preset" --prefix "$work/installed-$preset" >/dev/null
 done
 echo "installed:"
-(cd "$work" && find sdk-native sdk-win32 -type f | sort | sed 's/^/  /')
+(cd "$work" && find installed-native installed-win32 -type f | sort | sed 's/^/  /')
+
+dist=build/release/dist
+[ -f "$dist/SHA256SUMS" ] || cmake --workflow --preset release
+echo "=== release archives ==="
+(cd "$dist" && sha256sum -c SHA256SUMS)
+unpacked=()
+for platform in linux-x86_64 win32; do
+    archive=$(echo "$dist"/QVSdk-*-"$platform".tar.gz)
+    mkdir "$work/$platform"
+    tar -xzf "$archive" -C "$work/$platform"
+    unpacked+=("$platform/$(basename "$archive" .tar.gz)")
+    if grep -rlF "$root" "$work/$platform"; then
+        echo "$archive names the build machine's $root" >&2
+        exit 1
+    fi
+done
 
 scripts/new-module.sh Sdk-Check "$work/module"
 cd "$work/module"
 options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON)
 
-echo "=== module project, native ==="
-cmake -B build "${options[@]}" -DCMAKE_PREFIX_PATH="$work/sdk-native" >/dev/null
-cmake --build build
-ctest --test-dir build --output-on-failure
+for sdk in installed-native "${unpacked[0]}"; do
+    echo "=== module project, native, on $sdk ==="
+    cmake -B "build-${sdk%%/*}" "${options[@]}" -DCMAKE_PREFIX_PATH="$work/$sdk" >/dev/null
+    cmake --build "build-${sdk%%/*}"
+    ctest --test-dir "build-${sdk%%/*}" --output-on-failure
+done
 
-echo "=== module project, win32 ==="
-cmake -B build-win32 "${options[@]}" \
-      --toolchain "$work/sdk-win32/share/QVSdk/i686-w64-mingw32.cmake" \
-      -DQVSdk_DIR="$work/sdk-win32/lib/cmake/QVSdk" >/dev/null
-cmake --build build-win32
-ctest --test-dir build-win32 --output-on-failure
+for sdk in installed-win32 "${unpacked[1]}"; do
+    echo "=== module project, win32, on $sdk ==="
+    cmake -B "build-${sdk%%/*}" "${options[@]}" \
+          --toolchain "$work/$sdk/share/QVSdk/i686-w64-mingw32.cmake" \
+          -DQVSdk_DIR="$work/$sdk/lib/cmake/QVSdk" >/dev/null
+    cmake --build "build-${sdk%%/*}"
+    ctest --test-dir "build-${sdk%%/*}" --output-on-failure
+done

@@ -1,0 +1,48 @@
+# Builds the module library for 32-bit Windows from two copies of the sources, in folders at
+# different depths and one after the other, and fails unless both give the bytes of REFERENCE
+# (the release's own build, from a third folder).
+# Usage: cmake -DSOURCE=<tree> -DWORK=<scratch folder> -DREFERENCE=<Kestrel-Pavlen.qvm>
+#              -P QVCheckReproducible.cmake
+
+function(qv_run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed)
+    if(failed)
+        list(JOIN ARGN " " command)
+        message(FATAL_ERROR "failed: ${command}")
+    endif()
+endfunction()
+
+# The files a clone would hold, with any change not yet committed: what git knows of, or
+# everything but build/ outside a repository.
+execute_process(COMMAND git -C ${SOURCE} ls-files --cached --others --exclude-standard
+                OUTPUT_VARIABLE files RESULT_VARIABLE not_a_clone ERROR_QUIET)
+if(not_a_clone)
+    file(GLOB_RECURSE files RELATIVE ${SOURCE} ${SOURCE}/*)
+    list(FILTER files EXCLUDE REGEX "^build/")
+else()
+    string(REGEX REPLACE "\n$" "" files "${files}")
+    string(REPLACE "\n" ";" files "${files}")
+endif()
+
+file(REMOVE_RECURSE ${WORK})
+file(SHA256 ${REFERENCE} expected)
+foreach(folder a/kestrel nested/deeper/still/other-name)
+    set(copy ${WORK}/${folder})
+    foreach(f IN LISTS files)
+        if(EXISTS ${SOURCE}/${f} AND NOT IS_DIRECTORY ${SOURCE}/${f})
+            get_filename_component(dir ${copy}/${f} DIRECTORY)
+            file(COPY ${SOURCE}/${f} DESTINATION ${dir})
+        endif()
+    endforeach()
+    qv_run(${CMAKE_COMMAND} -S ${copy} -B ${copy}/build -G Ninja
+           --toolchain ${copy}/cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
+           -DQV_BUILD_TESTS=OFF)
+    qv_run(${CMAKE_COMMAND} --build ${copy}/build --target Kestrel-Pavlen)
+    file(SHA256 ${copy}/build/Kestrel-Pavlen.qvm built)
+    if(NOT built STREQUAL expected)
+        message(FATAL_ERROR "${copy}/build/Kestrel-Pavlen.qvm differs from ${REFERENCE}:\n"
+                            "  ${built}\n  ${expected}")
+    endif()
+    message(STATUS "${folder}: ${built}")
+endforeach()
+file(REMOVE_RECURSE ${WORK})
