@@ -77,6 +77,16 @@ if(QV_RELEASE AND NOT WIN32)
     # The release as it ships: the module the zip carries and the host the SDK carries.
     add_test(NAME release_Kestrel-Pavlen_validate
         COMMAND ${wine} ${win32_dir}/host/qvhost.exe validate ${win32_dir}/Kestrel-Pavlen.qvm)
+    # The zip carries the library stripped. The check must tell it from a binary with symbols:
+    # the Windows tree's host, which keeps them until cpack strips its copy.
+    set(objdump i686-w64-mingw32-objdump --syms)
+    add_test(NAME release_Kestrel-Pavlen_stripped
+        COMMAND ${objdump} ${win32_dir}/Kestrel-Pavlen.qvm)
+    add_test(NAME release_stripped_check_sees_symbols
+        COMMAND ${objdump} ${win32_dir}/host/qvhost.exe)
+    set_tests_properties(release_Kestrel-Pavlen_stripped release_stripped_check_sees_symbols
+        PROPERTIES PASS_REGULAR_EXPRESSION "no symbols")
+    set_tests_properties(release_stripped_check_sees_symbols PROPERTIES WILL_FAIL ON)
     # The same commit built twice, in two folders at different depths, gives the same bytes.
     add_test(NAME release_reproducible
         COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}
