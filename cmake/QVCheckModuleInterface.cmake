@@ -1,8 +1,8 @@
 # Checks what a module library shows a host: exactly the exports getModuleProperties and
 # makeModule, undecorated. With IMPORTS, a Windows library must also import from exactly those
-# DLLs (everything else linked in statically).
+# DLLs (everything else linked in statically). With MAX_BYTES, the library may be no larger.
 # Usage: cmake -DOBJDUMP=<objdump> (a DLL) or -DNM=<nm> (an ELF library) -DLIBRARY=<path>
-#              [-DIMPORTS=KERNEL32.dll,msvcrt.dll] -P QVCheckModuleInterface.cmake
+#              [-DIMPORTS=KERNEL32.dll,msvcrt.dll] [-DMAX_BYTES=<n>] -P QVCheckModuleInterface.cmake
 set(expected_exports "getModuleProperties;makeModule")
 
 if(OBJDUMP)
@@ -38,4 +38,11 @@ list(SORT exports)
 if(NOT exports STREQUAL expected_exports)
     message(FATAL_ERROR "${LIBRARY}: unexpected exports: ${exports} (a module library exports "
                         "exactly ${expected_exports}, marked QV_EXPORT ... QV_CDECL)")
+endif()
+
+if(DEFINED MAX_BYTES)
+    file(SIZE ${LIBRARY} size)
+    if(size GREATER MAX_BYTES)
+        message(FATAL_ERROR "${size} bytes, more than the limit of ${MAX_BYTES}: ${LIBRARY}")
+    endif()
 endif()

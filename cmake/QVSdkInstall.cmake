@@ -21,6 +21,8 @@ install(FILES
     ${CMAKE_CURRENT_LIST_DIR}/QVModule.cmake
     ${CMAKE_CURRENT_LIST_DIR}/QVCheckModuleInterface.cmake
     DESTINATION ${QV_SDK_PACKAGE_DIR})
+# qvhost carries others' work (on Windows their runtimes too): their notices travel with it.
+install(FILES ${QV_THIRD_PARTY_NOTICES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/QVSdk)
 # Module projects cross-build for the target with the same toolchain file as this tree.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/i686-w64-mingw32.cmake
         DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk)
