@@ -2,7 +2,7 @@
 #
 #   sdk     (every build)      QVSdk-<version>-<platform>.tar.gz, the installed SDK tree
 #   player  (Windows, release) Kestrel-Pavlen-<version>-win32.zip: the module, its user's guide,
-#                              the licence, the notices and their SHA256SUMS
+#                              the licence, the third-party notices and their SHA256SUMS
 #
 # CPack stages each component from the install rules; cmake/QVPackArchives.cmake packs it with
 # sorted entries, owner root, and every time stamp at SOURCE_DATE_EPOCH (the commit's date
@@ -35,7 +35,7 @@ if(QV_RELEASE AND WIN32)
     add_custom_target(user_guide ALL DEPENDS ${CMAKE_BINARY_DIR}/Kestrel-Pavlen.html)
 
     install(FILES $<TARGET_FILE:Kestrel-Pavlen> ${CMAKE_BINARY_DIR}/Kestrel-Pavlen.html
-                  ${PROJECT_SOURCE_DIR}/LICENSE
+                  ${PROJECT_SOURCE_DIR}/LICENSE ${QV_THIRD_PARTY_NOTICES}
             DESTINATION . COMPONENT player EXCLUDE_FROM_ALL)
     set(CPACK_COMPONENTS_ALL sdk player)
 else()
