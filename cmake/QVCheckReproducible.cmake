@@ -1,7 +1,8 @@
-# Builds the module library for 32-bit Windows from two copies of the sources, in folders at
-# different depths and one after the other, and fails unless both give the bytes of REFERENCE
-# (the release's own build, from a third folder).
-# Usage: cmake -DSOURCE=<tree> -DWORK=<scratch folder> -DREFERENCE=<Kestrel-Pavlen.qvm>
+# Builds what the release ships for 32-bit Windows (the module library, and the SDK's host and
+# static libraries) from two copies of the sources, in folders at different depths and one after
+# the other, and fails unless both give the bytes of the release's own build, from a third folder.
+# Usage: cmake -DSOURCE=<tree> -DWORK=<scratch folder> -DREFERENCE=<the release's Windows tree>
+#              -DTARGETS=<target,...> -DFILES=<file,...> (relative to a build tree)
 #              -P QVCheckReproducible.cmake
 
 function(qv_run)
@@ -24,8 +25,9 @@ else()
     string(REPLACE "\n" ";" files "${files}")
 endif()
 
+string(REPLACE "," ";" FILES "${FILES}")
+string(REPLACE "," ";" TARGETS "${TARGETS}")
 file(REMOVE_RECURSE ${WORK})
-file(SHA256 ${REFERENCE} expected)
 foreach(folder a/kestrel nested/deeper/still/other-name)
     set(copy ${WORK}/${folder})
     foreach(f IN LISTS files)
@@ -37,12 +39,15 @@ foreach(folder a/kestrel nested/deeper/still/other-name)
     qv_run(${CMAKE_COMMAND} -S ${copy} -B ${copy}/build -G Ninja
            --toolchain ${copy}/cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
            -DQV_BUILD_TESTS=OFF)
-    qv_run(${CMAKE_COMMAND} --build ${copy}/build --target Kestrel-Pavlen)
-    file(SHA256 ${copy}/build/Kestrel-Pavlen.qvm built)
-    if(NOT built STREQUAL expected)
-        message(FATAL_ERROR "${copy}/build/Kestrel-Pavlen.qvm differs from ${REFERENCE}:\n"
-                            "  ${built}\n  ${expected}")
-    endif()
-    message(STATUS "${folder}: ${built}")
+    qv_run(${CMAKE_COMMAND} --build ${copy}/build --target ${TARGETS})
+    foreach(f IN LISTS FILES)
+        file(SHA256 ${copy}/build/${f} built)
+        file(SHA256 ${REFERENCE}/${f} expected)
+        if(NOT built STREQUAL expected)
+            message(FATAL_ERROR "${copy}/build/${f} differs from ${REFERENCE}/${f}:\n"
+                                "  ${built}\n  ${expected}")
+        endif()
+        message(STATUS "${folder}: ${built}  ${f}")
+    endforeach()
 endforeach()
 file(REMOVE_RECURSE ${WORK})

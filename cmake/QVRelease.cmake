@@ -46,7 +46,10 @@ set(CPACK_PACKAGE_NAME QVSdk)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_GENERATOR External)
 set(CPACK_EXTERNAL_ENABLE_STAGING ON)
-set(CPACK_STRIP_FILES ON)
+# A Windows program is stripped as it is linked (host/CMakeLists.txt).
+if(NOT WIN32)
+    set(CPACK_STRIP_FILES ON)
+endif()
 set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/QVPackArchives.cmake)
 # CPack's own record of the staged components stays in the build tree, away from dist/.
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/cpack)
@@ -77,29 +80,37 @@ if(QV_RELEASE AND NOT WIN32)
     # The release as it ships: the module the zip carries and the host the SDK carries.
     add_test(NAME release_Kestrel-Pavlen_validate
         COMMAND ${wine} ${win32_dir}/host/qvhost.exe validate ${win32_dir}/Kestrel-Pavlen.qvm)
-    # The zip carries the library stripped. The check must tell it from a binary with symbols:
-    # the Windows tree's host, which keeps them until cpack strips its copy.
+    # The zip and the SDK carry the library and the host stripped. The check must tell them from
+    # a binary with symbols: the framework's static library.
     set(objdump i686-w64-mingw32-objdump --syms)
     add_test(NAME release_Kestrel-Pavlen_stripped
         COMMAND ${objdump} ${win32_dir}/Kestrel-Pavlen.qvm)
+    add_test(NAME release_qvhost_stripped COMMAND ${objdump} ${win32_dir}/host/qvhost.exe)
     add_test(NAME release_stripped_check_sees_symbols
-        COMMAND ${objdump} ${win32_dir}/host/qvhost.exe)
-    set_tests_properties(release_Kestrel-Pavlen_stripped release_stripped_check_sees_symbols
-        PROPERTIES PASS_REGULAR_EXPRESSION "no symbols")
+        COMMAND ${objdump} ${win32_dir}/qv_sdk2/libqv_sdk2.a)
+    set_tests_properties(release_Kestrel-Pavlen_stripped release_qvhost_stripped
+        release_stripped_check_sees_symbols PROPERTIES PASS_REGULAR_EXPRESSION "no symbols")
     set_tests_properties(release_stripped_check_sees_symbols PROPERTIES WILL_FAIL ON)
     # The same commit built twice, in two folders at different depths, gives the same bytes.
+    set(reproducible_check ${CMAKE_CURRENT_LIST_DIR}/QVCheckReproducible.cmake)
+    set(sdk_libs qv_sdk2/libqv_sdk2.a,host/libqvhost_hosting.a)
     add_test(NAME release_reproducible
-        COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}
-                -DWORK=${CMAKE_BINARY_DIR}/reproducible -DREFERENCE=${win32_dir}/Kestrel-Pavlen.qvm
-                -P ${CMAKE_CURRENT_LIST_DIR}/QVCheckReproducible.cmake)
+        COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DREFERENCE=${win32_dir}
+                -DWORK=${CMAKE_BINARY_DIR}/reproducible
+                -DTARGETS=Kestrel-Pavlen,qvhost -DFILES=Kestrel-Pavlen.qvm,host/qvhost.exe,${sdk_libs}
+                -P ${reproducible_check})
     set_tests_properties(release_reproducible PROPERTIES TIMEOUT 1800)
-    # The comparison must catch bytes that differ: here the licence stands in for the library.
+    # The comparison must catch bytes that differ: a reference tree whose library is the licence.
+    set(altered ${CMAKE_BINARY_DIR}/altered-reference)
+    file(MAKE_DIRECTORY ${altered})
+    file(COPY_FILE ${PROJECT_SOURCE_DIR}/LICENSE ${altered}/Kestrel-Pavlen.qvm)
     add_test(NAME release_reproducible_catches_a_difference
-        COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR}
-                -DWORK=${CMAKE_BINARY_DIR}/not-reproducible -DREFERENCE=${PROJECT_SOURCE_DIR}/LICENSE
-                -P ${CMAKE_CURRENT_LIST_DIR}/QVCheckReproducible.cmake)
+        COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DREFERENCE=${altered}
+                -DWORK=${CMAKE_BINARY_DIR}/not-reproducible -DTARGETS=Kestrel-Pavlen
+                -DFILES=Kestrel-Pavlen.qvm -P ${reproducible_check})
     set_tests_properties(release_reproducible_catches_a_difference PROPERTIES
-        TIMEOUT 1800 PASS_REGULAR_EXPRESSION "Kestrel-Pavlen.qvm[\n ]+differs from [^\n]*LICENSE")
+        TIMEOUT 1800
+        PASS_REGULAR_EXPRESSION "Kestrel-Pavlen.qvm[\n ]+differs from [^\n]*altered-reference")
 endif()
 
 include(CPack)
