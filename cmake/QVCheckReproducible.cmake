@@ -44,7 +44,8 @@ foreach(folder a/kestrel nested/deeper/still/other-name)
         file(SHA256 ${copy}/build/${f} built)
         file(SHA256 ${REFERENCE}/${f} expected)
         if(NOT built STREQUAL expected)
-            message(FATAL_ERROR "${copy}/build/${f} differs from ${REFERENCE}/${f}:\n"
+            # Indented, so that CMake prints the lines as they are, whatever their length.
+            message(FATAL_ERROR " ${copy}/build/${f} differs from ${REFERENCE}/${f}:\n"
                                 "  ${built}\n  ${expected}")
         endif()
         message(STATUS "${folder}: ${built}  ${f}")
