@@ -5,13 +5,7 @@
 #              -DTARGETS=<target,...> -DFILES=<file,...> (relative to a build tree)
 #              -P QVCheckReproducible.cmake
 
-function(qv_run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed)
-    if(failed)
-        list(JOIN ARGN " " command)
-        message(FATAL_ERROR "failed: ${command}")
-    endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/QVRun.cmake)
 
 # The files a clone would hold, with any change not yet committed: what git knows of, or
 # everything but build/ outside a repository.

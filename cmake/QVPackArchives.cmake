@@ -2,6 +2,7 @@
 # in CPACK_QV_DIST_DIR. The archives hold the same bytes whoever builds them, wherever and
 # whenever: entries sorted by name, owned by root, modes from the staged files' executable bits
 # alone, every time stamp at SOURCE_DATE_EPOCH, and no time stamp in the gzip header.
+include(${CMAKE_CURRENT_LIST_DIR}/QVRun.cmake)
 
 function(qv_source_date_epoch out)
     if(DEFINED ENV{SOURCE_DATE_EPOCH})
@@ -16,14 +17,6 @@ function(qv_source_date_epoch out)
                             "take the archives' date from")
     endif()
     set(${out} ${epoch} PARENT_SCOPE)
-endfunction()
-
-function(qv_run)
-    execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed)
-    if(failed)
-        list(JOIN ARGN " " command)
-        message(FATAL_ERROR "packing failed: ${command}")
-    endif()
 endfunction()
 
 # Modes without the builder's umask: rwxr-xr-x for directories and executables, rw-r--r-- else.
