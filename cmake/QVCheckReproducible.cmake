@@ -5,7 +5,7 @@
 #              -DTARGETS=<target,...> -DFILES=<file,...> (relative to a build tree)
 #              -P QVCheckReproducible.cmake
 
-include(${CMAKE_CURRENT_LIST_DIR}/QVRun.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/QVScriptTools.cmake)
 
 # The files a clone would hold, with any change not yet committed: what git knows of, or
 # everything but build/ outside a repository.

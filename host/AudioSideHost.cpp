@@ -282,6 +282,10 @@ void AudioSideHost::DeliverHostEvent(TimedEvent event) {
         return;
     }
     event.time_stamp = m_clock;
+    CallEventHandler(event);
+}
+
+void AudioSideHost::CallEventHandler(TimedEvent& event) {
     m_buffers.Before(BlockOffset(), 0);
     {
         const ObservedCall call({CallEntry::kEventHandler, event.event_type,
@@ -324,14 +328,7 @@ void AudioSideHost::DeliverDueEvents() {
         }
         TimedEvent copy = *event;
         ++m_counts.events_delivered;
-        m_buffers.Before(BlockOffset(), 0);
-        {
-            const ObservedCall call({CallEntry::kEventHandler, copy.event_type,
-                                     static_cast<int32_t>(copy.time_stamp), copy.int_value, &copy,
-                                     0.0f});
-            m_record->event_handler(m_record->object, &copy);
-        }
-        AfterCall(BlockOffset(), 0);
+        CallEventHandler(copy);
     }
 }
 

@@ -106,6 +106,8 @@ public:
 private:
     void ReadPinTable();
     void CallProcess(uint32_t offset, uint32_t frames);
+    // The event entry, with the buffers watched around it as around a process call.
+    void CallEventHandler(TimedEvent& event);
     void DeliverDueEvents();
     void ApplyValuesFromGui();
     void AddEvent(const TimedEvent* event);

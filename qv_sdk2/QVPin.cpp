@@ -92,8 +92,7 @@ float QVPin::GetSample() {
     const uint32_t base = static_cast<uint32_t>(
         m_module->CallHost(HOST_OP_BUFFER_BASE_CLOCK, m_index, 0, nullptr, 0.0f));
     const uint32_t clock = m_module->SampleClock();
-    const float* buffer = nullptr;
-    std::memcpy(&buffer, m_variable, sizeof buffer);
+    const float* buffer = InputSamples(0);
     // A host without a buffer for the pin (or no host at all) leaves the address null. A clock
     // outside the current block has no sample in the buffer; the distance wraps across 2^32, so
     // a clock before the base lies past the block too.
