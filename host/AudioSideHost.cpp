@@ -42,13 +42,13 @@ void AudioSideHost::RepeatLastPin(int32_t copies) {
 void AudioSideHost::ReadPinTable() {
     m_pin_table.clear();
     for (int32_t index = 0;; ++index) {
+        QVPinProperties props{};
+        if (Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f) == 0) return;
         if (index == kMaxPinDescriptions) {
             Problem("the pin table did not end within " + std::to_string(kMaxPinDescriptions) +
                     " descriptions");
             return;
         }
-        QVPinProperties props{};
-        if (Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f) == 0) return;
         PinDescription pin;
         pin.name = props.name != nullptr ? props.name : "";
         pin.direction = props.direction;
@@ -154,6 +154,7 @@ void AudioSideHost::SetBlockSize(int32_t size) {
                         std::to_string(kMaxBlockSize));
     }
     m_block_size = size;
+    m_buffers.Lengthen(static_cast<size_t>(size));
     Dispatch(MOD_OP_BLOCK_SIZE, 0, size, nullptr, 0.0f);
 }
 
@@ -227,6 +228,12 @@ void AudioSideHost::TakeValueFromGui(size_t table_index, double value) {
     for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
         if (m_audio_pin_descriptions[static_cast<size_t>(pin)] != table_index) continue;
         const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
+        for (ValueFromGui& pending : m_gui_values) {
+            if (pending.pin == pin) {
+                pending.value = value;
+                return;
+            }
+        }
         m_gui_values.push_back({pin, value});
         return;
     }
@@ -287,13 +294,14 @@ void AudioSideHost::DeliverHostEvent(TimedEvent event) {
 
 void AudioSideHost::CallEventHandler(TimedEvent& event) {
     m_buffers.Before(BlockOffset(), 0);
-    {
-        const ObservedCall call({CallEntry::kEventHandler, event.event_type,
-                                 static_cast<int32_t>(event.time_stamp), event.int_value, &event,
-                                 0.0f});
-        m_record->event_handler(m_record->object, &event);
-    }
+    InvokeEventHandler(event);
     AfterCall(BlockOffset(), 0);
+}
+
+void AudioSideHost::InvokeEventHandler(TimedEvent& event) {
+    const ObservedCall call({CallEntry::kEventHandler, event.event_type,
+                             static_cast<int32_t>(event.time_stamp), event.int_value, &event, 0.0f});
+    m_record->event_handler(m_record->object, &event);
 }
 
 void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
@@ -313,6 +321,10 @@ void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
 }
 
 void AudioSideHost::DeliverDueEvents() {
+    if (!m_events.NextDue(m_clock, 1)) return;
+    // One watch of the buffers around every delivery at this clock: nothing of the host's comes
+    // between them, and a module with hundreds of pins costs one look at its buffers, not hundreds.
+    m_buffers.Before(BlockOffset(), 0);
     int delivered_now = 0;
     while (auto event = m_events.TakeDueAt(m_clock)) {
         if (++delivered_now > kMaxEventsPerClock) {
@@ -320,7 +332,7 @@ void AudioSideHost::DeliverDueEvents() {
                     std::to_string(m_clock) + ": the rest dropped");
             while (m_events.TakeDueAt(m_clock)) {
             }
-            return;
+            break;
         }
         if (m_record->event_handler == nullptr) {
             Problem("the record's event entry is null: event dropped");
@@ -328,8 +340,9 @@ void AudioSideHost::DeliverDueEvents() {
         }
         TimedEvent copy = *event;
         ++m_counts.events_delivered;
-        CallEventHandler(copy);
+        InvokeEventHandler(copy);
     }
+    AfterCall(BlockOffset(), 0);
 }
 
 QVWord AudioSideHost::Close() {

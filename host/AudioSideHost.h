@@ -39,6 +39,8 @@ struct AudioCounts {
 class AudioSideHost {
 public:
     static constexpr int32_t kMaxBlockSize = 4096;
+    // The block size until the host sets one.
+    static constexpr int32_t kDefaultBlockSize = 256;
     // More descriptions than this is taken as a module that never answers false.
     static constexpr int32_t kMaxPinDescriptions = 256;
     // Events delivered at one sample clock before the host takes the object to be looping.
@@ -86,8 +88,10 @@ public:
     void PostPinStatus(int32_t pin, int32_t status, uint32_t after = 0);
     // A value the GUI side took for description `table_index`, which has an audio-side pin as
     // well: at the start of the next block it reaches the audio object as any value does, written
-    // into the pin's variable (when the module keeps one) and reported as changed. This host's
-    // choice; any thread may call it.
+    // into the pin's variable (when the module keeps one) and reported as changed. Only the
+    // latest value of a pin set several times between two blocks arrives, once, so a GUI side
+    // that writes faster than the audio side processes queues nothing. This host's choice; any
+    // thread may call it.
     void TakeValueFromGui(size_t table_index, double value);
     uint32_t SampleClock() const { return m_clock; }
     // A pin status as a user reads it: "static", "changed", "moving", or "status N".
@@ -108,6 +112,8 @@ private:
     void CallProcess(uint32_t offset, uint32_t frames);
     // The event entry, with the buffers watched around it as around a process call.
     void CallEventHandler(TimedEvent& event);
+    // The event entry alone, as the trace shows it.
+    void InvokeEventHandler(TimedEvent& event);
     void DeliverDueEvents();
     void ApplyValuesFromGui();
     void AddEvent(const TimedEvent* event);
@@ -124,10 +130,10 @@ private:
     AudioHostRecord* m_record = nullptr;
     ProcessFn m_process = nullptr;
     std::vector<PinDescription> m_pin_table;
-    SampleBuffers m_buffers{kMaxBlockSize};
+    SampleBuffers m_buffers{kMaxBlockSize, kDefaultBlockSize};
     std::vector<size_t> m_audio_pin_descriptions;  // per audio pin, its index in m_pin_table
     bool m_opened = false;
-    int32_t m_block_size = 256;
+    int32_t m_block_size = kDefaultBlockSize;
     uint32_t m_clock = 0;
     uint32_t m_block_start = 0;
     EventQueue m_events;
@@ -140,7 +146,9 @@ private:
         double value;
     };
     std::mutex m_gui_values_mutex;
-    std::vector<ValueFromGui> m_gui_values;  // guarded by m_gui_values_mutex
+    // The latest value of each pin the GUI side set since the last block, in the order the pins
+    // were first set; guarded by m_gui_values_mutex.
+    std::vector<ValueFromGui> m_gui_values;
 };
 
 #endif

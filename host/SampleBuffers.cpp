@@ -3,16 +3,22 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 namespace {
 // A quiet NaN with a payload no arithmetic produces: a module that writes it has copied it.
 constexpr uint32_t kPatternBits = 0x7FC0DEADu;
+// A signalling NaN: any arithmetic on an input sample read outside the frames gives NaN.
+constexpr uint32_t kPoisonBits = 0x7FA0DEADu;
 
-float Pattern() {
-    float pattern;
-    std::memcpy(&pattern, &kPatternBits, sizeof pattern);
-    return pattern;
+float FromBits(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
+
+float Pattern() { return FromBits(kPatternBits); }
 
 // The samples from `begin` to `end` as `expected` holds them, bit for bit. One comparison of the
 // whole run: this runs twice for every buffer at every call into the object.
@@ -28,26 +34,88 @@ size_t FirstChange(const float* samples, const float* expected, size_t begin, si
     }
     return begin;
 }
+// Storage given back, by its size in samples. Never destroyed: a host that outlives static
+// destruction (a test's static object) still gives its storage back.
+struct Pool {
+    std::mutex mutex;
+    std::map<size_t, std::vector<float*>> free;
+};
+
+Pool& ThePool() {
+    static Pool* const pool = new Pool;
+    return *pool;
+}
 }  // namespace
 
+void SampleBuffers::Recycle::operator()(float* storage) const {
+    Pool& pool = ThePool();
+    const std::lock_guard<std::mutex> lock(pool.mutex);
+    pool.free[room].push_back(storage);
+}
+
+std::unique_ptr<float[], SampleBuffers::Recycle> SampleBuffers::Take(size_t room) {
+    Pool& pool = ThePool();
+    const std::lock_guard<std::mutex> lock(pool.mutex);
+    std::vector<float*>& free = pool.free[room];
+    float* storage = nullptr;
+    if (free.empty()) {
+        storage = new float[room];
+    } else {
+        storage = free.back();
+        free.pop_back();
+    }
+    return std::unique_ptr<float[], Recycle>(storage, Recycle{room});
+}
+
+SampleBuffers::SampleBuffers(size_t capacity, size_t length)
+    : m_capacity(capacity),
+      m_length(std::min(length, capacity)),
+      m_guard(kGuardSamples, Pattern()),
+      m_poison(capacity, FromBits(kPoisonBits)) {}
+
 void SampleBuffers::Add(const std::string& name, bool output) {
-    // The copy is made at every call, into room made here: the host allocates nothing while the
-    // object works, so the object's allocations can be counted.
-    Buffer buffer{name, output, std::vector<float>(kGuardSamples + m_samples + kGuardSamples, 0.0f),
-                  std::vector<float>(m_samples)};
-    std::fill_n(buffer.samples.begin(), kGuardSamples, Pattern());
-    std::fill_n(buffer.samples.end() - kGuardSamples, kGuardSamples, Pattern());
+    // Room for the largest block once, left unwritten past the length: a module with many pins
+    // costs the host what its blocks hold. The copy is made at every call, into room made here:
+    // the host allocates nothing while the object works, so the object's allocations can be
+    // counted.
+    Buffer buffer{name, output, Take(kGuardSamples + m_capacity + kGuardSamples),
+                  Take(m_capacity)};
+    float* samples = buffer.samples.get();
+    std::copy(m_guard.begin(), m_guard.end(), samples);
+    std::fill_n(samples + kGuardSamples, m_length, 0.0f);
+    std::copy(m_guard.begin(), m_guard.end(), samples + kGuardSamples + m_length);
     m_buffers.push_back(std::move(buffer));
-    if (m_guard.empty()) m_guard.assign(kGuardSamples, Pattern());
+}
+
+void SampleBuffers::Lengthen(size_t length) {
+    length = std::min(length, m_capacity);
+    if (length <= m_length) return;
+    for (Buffer& buffer : m_buffers) {
+        float* samples = buffer.samples.get() + kGuardSamples;
+        std::fill(samples + m_length, samples + length, 0.0f);
+        std::copy(m_guard.begin(), m_guard.end(), samples + length);
+    }
+    m_length = length;
+}
+
+size_t SampleBuffers::ReadableEnd(uint32_t offset, uint32_t frames) const {
+    return std::min<size_t>(size_t{offset} + std::max<uint32_t>(frames, 1), m_length);
 }
 
 void SampleBuffers::Before(uint32_t offset, uint32_t frames) {
+    const size_t begin = std::min<size_t>(offset, m_length);
+    const size_t end = std::min<size_t>(size_t{offset} + frames, m_length);
+    const size_t readable_end = ReadableEnd(offset, frames);
     for (Buffer& buffer : m_buffers) {
-        float* samples = buffer.samples.data() + kGuardSamples;
-        if (buffer.output && offset + frames < m_samples) {
-            std::fill(samples + offset + frames, samples + m_samples, Pattern());
+        float* samples = buffer.samples.get() + kGuardSamples;
+        // An event delivery leaves the outputs as the calls before it made them.
+        if (buffer.output && frames > 0) std::fill(samples + end, samples + m_length, Pattern());
+        std::copy(samples, samples + m_length, buffer.before.get());
+        if (!buffer.output) {
+            std::copy(m_poison.begin(), m_poison.begin() + begin, samples);
+            std::copy(m_poison.begin() + readable_end, m_poison.begin() + m_length,
+                      samples + readable_end);
         }
-        std::copy(samples, samples + m_samples, buffer.before.begin());
     }
 }
 
@@ -59,16 +127,19 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
                            : "a process call of frames " + std::to_string(offset) + ".." +
                                  std::to_string(offset + frames - 1);
     };
+    const size_t begin = std::min<size_t>(offset, m_length);
+    const size_t end = std::min<size_t>(size_t{offset} + frames, m_length);
+    const size_t readable_end = ReadableEnd(offset, frames);
     for (Buffer& buffer : m_buffers) {
-        float* front = buffer.samples.data();
+        float* front = buffer.samples.get();
         float* samples = front + kGuardSamples;
-        float* back = samples + m_samples;
+        float* back = samples + m_length;
         const auto pin = [&] { return "pin " + buffer.name; };
         const bool front_intact = Unchanged(front, m_guard.data(), 0, kGuardSamples);
         if (!front_intact || !Unchanged(back, m_guard.data(), 0, kGuardSamples)) {
             const std::string where =
                 front_intact
-                    ? std::to_string(m_samples + FirstChange(back, m_guard.data(), 0, kGuardSamples))
+                    ? std::to_string(m_length + FirstChange(back, m_guard.data(), 0, kGuardSamples))
                     : "-" + std::to_string(kGuardSamples -
                                            FirstChange(front, m_guard.data(), 0, kGuardSamples));
             problems.push_back(call() + " wrote " + pin() + " at offset " + where +
@@ -76,21 +147,35 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
             std::copy(m_guard.begin(), m_guard.end(), front);
             std::copy(m_guard.begin(), m_guard.end(), back);
         }
-        // An output's own frames are the call's to write; everything else must stay as it was.
-        const size_t first = buffer.output ? std::min<size_t>(offset, m_samples) : m_samples;
-        const size_t last = buffer.output ? std::min<size_t>(offset + frames, m_samples) : m_samples;
-        const float* before = buffer.before.data();
-        if (!Unchanged(samples, before, 0, first) || !Unchanged(samples, before, last, m_samples)) {
-            size_t at = FirstChange(samples, before, 0, first);
-            if (at == first) at = FirstChange(samples, before, last, m_samples);
-            problems.push_back(call() + " wrote " + (buffer.output ? "" : "input ") + pin() +
-                               " at offset " + std::to_string(at) +
-                               (buffer.output ? ", outside its frames" : ""));
-            std::copy(before, before + first, samples);
-            std::copy(before + last, before + m_samples, samples + last);
+        const float* before = buffer.before.get();
+        if (!buffer.output) {
+            // An input is the host's: outside what the call may read it holds the poison,
+            // inside the samples the host put there, and afterwards the host's samples
+            // everywhere again.
+            const float* poison = m_poison.data();
+            if (!Unchanged(samples, poison, 0, begin) ||
+                !Unchanged(samples, before, begin, readable_end) ||
+                !Unchanged(samples, poison, readable_end, m_length)) {
+                size_t at = FirstChange(samples, poison, 0, begin);
+                if (at == begin) at = FirstChange(samples, before, begin, readable_end);
+                if (at == readable_end) at = FirstChange(samples, poison, readable_end, m_length);
+                problems.push_back(call() + " wrote input " + pin() + " at offset " +
+                                   std::to_string(at));
+            }
+            std::copy(before, before + begin, samples);
+            std::copy(before + readable_end, before + m_length, samples + readable_end);
+            continue;
         }
-        if (!buffer.output) continue;
-        for (size_t at = first; at < last; ++at) {
+        // An output's own frames are the call's to write; everything else must stay as it was.
+        if (!Unchanged(samples, before, 0, begin) || !Unchanged(samples, before, end, m_length)) {
+            size_t at = FirstChange(samples, before, 0, begin);
+            if (at == begin) at = FirstChange(samples, before, end, m_length);
+            problems.push_back(call() + " wrote " + pin() + " at offset " + std::to_string(at) +
+                               ", outside its frames");
+            std::copy(before, before + begin, samples);
+            std::copy(before + end, before + m_length, samples + end);
+        }
+        for (size_t at = begin; at < end; ++at) {
             const float sample = samples[at];
             if (!std::isfinite(sample)) {
                 problems.push_back(call() + " wrote " + (std::isnan(sample) ? "NaN" : "infinity") +

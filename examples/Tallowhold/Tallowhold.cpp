@@ -74,6 +74,10 @@ void QV_CDECL Tallowhold::Process(int32_t buffer_offset, int32_t sample_frames) 
     const float release_ms = GetPin(kRelease)->GetFloat();
     const uint32_t first_clock = SampleClock();
     for (int32_t i = 0; i < sample_frames; ++i) {
+        // A release due inside this call's frames: its queued call arrives only after the call.
+        if (m_release_pending && first_clock + static_cast<uint32_t>(i) == m_release_clock) {
+            LetGo();
+        }
         if (IsEdge(mode, m_clock_before, clock[i])) {
             // A subnormal sample is held as silence: some processors pay dearly for subnormals.
             m_held = std::fabs(in[i]) < FLT_MIN ? 0.0f : in[i];
@@ -97,7 +101,11 @@ void QV_CDECL Tallowhold::Process(int32_t buffer_offset, int32_t sample_frames) 
 
 void Tallowhold::Release() {
     if (!m_release_pending || SampleClock() != m_release_clock) return;
+    LetGo();
+}
+
+void Tallowhold::LetGo() {
     m_release_pending = false;
     m_held = 0.0f;
-    GetPin(kOut)->SendStatusChange(SampleClock(), PIN_STATUS_CHANGED);
+    GetPin(kOut)->SendStatusChange(m_release_clock, PIN_STATUS_CHANGED);
 }

@@ -32,6 +32,9 @@ public:
     static bool IsEdge(Mode mode, float before, float now);
 
 private:
+    // Out falls back to 0 from the release clock on.
+    void LetGo();
+
     // Pin variables: the host writes them and then reports a status change on the pin.
     int16_t m_mode_pin = kRising;
     float m_release_pin = 0.0f;

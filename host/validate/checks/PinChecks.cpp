@@ -19,13 +19,15 @@ struct Descriptions {
 // The descriptions as the module writes them into cleared records, up to the host's limit.
 Descriptions ReadDescriptions(AudioSideHost& audio) {
     Descriptions read;
-    for (int32_t index = 0; index < kMaxDescriptions; ++index) {
+    // One past the limit is asked too: a table of exactly the limit ends there.
+    for (int32_t index = 0; index <= kMaxDescriptions; ++index) {
         QVPinProperties props{};
         const QVWord answer = audio.Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f);
         if (answer == 0) {
             read.ended = true;
             break;
         }
+        if (index == kMaxDescriptions) break;
         if (answer != 1 && read.odd_answer == 0) read.odd_answer = answer;
         read.pins.push_back(props);
     }
