@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #ifdef _WIN32
 #include <assert.h>
@@ -15,4 +16,16 @@ void QVContractFailure(const char* expression, const char* source, unsigned line
     std::fflush(stderr);
 #endif
     std::abort();
+}
+
+void QVReportCaughtException(const char* entry) noexcept {
+    const char* what = "an exception not derived from std::exception";
+    try {
+        throw;
+    } catch (const std::exception& caught) {
+        what = caught.what();
+    } catch (...) {
+    }
+    std::fprintf(stderr, "exception escaped %s: %s\n", entry, what);
+    std::fflush(stderr);
 }

@@ -9,6 +9,13 @@
 // "Assertion failed: EXPR, file SOURCE, line N" to standard error. Either way the process ends.
 [[noreturn]] void QVContractFailure(const char* expression, const char* source, unsigned line);
 
+// Reports, on standard error, the exception being handled by the caller's catch block: a
+// framework entry caught it on its way to the host. One line, "exception escaped ENTRY: WHAT",
+// with ENTRY the host's call ("MOD_OP_OPEN", "the event entry", "makeModule") and WHAT the
+// exception's what(). The entry then answers the host as if nothing had been thrown: nothing
+// crosses into the host, and nothing is swallowed unseen. Call only from inside a catch block.
+void QVReportCaughtException(const char* entry) noexcept;
+
 #define QV_REQUIRE_TEXT(condition, text, source, line)                \
     do {                                                              \
         if (!(condition)) QVContractFailure(text, #source, line);     \

@@ -1,9 +1,27 @@
 #include "QVGUI_base.h"
 
+#include "QVContract.h"
+
 #include <cstring>
 
 namespace {
 constexpr uint32_t kLastGuiOpcode = GUI_OP_INDEX2;
+
+// The host's call an exception escaped from, as the report names it.
+const char* GuiEntryName(int32_t opcode) {
+    switch (opcode) {
+    case GUI_OP_INITIALISE:
+        return "GUI_OP_INITIALISE";
+    case GUI_OP_CLOSE:
+        return "GUI_OP_CLOSE";
+    case GUI_OP_PIN_CHANGED:
+        return "GUI_OP_PIN_CHANGED";
+    case GUI_OP_QUERY:
+        return "GUI_OP_QUERY";
+    default:
+        return "the GUI dispatcher";
+    }
+}
 }  // namespace
 
 QVGuiPin QVGUI_base::s_shared_pin{0, nullptr};
@@ -40,6 +58,7 @@ int32_t QV_CDECL QVGUI_base::DispatcherEntry(GuiHostRecord* record, int32_t opco
     try {
         answer = object->Dispatcher(opcode, index, value, ptr, opt);
     } catch (...) {
+        QVReportCaughtException(GuiEntryName(opcode));
     }
     // A close that arrived from inside one of the object's own host calls left the object to the
     // outermost entry: the frames above it were still using the object.
@@ -63,6 +82,7 @@ int32_t QVGUI_base::DispatchOther(int32_t opcode, int32_t index, int32_t value, 
         try {
             Close();
         } catch (...) {
+            QVReportCaughtException("GUI_OP_CLOSE");
         }
         m_closed = true;
         return 1;

@@ -13,6 +13,7 @@
 #ifndef QV_MODULE_FACTORY_H
 #define QV_MODULE_FACTORY_H
 
+#include "QVContract.h"
 #include "QVHostTypes.h"
 
 #include <cstdint>
@@ -58,6 +59,7 @@ public:
             if (kind == QV_KIND_GUI) return (new GuiSide(callback, host_handle))->HostRecord();
         } catch (...) {
             // The new-expression has already released the memory of a failed construction.
+            QVReportCaughtException("makeModule");
         }
         return nullptr;
     }

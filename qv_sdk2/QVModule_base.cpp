@@ -51,6 +51,30 @@ void CheckPatchStore(const QVPinProperties* props) {
                     QVModule_base, 80);
 }
 
+// The host's call an exception escaped from, as the report names it.
+const char* AudioEntryName(int32_t opcode) {
+    switch (opcode) {
+    case MOD_OP_OPEN:
+        return "MOD_OP_OPEN";
+    case MOD_OP_CLOSE:
+        return "MOD_OP_CLOSE";
+    case MOD_OP_SAMPLE_RATE:
+        return "MOD_OP_SAMPLE_RATE";
+    case MOD_OP_BLOCK_SIZE:
+        return "MOD_OP_BLOCK_SIZE";
+    case MOD_OP_GET_PIN_PROPERTIES:
+        return "MOD_OP_GET_PIN_PROPERTIES";
+    case MOD_OP_NOTIFY:
+        return "MOD_OP_NOTIFY";
+    case MOD_OP_MESSAGE:
+        return "MOD_OP_MESSAGE";
+    case MOD_OP_GET_PROCESS_FUNCTION:
+        return "MOD_OP_GET_PROCESS_FUNCTION";
+    default:
+        return "the audio dispatcher";
+    }
+}
+
 // The one reply of MOD_OP_GET_PROCESS_FUNCTION for the whole library: the host reads it before
 // it asks any object again.
 ProcessFunctionReply g_process_function_reply;
@@ -85,6 +109,7 @@ QVWord QV_CDECL QVModule_base::DispatcherEntry(AudioHostRecord* record, int32_t 
     try {
         answer = object->Dispatcher(opcode, index, value, ptr, opt);
     } catch (...) {
+        QVReportCaughtException(AudioEntryName(opcode));
     }
     object->LeaveToHost();
     return answer;
@@ -98,6 +123,7 @@ void QV_CDECL QVModule_base::EventEntry(void* object, TimedEvent* event) noexcep
     try {
         module->HandleEvent(event);
     } catch (...) {
+        QVReportCaughtException("the event entry");
     }
     module->LeaveToHost();
 }
@@ -121,6 +147,7 @@ QVWord QVModule_base::Dispatcher(int32_t opcode, int32_t index, int32_t value, v
         try {
             Close();
         } catch (...) {
+            QVReportCaughtException("MOD_OP_CLOSE");
         }
         m_host_callback = nullptr;
         m_closed = true;

@@ -36,10 +36,13 @@ void operator delete(void* block, std::size_t) noexcept { operator delete(block)
 
 TEST(ModuleExportsAllocation, FailedAllocationAnswersNullAndLeavesNothingBehind) {
     for (int32_t kind : {QV_KIND_AUDIO, QV_KIND_GUI}) {
+        testing::internal::CaptureStderr();
         const int live_before = g_live_allocations;
         g_fail_next_allocation = true;
         EXPECT_EQ(makeModule(0, kind, nullptr, 0), nullptr) << kind;
         EXPECT_FALSE(g_fail_next_allocation) << "makeModule allocated nothing for kind " << kind;
         EXPECT_EQ(g_live_allocations, live_before) << kind;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "exception escaped makeModule: std::bad_alloc\n") << kind;
     }
 }

@@ -176,7 +176,9 @@ TEST(QVGUI_base, CloseThatThrowsStillDeletesTheObjectAndAnswersOne) {
     auto* object = new HookLog(log);
     object->on_close = [] { throw std::runtime_error("close failed"); };
     GuiHostRecord* record = object->HostRecord();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(record->dispatcher(record, GUI_OP_CLOSE, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "exception escaped GUI_OP_CLOSE: close failed\n");
     EXPECT_EQ(log, (std::vector<std::string>{"Close()", "~HookLog"}));
 }
 
@@ -199,8 +201,11 @@ TEST(QVGUI_base, ExceptionFromAHookNeverReachesTheHost) {
     HookLog object(log);
     object.on_pin_changed = [](QVGuiPin&) { throw std::runtime_error("hook failed"); };
     int32_t result = -1;
+    testing::internal::CaptureStderr();
     EXPECT_NO_THROW(result = object.Send(GUI_OP_PIN_CHANGED, 1, 0, nullptr, 0.0f));
     EXPECT_EQ(result, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "exception escaped GUI_OP_PIN_CHANGED: hook failed\n");
 }
 
 TEST(QVGUI_base, AReplacedDispatcherGetsEveryOpcodeAndItsExceptionsStayInside) {

@@ -233,8 +233,11 @@ TEST(QVModule_base, AnExceptionInAHookNeverReachesTheHost) {
     RecordingHost host;
     HookRecordingModule module;
     module.throw_in_open = true;
+    testing::internal::CaptureStderr();
     EXPECT_EQ(module.Send(MOD_OP_OPEN), 0);
     EXPECT_EQ(module.hooks, std::vector<std::string>{"Open"});
+    // Caught, but never unseen: the report names the host's call and what was thrown.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "exception escaped MOD_OP_OPEN: open failed\n");
 }
 
 struct PatchStoreCase {

@@ -179,8 +179,11 @@ TEST(TimedEvent, AnExceptionInAnEventHookNeverReachesTheHost) {
     RecordingHost host;
     EventModule module;
     module.throw_on_timed_value = true;
+    testing::internal::CaptureStderr();
     module.Deliver(Event(0, EVENT_TIMED_VALUE, 1, 1));
     EXPECT_EQ(module.timed_values.size(), 1u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "exception escaped the event entry: hook failed\n");
 }
 
 TEST(TimedEvent, AReplacedHandleEventGetsEveryEventAndItsExceptionsStayInside) {

@@ -45,6 +45,17 @@ std::string SplitTrace(const std::string& channel, std::vector<std::string>* tra
     return channel.substr(at);
 }
 
+// What a framework entry prints when it caught an exception on its way to the host: the module
+// answered as if nothing had happened, but did not do what the host asked.
+const std::string kEscapedException = "exception escaped ";
+
+// The first such report in a child's standard error, or nothing.
+std::string EscapedException(const std::string& err) {
+    const size_t at = err.find(kEscapedException);
+    if (at == std::string::npos) return "";
+    return err.substr(at, err.find('\n', at) - at);
+}
+
 // What a child that gave no result did, in words.
 std::string Ending(const ChildOutcome& outcome) {
     switch (outcome.ending) {
@@ -162,6 +173,13 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
         reported.child_stdout = result.child_stdout;
         reported.child_stderr = result.child_stderr;
         reported.trace = std::move(trace);
+        const std::string escaped = EscapedException(outcome.err);
+        if (!escaped.empty()) {
+            reported.status = CheckStatus::kFailed;
+            reported.message = (reported.message.empty() ? "" : reported.message + "\n") +
+                               "the module caught an exception at a host call and went on: " +
+                               escaped;
+        }
         return reported;
     }
     // No result is a crash, whatever the exit code: 0 included.
