@@ -49,6 +49,8 @@ void PatchStore(CheckContext& context);
 void Enumerations(CheckContext& context);
 void SameAfterOpen(CheckContext& context);
 void PastEnd(CheckContext& context);
+void ValuesSettable(CheckContext& context);
+void VariablesApart(CheckContext& context);
 }  // namespace PinChecks
 
 namespace PlayChecks {

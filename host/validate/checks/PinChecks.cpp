@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "Checks.h"
@@ -62,9 +63,85 @@ bool Readable(const char* text) {
     return true;
 }
 
+// How many bytes of a pin's variable the host or the framework writes, by datatype; 0 for a
+// datatype whose variable this host never touches.
+size_t VariableWidth(int32_t datatype) {
+    switch (datatype) {
+    case DT_BOOL:
+        return 1;
+    case DT_ENUM:
+        return sizeof(int16_t);
+    case DT_INT:
+        return sizeof(int32_t);
+    case DT_FLOAT:
+        return sizeof(float);
+    case DT_FSAMPLE:
+        return sizeof(float*);  // where the framework keeps the pin's buffer address
+    default:
+        return 0;
+    }
+}
+
+bool HoldsValue(int32_t datatype) {
+    return datatype == DT_ENUM || datatype == DT_BOOL || datatype == DT_INT ||
+           datatype == DT_FLOAT;
+}
+
+// The table of a new audio object, as the host reads it.
+std::vector<PinDescription> PinTableOf(ReferenceHost& host) {
+    host.CreateAudioObject();
+    return host.Audio().PinTable();
+}
+
 }  // namespace
 
 namespace PinChecks {
+
+void ValuesSettable(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    const std::vector<PinDescription> table = PinTableOf(host);
+    for (size_t index = 0; index < table.size(); ++index) {
+        const PinDescription& pin = table[index];
+        if (pin.direction != DR_IN || !HoldsValue(pin.datatype) || !pin.CreatesAudioPin() ||
+            (pin.flags & IO_REPEAT_LAST) != 0 || pin.variable_address != nullptr) {
+            continue;
+        }
+        context.Fail("pin " + std::to_string(index) + " (" + pin.name +
+                     "): an input value pin with an audio side and no variable_address: the "
+                     "host has no way to hand the audio object its value");
+    }
+}
+
+void VariablesApart(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    const std::vector<PinDescription> table = PinTableOf(host);
+    struct Variable {
+        uintptr_t begin;
+        size_t width;
+        size_t index;
+    };
+    std::vector<Variable> variables;
+    for (size_t index = 0; index < table.size(); ++index) {
+        const PinDescription& pin = table[index];
+        const size_t width = VariableWidth(pin.datatype);
+        if (pin.variable_address == nullptr || width == 0 || !pin.CreatesAudioPin()) continue;
+        variables.push_back({reinterpret_cast<uintptr_t>(pin.variable_address), width, index});
+    }
+    std::sort(variables.begin(), variables.end(),
+              [](const Variable& a, const Variable& b) { return a.begin < b.begin; });
+    for (size_t k = 1; k < variables.size(); ++k) {
+        const Variable& lower = variables[k - 1];
+        const Variable& upper = variables[k];
+        if (upper.begin >= lower.begin + lower.width) continue;
+        context.Fail("pins " + std::to_string(lower.index) + " (" + table[lower.index].name +
+                     ") and " + std::to_string(upper.index) + " (" + table[upper.index].name +
+                     "): their variables overlap: " + std::to_string(lower.width) +
+                     " bytes written at the first, the second starts " +
+                     std::to_string(upper.begin - lower.begin) + " bytes in");
+    }
+}
 
 void ListEnds(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
