@@ -12,12 +12,14 @@ void AudioSideHost::Attach(AudioHostRecord* record) {
     ReadPinTable();
     m_buffers.Clear();
     m_audio_pin_descriptions.clear();
+    m_static_watch.clear();
     m_opened = false;
     for (size_t index = 0; index < m_pin_table.size(); ++index) {
         // Sized for the largest block once, so no address handed out ever moves.
         if (m_pin_table[index].CreatesAudioPin()) {
             m_buffers.Add(m_pin_table[index].name, m_pin_table[index].direction == DR_OUT);
             m_audio_pin_descriptions.push_back(index);
+            m_static_watch.emplace_back();
         }
     }
 }
@@ -36,6 +38,7 @@ void AudioSideHost::RepeatLastPin(int32_t copies) {
     for (int32_t copy = 0; copy < copies; ++copy) {
         m_buffers.Add(last.name + " " + std::to_string(AudioPinCount()), last.direction == DR_OUT);
         m_audio_pin_descriptions.push_back(m_pin_table.size() - 1);
+        m_static_watch.emplace_back();
     }
 }
 
@@ -96,6 +99,7 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
     case HOST_OP_STATUS_CHANGE: {
         const uint32_t stamp = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ptr));
         CheckMessage(opcode, index, stamp);
+        if (opcode == HOST_OP_STATUS_CHANGE) NoteStatus(index, value, stamp);
         m_pin_messages.push_back({opcode, index, value, stamp, m_clock});
         return 0;
     }
@@ -118,6 +122,35 @@ void AudioSideHost::CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp) {
     if (stamp - m_clock > 0x7FFFFFFFu) {
         Problem(what + " stamped " + std::to_string(stamp) + " at sample clock " +
                 std::to_string(m_clock) + ": for a clock already gone");
+    }
+}
+
+void AudioSideHost::NoteStatus(int32_t pin, int32_t status, uint32_t stamp) {
+    if (pin < 0 || pin >= AudioPinCount() || AudioPin(pin).direction != DR_OUT) return;
+    m_static_watch[static_cast<size_t>(pin)] = {status == PIN_STATUS_STATIC, stamp, false, 0.0f};
+}
+
+void AudioSideHost::WatchStaticOutputs(uint32_t offset, uint32_t frames, uint32_t clock) {
+    for (size_t pin = 0; pin < m_static_watch.size(); ++pin) {
+        StaticWatch& watch = m_static_watch[pin];
+        if (!watch.announced) continue;
+        const float* samples = m_buffers.Data(pin);
+        for (uint32_t n = 0; n < frames; ++n) {
+            // Samples before the announced clock are not yet its; the clock wraps.
+            if (clock + n - watch.since > 0x7FFFFFFFu) continue;
+            const float sample = samples[offset + n];
+            if (!watch.held) {
+                watch.held = true;
+                watch.value = sample;
+            } else if (!(sample == watch.value)) {
+                Problem("pin " + AudioPin(static_cast<int32_t>(pin)).name +
+                        " was announced STATIC for sample clock " + std::to_string(watch.since) +
+                        ", but moved from " + std::to_string(watch.value) + " to " +
+                        std::to_string(sample) + " at sample clock " + std::to_string(clock + n));
+                watch.announced = false;
+                break;
+            }
+        }
     }
 }
 
@@ -318,6 +351,7 @@ void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
         m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
     }
     AfterCall(offset, frames);
+    WatchStaticOutputs(offset, frames, m_clock);
 }
 
 void AudioSideHost::DeliverDueEvents() {

@@ -126,12 +126,25 @@ private:
     void CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp);
     // The buffers' watch after a call into the object, its findings as problems and warnings.
     void AfterCall(uint32_t offset, uint32_t frames);
+    // A status the object announced for one of its pins; STATIC on an output starts its watch.
+    void NoteStatus(int32_t pin, int32_t status, uint32_t stamp);
+    // After a process call of `frames` samples from `offset`, which began at `clock`: every
+    // output announced STATIC holds the one value it held first since the announcement.
+    void WatchStaticOutputs(uint32_t offset, uint32_t frames, uint32_t clock);
 
     AudioHostRecord* m_record = nullptr;
     ProcessFn m_process = nullptr;
     std::vector<PinDescription> m_pin_table;
     SampleBuffers m_buffers{kMaxBlockSize, kDefaultBlockSize};
     std::vector<size_t> m_audio_pin_descriptions;  // per audio pin, its index in m_pin_table
+    // Per audio pin, the watch on an output the object announced STATIC.
+    struct StaticWatch {
+        bool announced = false;
+        uint32_t since = 0;  // the sample clock the announcement is for
+        bool held = false;   // whether a sample since then has been seen
+        float value = 0.0f;  // the value it holds
+    };
+    std::vector<StaticWatch> m_static_watch;
     bool m_opened = false;
     int32_t m_block_size = kDefaultBlockSize;
     uint32_t m_clock = 0;

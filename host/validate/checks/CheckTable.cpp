@@ -93,6 +93,9 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "pin values and status changes name a pin the host holds and a clock not gone; an "
          "opcode the host does not know warns",
          &ProcessChecks::PinMessages},
+        {"process-static-outputs",
+         "an output announced STATIC holds one value until its next status",
+         &ProcessChecks::StaticOutputs},
         {"events-on-time", "every queued event is delivered at its time stamp",
          &EventChecks::OnTime},
         {"events-not-in-past", "no event is queued for a sample clock already past",

@@ -72,6 +72,7 @@ void NoAllocation(CheckContext& context);
 void BufferBounds(CheckContext& context);
 void OutputsFinite(CheckContext& context);
 void PinMessages(CheckContext& context);
+void StaticOutputs(CheckContext& context);
 }  // namespace ProcessChecks
 
 namespace EventChecks {

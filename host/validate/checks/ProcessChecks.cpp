@@ -140,4 +140,11 @@ void PinMessages(CheckContext& context) {
     WarnOnFirst(context, session, "host opcode");
 }
 
+void StaticOutputs(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    PlayTypically(session, context);
+    context.FailOnProblems(session.Host(), "announced STATIC", "a STATIC output that moves");
+}
+
 }  // namespace ProcessChecks
