@@ -144,7 +144,9 @@ const std::vector<CheckEntry>& CheckTable::All() {
          &PlayChecks::ClockWrap},
         {"play-repeated-pins", "1, 2 and 16 more pins than described, when the last repeats",
          &PlayChecks::RepeatedPins},
-        {"play-stored-values", "pins stored with the patch hold other values before opening",
+        {"play-stored-values",
+         "pins stored with the patch hold other values before opening, and are notified before "
+         "GUI_OP_INITIALISE",
          &PlayChecks::StoredValues},
         {"play-threads",
          "audio objects on audio threads of their own, GUI objects on one GUI thread, for one "

@@ -303,8 +303,9 @@ void StoredValues(CheckContext& context) {
     host.CreateObjects();
     AudioSideHost& audio = host.Audio();
     int stored = 0;
+    const std::vector<ValuePin> pins = ::ValuePins(audio, context);
     // Each stored pin holds a value that is not its default (0) before Open and Initialise.
-    for (const ValuePin& pin : ::ValuePins(audio, context)) {
+    for (const ValuePin& pin : pins) {
         if ((audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) == 0) continue;
         const double value = pin.values.empty() ? 1 : pin.values.back();
         if (pin.audio_index >= 0) audio.WritePinVariable(pin.audio_index, value);
@@ -312,6 +313,13 @@ void StoredValues(CheckContext& context) {
         ++stored;
     }
     if (stored == 0) return context.Skip("the module stores no input pin with the patch");
+    // A host restoring a patch may tell the GUI object of each stored pin before initialising it.
+    for (const ValuePin& pin : pins) {
+        if (pin.gui && (audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) != 0) {
+            host.Gui().Dispatch(GUI_OP_PIN_CHANGED, static_cast<int32_t>(pin.table_index), 0,
+                                nullptr, 0.0f);
+        }
+    }
     session.Start();
     session.ProcessBlocks(4);
     session.ChangeEveryInput(context);
