@@ -11,12 +11,23 @@ void GuiSideHost::Attach(GuiHostRecord* record, const std::vector<PinDescription
     m_pins = PinValueStore(pins);
 }
 
+GuiSideHost::Entry::Entry(GuiSideHost& host) : m_host(host) {
+    if (m_host.m_entries++ == 0) m_host.m_entry_thread = std::this_thread::get_id();
+}
+
+GuiSideHost::Entry::~Entry() { --m_host.m_entries; }
+
 QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index, int32_t value,
                            void* ptr, float opt) {
     if (record == nullptr || record != m_record) {
         Problem("host call " + std::to_string(opcode) +
                 " came with a record this host does not hold");
         return 0;
+    }
+    if (m_entries == 0 || m_entry_thread.load() != std::this_thread::get_id()) {
+        Problem("GUI host call " + std::to_string(opcode) +
+                " from outside a call into the GUI object: from a process call, an event "
+                "delivery or another thread");
     }
     switch (opcode) {
     case GUIHOST_OP_READ_PIN_VALUE:
@@ -97,6 +108,7 @@ QVWord GuiSideHost::ReadWideText(int32_t index, int32_t units, void* buffer) {
 int32_t GuiSideHost::Dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
     if (m_record == nullptr) throw HostError("the GUI object is closed");
     ObservedCall call({CallEntry::kGuiDispatcher, opcode, index, value, ptr, opt});
+    const Entry entry(*this);
     return static_cast<int32_t>(
         call.Answer(m_record->dispatcher(m_record, opcode, index, value, ptr, opt)));
 }
@@ -149,7 +161,10 @@ void GuiSideHost::Notify(int32_t index) {
                                   : std::string();
     ObservedCall call(
         {CallEntry::kGuiDispatcher, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f, note.c_str()});
-    call.Answer(m_record->dispatcher(m_record, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f));
+    {
+        const Entry entry(*this);
+        call.Answer(m_record->dispatcher(m_record, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f));
+    }
     --m_depth;
 }
 
@@ -159,4 +174,7 @@ int32_t GuiSideHost::Close() {
     return answer;
 }
 
-void GuiSideHost::Problem(const std::string& text) { m_problems.push_back("GUI: " + text); }
+void GuiSideHost::Problem(const std::string& text) {
+    const std::lock_guard<std::mutex> lock(m_problems_mutex);
+    m_problems.push_back("GUI: " + text);
+}

@@ -9,7 +9,10 @@
 #include "PinValueStore.h"
 #include "QVHostTypes.h"
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,6 +35,20 @@ struct GuiCounts {
 
 class GuiSideHost {
 public:
+    // Held around every call into the object: the object may call the host only inside one, on
+    // the thread that made it. Dispatch holds one; a host that calls the record's dispatcher
+    // itself holds one around the call.
+    class Entry {
+    public:
+        explicit Entry(GuiSideHost& host);
+        ~Entry();
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+
+    private:
+        GuiSideHost& m_host;
+    };
+
     // Notifications inside notifications before the host takes the object to be looping.
     static constexpr int kMaxNotificationDepth = 8;
 
@@ -80,6 +97,13 @@ private:
     // Shows a user's change of a pin to the installed call observer, for the trace.
     void NoteUserChange(int32_t index, const std::string& value);
     void Problem(const std::string& text);
+
+
+    // The object calls the host only from inside a call into it, on that call's thread: never
+    // from a process call, an event delivery or a thread of its own.
+    std::atomic<int> m_entries{0};
+    std::atomic<std::thread::id> m_entry_thread{};
+    std::mutex m_problems_mutex;  // the problems of a call from a wrong thread
 
     GuiHostRecord* m_record = nullptr;
     PinValueStore m_pins;

@@ -80,6 +80,7 @@ ModuleCostReport ModuleCosts::Measure(const std::string& path, int samples_per_r
 
     const int32_t pin = NotifiedPin(host.Audio().PinTable());
     if (host.Gui().Pins().Contains(pin)) host.Gui().SetPin(pin, 1);
+    const GuiSideHost::Entry entry(host.Gui());
     report.costs.push_back(
         {"GUI notification, pin " + std::to_string(pin),
          timer.Measure([&] { gui->dispatcher(gui, GUI_OP_PIN_CHANGED, pin, 0, nullptr, 0.0f); }),

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -34,8 +35,10 @@ struct TestGuiObject {
     int depth = 0;
     int deepest = 0;
 
+    // A host call of the object's own, from inside a call into it.
     QVWord Ask(int32_t opcode, int32_t index, int32_t value = 0, void* ptr = nullptr,
                float opt = 0.0f) {
+        const GuiSideHost::Entry entry(*host);
         return host->Answer(&record, opcode, index, value, ptr, opt);
     }
     int32_t Read(int32_t pin) {
@@ -112,6 +115,26 @@ TEST(GuiSideHost, ReadsAndWritesFollowThePinsDatatype) {
     EXPECT_EQ(gain, 0.75f);
     EXPECT_EQ(object.Read(FLAG), 1);
     EXPECT_EQ(object.changes, (std::vector<int32_t>{GAIN, FLAG}));
+}
+
+// A GUI object calls the host only inside the host's calls into it, on their thread: a call
+// from a process call (outside every entry) or from another thread is a problem.
+TEST(GuiSideHost, AHostCallOutsideTheObjectsCallsOrFromAnotherThreadIsAProblem) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    int32_t value = 0;
+    host.Answer(&object.record, GUIHOST_OP_READ_PIN_VALUE, LEVEL, 0, &value, 0.0f);
+    EXPECT_EQ(host.Problems().size(), 1u);
+    {
+        const GuiSideHost::Entry entry(host);
+        std::thread([&] {
+            host.Answer(&object.record, GUIHOST_OP_READ_PIN_VALUE, LEVEL, 0, &value, 0.0f);
+        }).join();
+    }
+    object.Read(LEVEL);
+    ASSERT_EQ(host.Problems().size(), 2u);
+    EXPECT_NE(host.Problems().back().find("from outside a call into the GUI object"),
+              std::string::npos);
 }
 
 TEST(GuiSideHost, AnUnknownPinReadsZeroInsteadOfLeavingTheBufferAsItWas) {

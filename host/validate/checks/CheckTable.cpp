@@ -123,6 +123,10 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "a float pin is written through opt, every other pin through value; a GUI host opcode "
          "the host does not know warns",
          &GuiChecks::WriteDatatypes},
+        {"gui-calls-in-its-calls",
+         "the GUI object calls the host only inside a call into it, on that call's thread: never "
+         "from a process call, an event delivery or a thread of its own",
+         &GuiChecks::CallsInItsCalls},
         {"lifecycle-audio-memory",
          "10,000 create/open/close cycles of the audio object leave memory where it was",
          &LifecycleChecks::AudioMemory},

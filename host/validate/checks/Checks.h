@@ -92,6 +92,7 @@ void PinChanged(CheckContext& context);
 void PinAccess(CheckContext& context);
 void NestingBounded(CheckContext& context);
 void WriteDatatypes(CheckContext& context);
+void CallsInItsCalls(CheckContext& context);
 }  // namespace GuiChecks
 
 namespace LifecycleChecks {

@@ -163,4 +163,13 @@ void WriteDatatypes(CheckContext& context) {
     if (!warnings.empty()) context.Warn(warnings.front());
 }
 
+void CallsInItsCalls(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.RunTypical(context);
+    session.PlayEverySignal(context);
+    context.FailOnProblems(session.Host(), "from outside a call into the GUI object",
+                           "a GUI host call outside the GUI object's calls");
+}
+
 }  // namespace GuiChecks
