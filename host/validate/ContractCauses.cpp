@@ -19,7 +19,9 @@ const std::vector<ContractCause>& ContractCauses::All() {
         {"fn != nullptr", "QVModule_base", 179,
          "SetProcessFunction(nullptr): a module with no work to do installs EmptyProcess"},
         {"process function needs no this-adjustment", "QVModule_base", 180,
-         "SetProcessFunction with a member of a class whose QVModule_base is not its first base"},
+         "SetProcessFunction with a member pointer that carries a this-adjustment: a member of a "
+         "class whose QVModule_base is not its first base, or a pointer read from outside a "
+         "table of process functions"},
         {"e->time_stamp == SampleClock()", "QVModule_base", 276,
          "an event handed over at another clock than its stamp: a host delivering late, or a "
          "module calling HandleEvent itself"},
@@ -27,7 +29,9 @@ const std::vector<ContractCause>& ContractCauses::All() {
          "an event queued for a clock already past: take the stamp from SampleClock() when "
          "queueing, not from a clock kept from an earlier call"},
         {"member call needs no this-adjustment", "QVModule_base", 345,
-         "QueueMemberCall with a member of a class whose QVModule_base is not its first base"},
+         "QueueMemberCall with a member pointer that carries a this-adjustment: a member of a "
+         "class whose QVModule_base is not its first base, or a pointer read from outside a "
+         "table of members"},
         {"sampleclock >= m_module->SampleClock()", "QVPin", 77,
          "a status change sent for a clock already past: take the clock from SampleClock()"},
         {"m_datatype == DT_FSAMPLE", "QVPin", 125,
