@@ -11,10 +11,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
-#include <thread>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A GUIHOST_OP_WRITE_PIN_VALUE the object made.

@@ -82,11 +82,6 @@ size_t VariableWidth(int32_t datatype) {
     }
 }
 
-bool HoldsValue(int32_t datatype) {
-    return datatype == DT_ENUM || datatype == DT_BOOL || datatype == DT_INT ||
-           datatype == DT_FLOAT;
-}
-
 // The table of a new audio object, as the host reads it.
 std::vector<PinDescription> PinTableOf(ReferenceHost& host) {
     host.CreateAudioObject();
@@ -103,7 +98,7 @@ void ValuesSettable(CheckContext& context) {
     const std::vector<PinDescription> table = PinTableOf(host);
     for (size_t index = 0; index < table.size(); ++index) {
         const PinDescription& pin = table[index];
-        if (pin.direction != DR_IN || !HoldsValue(pin.datatype) || !pin.CreatesAudioPin() ||
+        if (pin.direction != DR_IN || !pin.HoldsValue() || !pin.CreatesAudioPin() ||
             (pin.flags & IO_REPEAT_LAST) != 0 || pin.variable_address != nullptr) {
             continue;
         }

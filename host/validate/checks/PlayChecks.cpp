@@ -23,11 +23,6 @@ constexpr int32_t kStatuses[] = {PIN_STATUS_CHANGED, PIN_STATUS_MOVING, PIN_STAT
 constexpr size_t kAllPairsUpTo = 8;
 constexpr size_t kRandomPairs = 28;
 
-bool HoldsValue(int32_t datatype) {
-    return datatype == DT_ENUM || datatype == DT_BOOL || datatype == DT_INT ||
-           datatype == DT_FLOAT;
-}
-
 // Every value a host may hand a pin of this description, edges first and last.
 std::vector<double> ValuesAcross(const PinDescription& pin, CheckContext& context) {
     switch (pin.datatype) {
@@ -71,7 +66,7 @@ std::vector<ValuePin> ValuePins(AudioSideHost& audio, CheckContext& context) {
     const std::vector<PinDescription>& table = audio.PinTable();
     for (size_t index = 0; index < table.size(); ++index) {
         const PinDescription& pin = table[index];
-        if (pin.direction != DR_IN || !HoldsValue(pin.datatype)) continue;
+        if (pin.direction != DR_IN || !pin.HoldsValue()) continue;
         ValuePin value_pin{index, -1, (pin.flags & IO_UI_COMMUNICATION) != 0,
                            ValuesAcross(pin, context)};
         for (int32_t audio_pin = 0; audio_pin < audio.AudioPinCount(); ++audio_pin) {
