@@ -179,7 +179,10 @@ void AudioSideHost::Open() {
     Dispatch(MOD_OP_OPEN, 0, 0, nullptr, 0.0f);
 }
 
-void AudioSideHost::SetSampleRate(float rate) { Dispatch(MOD_OP_SAMPLE_RATE, 0, 0, nullptr, rate); }
+void AudioSideHost::SetSampleRate(float rate) {
+    m_sample_rate = rate;
+    Dispatch(MOD_OP_SAMPLE_RATE, 0, 0, nullptr, rate);
+}
 
 void AudioSideHost::SetBlockSize(int32_t size) {
     if (size < 1 || size > kMaxBlockSize) {

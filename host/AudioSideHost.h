@@ -99,6 +99,8 @@ public:
     // Where the clock starts; only before the first block, while no event is queued.
     void StartClockAt(uint32_t clock);
     int32_t BlockSize() const { return m_block_size; }
+    // The rate the host last set; 0 before it sets one.
+    float SampleRate() const { return m_sample_rate; }
     ProcessFn ProcessEntry() const { return m_process; }
     const AudioCounts& Counts() const { return m_counts; }
     const std::vector<AudioPinMessage>& PinMessages() const { return m_pin_messages; }
@@ -147,6 +149,7 @@ private:
     std::vector<StaticWatch> m_static_watch;
     bool m_opened = false;
     int32_t m_block_size = kDefaultBlockSize;
+    float m_sample_rate = 0.0f;
     uint32_t m_clock = 0;
     uint32_t m_block_start = 0;
     EventQueue m_events;

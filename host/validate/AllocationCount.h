@@ -19,18 +19,18 @@ public:
 
     // From the replaced functions. Neither allocates.
     static void OnAllocation() {
-        if (s_counting && s_count++ == 0) s_first_call = s_current_call;
+        Count();
         if (s_in_module) ++s_live;
     }
     static void OnRelease() {
-        if (s_counting && s_count++ == 0) s_first_call = s_current_call;
+        Count();
         if (s_in_module) --s_live;
     }
     // realloc: an allocation from null, a release to size 0, else a call that moves a block.
     static void OnResize(const void* block, size_t size) {
         if (block == nullptr) return OnAllocation();
         if (size == 0) return OnRelease();
-        if (s_counting && s_count++ == 0) s_first_call = s_current_call;
+        Count();
     }
 
     // Set by the validator's observer of crossing calls.
@@ -45,10 +45,18 @@ public:
     static void Restart() { s_count = 0; }
     // The host call inside which the first counted allocation of the run happened.
     static const CrossingCall& FirstCall() { return s_first_call; }
+    // The host call inside which the latest counted allocation happened.
+    static const CrossingCall& LatestCall() { return s_latest_call; }
     // Blocks the module took and has not given back, counted while its code ran.
     static int64_t Live() { return s_live; }
 
 private:
+    static void Count() {
+        if (!s_counting) return;
+        if (s_count++ == 0) s_first_call = s_current_call;
+        s_latest_call = s_current_call;
+    }
+
     static bool s_replaced;
     static bool s_counting;
     static bool s_in_module;
@@ -56,6 +64,7 @@ private:
     static int64_t s_live;
     static CrossingCall s_current_call;
     static CrossingCall s_first_call;
+    static CrossingCall s_latest_call;
 };
 
 #endif

@@ -47,6 +47,7 @@ std::string CheckContext::Summary() const {
     if (m_failures == 0) {
         std::string text;
         for (const std::string& warning : m_warnings) text += (text.empty() ? "" : "; ") + warning;
+        if (!m_note.empty()) text += (text.empty() ? "" : "; ") + m_note;
         return text;
     }
     std::string text;

@@ -33,6 +33,8 @@ public:
     void Skip(const std::string& reason);
     // Suspicious but allowed: a real host may know more than this one.
     void Warn(const std::string& text);
+    // What a passing check adds to its result, such as how much it played.
+    void Note(const std::string& text) { m_note = text; }
     bool Failed() const { return m_failures > 0; }
     bool Skipped() const { return !m_skip_reason.empty(); }
     bool Warned() const { return !m_warnings.empty(); }
@@ -58,6 +60,7 @@ private:
     std::vector<std::string> m_described;
     std::string m_skip_reason;
     std::vector<std::string> m_warnings;
+    std::string m_note;
 };
 
 #endif

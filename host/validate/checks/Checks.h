@@ -57,6 +57,7 @@ namespace PlayChecks {
 void ValuePins(CheckContext& context);
 void SampleInputs(CheckContext& context);
 void BlocksAndRates(CheckContext& context);
+void ValuesBlocksRates(CheckContext& context);
 void ClockWrap(CheckContext& context);
 void RepeatedPins(CheckContext& context);
 void StoredValues(CheckContext& context);
