@@ -156,6 +156,13 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "pins stored with the patch hold other values before opening, and are notified before "
          "GUI_OP_INITIALISE",
          &PlayChecks::StoredValues},
+        {"objects-side-by-side",
+         "two objects with inputs and values of their own, played block by block in turn, each "
+         "give what they give alone",
+         &ObjectChecks::SideBySide},
+        {"objects-one-closed",
+         "an object closed while another goes on: the other gives what it gives alone",
+         &ObjectChecks::OneClosed},
         {"play-threads",
          "audio objects on audio threads of their own, GUI objects on one GUI thread, for one "
          "placed module and for two",

@@ -64,6 +64,11 @@ void StoredValues(CheckContext& context);
 void Threads(CheckContext& context);
 }  // namespace PlayChecks
 
+namespace ObjectChecks {
+void SideBySide(CheckContext& context);
+void OneClosed(CheckContext& context);
+}  // namespace ObjectChecks
+
 namespace ProcessChecks {
 void EntrySet(CheckContext& context);
 void BlockSizes(CheckContext& context);

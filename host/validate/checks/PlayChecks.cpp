@@ -20,95 +20,13 @@
 #include "HostError.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
+#include "ValuePins.h"
 
 namespace {
 
-constexpr int32_t kStatuses[] = {PIN_STATUS_CHANGED, PIN_STATUS_MOVING, PIN_STATUS_STATIC};
 // Up to this many value pins every pair is set at its edges; beyond, this many pairs at random.
 constexpr size_t kAllPairsUpTo = 8;
 constexpr size_t kRandomPairs = 28;
-
-// Every value a host may hand a pin of this description, edges first and last.
-std::vector<double> ValuesAcross(const PinDescription& pin, CheckContext& context) {
-    switch (pin.datatype) {
-    case DT_ENUM: {
-        std::vector<double> values;
-        int32_t last = 0;
-        for (const int32_t value : EnumList(pin.datatype_extra).Values()) {
-            values.push_back(value);
-            last = std::max(last, value);
-        }
-        // One past the last choice: what a patch from a later version of the module holds.
-        if (last < INT16_MAX) values.push_back(last + 1);
-        return values;
-    }
-    case DT_BOOL:
-        return {1, 0};
-    case DT_INT: {
-        std::vector<double> values{INT32_MIN, -1, 0, 1};
-        for (int k = 0; k < 2; ++k) values.push_back(static_cast<int32_t>(context.NextRandom()));
-        values.push_back(INT32_MAX);
-        return values;
-    }
-    case DT_FLOAT:
-        return {-1e30, -1, 0, FLT_MIN, std::numeric_limits<float>::denorm_min(), 1, 1e30};
-    default:
-        return {};
-    }
-}
-
-// The pins a host sets: inputs that hold a value, on the GUI side by their table index, on the
-// audio side (with a variable of the module's) by their audio index.
-struct ValuePin {
-    size_t table_index;
-    int32_t audio_index;  // -1 without an audio-side variable
-    bool gui;             // a user-interface pin, set through the GUI object
-    std::vector<double> values;
-};
-
-std::vector<ValuePin> ValuePins(AudioSideHost& audio, CheckContext& context) {
-    std::vector<ValuePin> pins;
-    const std::vector<PinDescription>& table = audio.PinTable();
-    for (size_t index = 0; index < table.size(); ++index) {
-        const PinDescription& pin = table[index];
-        if (pin.direction != DR_IN || !pin.HoldsValue()) continue;
-        ValuePin value_pin{index, -1, (pin.flags & IO_UI_COMMUNICATION) != 0,
-                           ValuesAcross(pin, context)};
-        for (int32_t audio_pin = 0; audio_pin < audio.AudioPinCount(); ++audio_pin) {
-            if (&audio.AudioPin(audio_pin) == &pin && pin.variable_address != nullptr) {
-                value_pin.audio_index = audio_pin;
-                break;
-            }
-        }
-        if (value_pin.gui || value_pin.audio_index >= 0) pins.push_back(value_pin);
-    }
-    return pins;
-}
-
-// One value, set the ways a host sets it: through the GUI object, and into the module's
-// variable with a status posted at a random offset inside the next block.
-void SetValue(ModuleSession& session, CheckContext& context, const ValuePin& pin, double value,
-              size_t turn) {
-    ReferenceHost& host = session.Host();
-    std::ostringstream step;
-    step << "pin " << pin.table_index << " (" << host.Audio().PinTable()[pin.table_index].name
-         << ") set to " << value;
-    session.Step(step.str());
-    if (pin.gui) {
-        const int32_t index = static_cast<int32_t>(pin.table_index);
-        if (host.Audio().PinTable()[pin.table_index].datatype == DT_FLOAT) {
-            host.Gui().SetPinFloat(index, static_cast<float>(value));
-        } else {
-            host.Gui().SetPin(index, static_cast<int32_t>(value));
-        }
-    }
-    if (pin.audio_index >= 0) {
-        AudioSideHost& audio = host.Audio();
-        audio.WritePinVariable(pin.audio_index, value);
-        const uint32_t offset = context.NextRandom() % static_cast<uint32_t>(audio.BlockSize());
-        audio.PostPinStatus(pin.audio_index, kStatuses[turn % 3], offset);
-    }
-}
 
 // How many combinations of a value, a block size and a rate one run plays at most; past this
 // many they are drawn with the seed.

@@ -1,0 +1,170 @@
+// Objects of one module side by side, as a host places a module twice: each must give what it
+// gives alone, whatever the other does and when the other closes. Each object plays a plan of
+// its own (values and input signals drawn from a seed), once alone in a fresh load of the
+// library and once beside the other; the sample outputs must agree sample for sample.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "Checks.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
+#include "ValuePins.h"
+
+namespace {
+
+constexpr int kBlocksTogether = 16;
+constexpr int kBlocksAfterClose = 16;
+
+// What one object is given: a seed for its input signals, and a value for each value pin.
+struct ObjectPlan {
+    uint32_t seed;
+    std::vector<size_t> value_choice;  // per value pin, which of its values
+};
+
+// One object played to its plan, its sample outputs kept block by block.
+class PlannedObject {
+public:
+    PlannedObject(const ModuleLibrary& library, const ObjectPlan& plan)
+        : m_session(library), m_plan(plan) {
+        m_session.Start();
+        AudioSideHost& audio = m_session.Host().Audio();
+        // Every choice the host makes for this object (values, where a status falls) comes from
+        // the plan's seed: the same plan, the same play.
+        CheckContext context(library.Path(), plan.seed, "object plan");
+        const std::vector<ValuePin> pins = ValuePins(audio, context);
+        for (size_t pin = 0; pin < pins.size() && pin < plan.value_choice.size(); ++pin) {
+            if (pins[pin].values.empty()) continue;
+            const double value = pins[pin].values[plan.value_choice[pin] % pins[pin].values.size()];
+            SetValue(m_session, context, pins[pin], value, pin);
+        }
+        for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+            audio.PostPinStatus(pin, PIN_STATUS_MOVING);
+        }
+        m_session.Step("the object's own values and noise on its inputs");
+    }
+
+    void PlayBlock() {
+        AudioSideHost& audio = m_session.Host().Audio();
+        const uint32_t size = static_cast<uint32_t>(audio.BlockSize());
+        for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+            float* buffer = audio.InputBuffer(pin);
+            for (uint32_t n = 0; n < size; ++n) {
+                const uint32_t x = (m_played + n + m_plan.seed * 7919u + pin) * 2654435761u;
+                buffer[n] = static_cast<float>(static_cast<int32_t>(x ^ (x >> 15))) / 4294967296.0f;
+            }
+        }
+        audio.ProcessBlock();
+        for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+            const PinDescription& description = audio.AudioPin(pin);
+            if (description.direction != DR_OUT || description.datatype != DT_FSAMPLE) continue;
+            const float* samples = audio.PinBuffer(pin);
+            m_outputs.insert(m_outputs.end(), samples, samples + size);
+        }
+        m_played += size;
+    }
+
+    ModuleSession& Session() { return m_session; }
+    const std::vector<float>& Outputs() const { return m_outputs; }
+
+private:
+    ModuleSession m_session;
+    ObjectPlan m_plan;
+    uint32_t m_played = 0;
+    std::vector<float> m_outputs;
+};
+
+ObjectPlan DrawPlan(CheckContext& context) {
+    ObjectPlan plan{context.NextRandom(), {}};
+    for (int pin = 0; pin < AudioSideHost::kMaxPinDescriptions; ++pin) {
+        plan.value_choice.push_back(context.NextRandom());
+    }
+    return plan;
+}
+
+// The outputs of one object alone, in a load of the library of its own, so that nothing another
+// object left behind in the library's memory reaches it.
+std::vector<float> PlayAlone(CheckContext& context, const ObjectPlan& plan, int blocks) {
+    const ModuleLibrary library(context.LibraryPath());
+    PlannedObject object(library, plan);
+    for (int block = 0; block < blocks; ++block) object.PlayBlock();
+    object.Session().Verdict(context);
+    return object.Outputs();
+}
+
+// The first sample at which two runs differ (bit for bit: NaN included), or -1.
+long FirstDifference(const std::vector<float>& a, const std::vector<float>& b) {
+    if (a.size() != b.size()) return static_cast<long>(std::min(a.size(), b.size()));
+    for (size_t n = 0; n < a.size(); ++n) {
+        if (std::memcmp(&a[n], &b[n], sizeof(float)) != 0) return static_cast<long>(n);
+    }
+    return -1;
+}
+
+bool HasSampleOutput(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateObjects();
+    for (int32_t pin = 0; pin < host.Audio().AudioPinCount(); ++pin) {
+        const PinDescription& description = host.Audio().AudioPin(pin);
+        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) return true;
+    }
+    return false;
+}
+
+void CompareWithAlone(CheckContext& context, const char* which, const std::vector<float>& alone,
+                      const std::vector<float>& beside, const std::string& when) {
+    const long at = FirstDifference(alone, beside);
+    if (at < 0) return;
+    std::string text = std::string("the ") + which + " object's output " + when +
+                       " differs from its output alone from sample " + std::to_string(at);
+    if (static_cast<size_t>(at) < alone.size() && static_cast<size_t>(at) < beside.size()) {
+        text += " (" + std::to_string(beside[at]) + " against " + std::to_string(alone[at]) + ")";
+    }
+    context.Fail(text + ": the objects share state");
+}
+
+// Two objects played alone, then side by side block by block; with `close_first`, the first is
+// closed half way and the second plays on.
+void PlaySideBySide(CheckContext& context, bool close_first) {
+    if (!HasSampleOutput(context)) return context.Skip("the module has no sample output to compare");
+    const ObjectPlan first_plan = DrawPlan(context);
+    const ObjectPlan second_plan = DrawPlan(context);
+    const int first_blocks = kBlocksTogether;
+    const int second_blocks = kBlocksTogether + (close_first ? kBlocksAfterClose : 0);
+    const std::vector<float> first_alone = PlayAlone(context, first_plan, first_blocks);
+    if (FirstDifference(first_alone, PlayAlone(context, first_plan, first_blocks)) >= 0) {
+        return context.Skip(
+            "one object alone gives another output each time it plays the same inputs (random "
+            "output, or state kept past its object), so objects side by side cannot be compared");
+    }
+    const std::vector<float> second_alone = PlayAlone(context, second_plan, second_blocks);
+
+    const ModuleLibrary library(context.LibraryPath());
+    auto first = std::make_unique<PlannedObject>(library, first_plan);
+    PlannedObject second(library, second_plan);
+    for (int block = 0; block < kBlocksTogether; ++block) {
+        first->PlayBlock();
+        second.PlayBlock();
+    }
+    first->Session().Verdict(context);
+    CompareWithAlone(context, "first", first_alone, first->Outputs(), "beside another");
+    if (close_first) {
+        first.reset();
+        second.Session().Step("the other object closed");
+        for (int block = 0; block < kBlocksAfterClose; ++block) second.PlayBlock();
+    }
+    second.Session().Verdict(context);
+    CompareWithAlone(context, "second", second_alone, second.Outputs(),
+                     close_first ? "beside another that then closed" : "beside another");
+}
+
+}  // namespace
+
+namespace ObjectChecks {
+
+void SideBySide(CheckContext& context) { PlaySideBySide(context, false); }
+
+void OneClosed(CheckContext& context) { PlaySideBySide(context, true); }
+
+}  // namespace ObjectChecks
