@@ -133,6 +133,10 @@ const std::vector<CheckEntry>& CheckTable::All() {
         {"lifecycle-gui-memory",
          "10,000 create/initialise/close cycles of the GUI object leave memory where it was",
          &LifecycleChecks::GuiMemory},
+        {"lifecycle-per-action-memory",
+         "thousands of changes of each input value pin from both sides, and of each host action, "
+         "leave the module's heap blocks where they were",
+         &LifecycleChecks::PerAction},
         {"lifecycle-close-order", "the two objects close in either order, each answering 1",
          &LifecycleChecks::CloseOrder},
         {"play-value-pins",

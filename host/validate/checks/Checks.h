@@ -104,6 +104,7 @@ void CallsInItsCalls(CheckContext& context);
 namespace LifecycleChecks {
 void AudioMemory(CheckContext& context);
 void GuiMemory(CheckContext& context);
+void PerAction(CheckContext& context);
 void CloseOrder(CheckContext& context);
 }  // namespace LifecycleChecks
 
