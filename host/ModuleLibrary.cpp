@@ -29,6 +29,14 @@ void* LoadByPath(const std::string& path) { return LoadLibraryA(path.c_str()); }
 
 void Unload(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
 
+bool InImage(void* handle, const void*, const void* address) {
+    HMODULE holder = nullptr;
+    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<const char*>(address), &holder) != 0 &&
+           holder == static_cast<HMODULE>(handle);
+}
+
 void* Lookup(void* handle, const char* name) {
     const FARPROC entry = GetProcAddress(static_cast<HMODULE>(handle), name);
     void* address = nullptr;
@@ -49,6 +57,14 @@ void* LoadByPath(const std::string& path) {
 }
 
 void Unload(void* handle) { dlclose(handle); }
+
+// `export_address` is one of the library's own, to tell its image from any other.
+bool InImage(void*, const void* export_address, const void* address) {
+    Dl_info library{};
+    Dl_info holder{};
+    return dladdr(export_address, &library) != 0 && dladdr(address, &holder) != 0 &&
+           holder.dli_fbase == library.dli_fbase;
+}
 
 void* Lookup(void* handle, const char* name) { return dlsym(handle, name); }
 #endif
@@ -102,6 +118,12 @@ ModuleDescription ModuleLibrary::Describe() const {
     description.flags = props.flags;
     description.sdk_version = props.sdk_version;
     return description;
+}
+
+bool ModuleLibrary::HoldsAddress(const void* address) const {
+    void* export_address = nullptr;
+    std::memcpy(&export_address, &m_get_module_properties, sizeof export_address);
+    return address != nullptr && InImage(m_handle, export_address, address);
 }
 
 void* ModuleLibrary::MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const {

@@ -34,6 +34,8 @@ public:
     void* MakeModule(int32_t kind, HostCallback callback, uint32_t host_handle) const override;
     // The platform's handle of the loaded library (HMODULE on Windows).
     void* NativeHandle() const { return m_handle; }
+    // Whether `address` lies in the library's loaded image: its code, constants or static data.
+    bool HoldsAddress(const void* address) const;
     // makeModule for any module type index, exactly as the library answers it.
     void* MakeModuleAt(int32_t index, int32_t kind, HostCallback callback,
                        uint32_t host_handle) const;

@@ -71,6 +71,10 @@ const std::vector<CheckEntry>& CheckTable::All() {
         {"pins-variables-apart",
          "the variables of different pins do not overlap for their datatypes' widths",
          &PinChecks::VariablesApart},
+        {"pins-texts-in-library",
+         "the module's name, id and about text, and every pin's name and list, lie in the "
+         "library's image and read the same once every object is closed",
+         &PinChecks::TextsInLibrary},
         {"process-entry-set", "after open the record's process entry is set and the host knows it",
          &ProcessChecks::EntrySet},
         {"process-block-sizes",

@@ -51,6 +51,7 @@ void SameAfterOpen(CheckContext& context);
 void PastEnd(CheckContext& context);
 void ValuesSettable(CheckContext& context);
 void VariablesApart(CheckContext& context);
+void TextsInLibrary(CheckContext& context);
 }  // namespace PinChecks
 
 namespace PlayChecks {

@@ -4,6 +4,7 @@
 #include "Checks.h"
 #include "EnumList.h"
 #include "ModuleLibrary.h"
+#include "ModuleSession.h"
 #include "ReferenceHost.h"
 
 namespace {
@@ -272,6 +273,53 @@ void PastEnd(CheckContext& context) {
         }
         if (std::memcmp(&props, &before, sizeof props) != 0) {
             context.Fail(call + " wrote into the record, expected it left alone");
+        }
+    }
+}
+
+void TextsInLibrary(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    struct KeptText {
+        std::string what;
+        const char* address;
+        std::string text;
+    };
+    std::vector<KeptText> kept;
+    // A host keeps these pointers for as long as the library is loaded, not a copy of the text.
+    auto keep = [&](const std::string& what, const char* address) {
+        if (address == nullptr) return;
+        if (!library.HoldsAddress(address)) {
+            return context.Fail(what + " lies outside the library's image: the host keeps the "
+                                "pointer, so the text must be a constant of the library");
+        }
+        const void* end = std::memchr(address, 0, kMaxNameLength * 64);
+        kept.push_back({what, address,
+                        std::string(address, end != nullptr ? static_cast<const char*>(end)
+                                                            : address + kMaxNameLength * 64)});
+    };
+    ModuleProperties props{};
+    if (library.QueryProperties(0, &props)) {
+        keep("the module's name", props.name);
+        keep("the module's id", props.id);
+        keep("the module's about text", props.about);
+    }
+    {
+        ModuleSession session(library);
+        session.Start();
+        session.ProcessBlocks(2);
+        const Descriptions read = ReadDescriptions(session.Host().Audio());
+        for (size_t index = 0; index < read.pins.size(); ++index) {
+            const std::string pin = "pin " + std::to_string(index) + "'s ";
+            keep(pin + "name", read.pins[index].name);
+            keep(pin + "datatype_extra", read.pins[index].datatype_extra);
+        }
+    }
+    for (const KeptText& text : kept) {
+        if (std::strncmp(text.address, text.text.c_str(), text.text.size() + 1) != 0) {
+            context.Fail(text.what + " read \"" + text.text +
+                         "\" while an object was open, and another text once every object was "
+                         "closed: \"" + std::string(text.address, std::strlen(text.address)) +
+                         "\"");
         }
     }
 }
