@@ -2,13 +2,18 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "CheckRunner.h"
 #include "CheckTable.h"
@@ -44,6 +49,8 @@ struct ValidateArguments {
     std::string junit;
     bool trace = false;
     bool strict = false;
+    // Children running checks at once; the machine's cores unless set.
+    int jobs = 0;
     // Set by the validator for its own children: load only, and where to write the result.
     bool load_only = false;
     std::string result_channel;
@@ -93,6 +100,74 @@ std::string LoadError(const std::string& path, const ValidateArguments& argument
     return std::string();
 }
 
+// One check of one run, and its result once it is known.
+struct CheckTask {
+    const CheckEntry* check;
+    int run;
+    CheckResult result;
+    bool done = false;
+};
+
+CheckResult RunTask(const CheckTask& task, const std::string& path,
+                    const ValidateArguments& arguments, uint32_t seed) {
+    RunSettings settings;
+    settings.seed = seed + static_cast<uint32_t>(task.run);
+    settings.timeout_seconds = arguments.timeout_seconds;
+    settings.trace = arguments.trace;
+    settings.result_channel = arguments.result_channel;
+    const auto start = std::chrono::steady_clock::now();
+    CheckResult result;
+    {
+        const std::unique_ptr<Watchdog> watchdog = WatchInProcess(arguments, task.check->id);
+        result = arguments.in_process ? CheckRunner::InProcess(*task.check, path, settings)
+                                      : CheckRunner::Isolated(*task.check, path, settings);
+    }
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (arguments.repeat > 1) {
+        result.run = task.run + 1;
+        result.message = "[run " + std::to_string(task.run + 1) + "]" +
+                         (result.message.empty() ? "" : " " + result.message);
+    }
+    return result;
+}
+
+// Runs every task, up to `jobs` children at once (one at a time in this process), and hands
+// the results to `report` in the tasks' order, each as soon as it and all before it are known.
+void RunTasks(std::vector<CheckTask>& tasks, int jobs, const std::string& path,
+              const ValidateArguments& arguments, uint32_t seed,
+              const std::function<void(size_t)>& report) {
+    if (arguments.in_process || jobs <= 1) {
+        for (size_t index = 0; index < tasks.size(); ++index) {
+            tasks[index].result = RunTask(tasks[index], path, arguments, seed);
+            report(index);
+        }
+        return;
+    }
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::atomic<size_t> next{0};
+    std::vector<std::thread> workers;
+    for (int job = 0; job < jobs && job < static_cast<int>(tasks.size()); ++job) {
+        workers.emplace_back([&] {
+            for (size_t index = next++; index < tasks.size(); index = next++) {
+                CheckResult result = RunTask(tasks[index], path, arguments, seed);
+                const std::lock_guard<std::mutex> lock(mutex);
+                tasks[index].result = std::move(result);
+                tasks[index].done = true;
+                finished.notify_all();
+            }
+        });
+    }
+    for (size_t index = 0; index < tasks.size(); ++index) {
+        std::unique_lock<std::mutex> lock(mutex);
+        finished.wait(lock, [&] { return tasks[index].done; });
+        lock.unlock();
+        report(index);
+    }
+    for (std::thread& worker : workers) worker.join();
+}
+
 // Runs the checks on one library as the arguments say, reporting each result as it comes.
 LibraryReport ValidateLibrary(const std::string& path, const std::vector<const CheckEntry*>& checks,
                               const ValidateArguments& arguments, uint32_t seed, TextReport* text) {
@@ -107,33 +182,20 @@ LibraryReport ValidateLibrary(const std::string& path, const std::vector<const C
         }
         return library;
     }
-    const size_t total = checks.size() * static_cast<size_t>(arguments.repeat);
+    std::vector<CheckTask> tasks;
     for (int run = 0; run < arguments.repeat; ++run) {
-        RunSettings settings;
-        settings.seed = seed + static_cast<uint32_t>(run);
-        settings.timeout_seconds = arguments.timeout_seconds;
-        settings.trace = arguments.trace;
-        settings.result_channel = arguments.result_channel;
-        for (const CheckEntry* check : checks) {
-            if (text != nullptr) text->Progress(library.results.size() + 1, total, check->id);
-            const auto start = std::chrono::steady_clock::now();
-            CheckResult result;
-            {
-                const std::unique_ptr<Watchdog> watchdog = WatchInProcess(arguments, check->id);
-                result = arguments.in_process ? CheckRunner::InProcess(*check, path, settings)
-                                              : CheckRunner::Isolated(*check, path, settings);
-            }
-            result.seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            if (arguments.repeat > 1) {
-                result.run = run + 1;
-                result.message = "[run " + std::to_string(run + 1) + "]" +
-                                 (result.message.empty() ? "" : " " + result.message);
-            }
-            if (text != nullptr) text->Result(result);
-            library.results.push_back(std::move(result));
-        }
+        for (const CheckEntry* check : checks) tasks.push_back({check, run, {}});
     }
+    if (text != nullptr) text->Progress(1, tasks.size(), tasks.front().check->id);
+    RunTasks(tasks, arguments.jobs, path, arguments, seed, [&](size_t index) {
+        if (text != nullptr) {
+            text->Result(tasks[index].result);
+            if (index + 1 < tasks.size()) {
+                text->Progress(index + 2, tasks.size(), tasks[index + 1].check->id);
+            }
+        }
+        library.results.push_back(std::move(tasks[index].result));
+    });
     if (text != nullptr) text->LibraryEnd(library);
     return library;
 }
@@ -223,6 +285,10 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
     validate->add_flag("--trace", arguments->trace,
                        "Print every call between host and module, with arguments and answers");
     validate->add_flag("--strict", arguments->strict, "Count WARNED results as failures");
+    arguments->jobs = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
+    validate->add_option("--jobs", arguments->jobs,
+                         "Run N checks at once, each in a child of its own (default: the cores)")
+        ->check(CLI::Range(1, 64));
     // The validator's own children: hidden from the help.
     validate->add_flag("--load-only", arguments->load_only)->group("");
     validate->add_option(ChildProcess::kResultChannelOption, arguments->result_channel)->group("");

@@ -4,17 +4,22 @@
 # "id=PASSED" entry only asks for the check to pass, "id=UNLOADABLE" or "load" for a library the
 # host refuses as it loads it), FILTER (optional: the --filter of the checks to run; all of them
 # without it), TIMEOUT (seconds per check), STDERR (optional: a text the document must carry from
-# a child's output), FAILURES_ONLY (optional: SKIPPED results are left out of the comparison).
+# a child's output), FAILURES_ONLY (optional: SKIPPED results are left out of the comparison),
+# JOBS (optional: checks run at once, 1 without it; above 1 the results must still come in the
+# table's order).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
+if(NOT JOBS)
+    set(JOBS 1)
+endif()
 set(filter_arguments "")
 if(FILTER)
     set(filter_arguments --filter "${FILTER}")
 endif()
 execute_process(
     COMMAND ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7 --timeout ${TIMEOUT}
-            ${filter_arguments}
+            --jobs ${JOBS} ${filter_arguments}
     OUTPUT_VARIABLE document ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
 
 if(EXPECTED STREQUAL "load" OR EXPECTED MATCHES "=UNLOADABLE$")
@@ -37,6 +42,23 @@ foreach(i RANGE ${last})
         list(APPEND actual "${id}=${result}")
     endif()
 endforeach()
+
+if(JOBS GREATER 1)
+    execute_process(COMMAND ${EMULATOR} ${QVHOST} validate --list OUTPUT_VARIABLE listing)
+    string(REGEX MATCHALL "(^|\n)[a-z0-9-]+" table_order "${listing}")
+    list(TRANSFORM table_order STRIP)
+    list(FILTER table_order INCLUDE REGEX ".")
+    set(expected_order "")
+    foreach(id IN LISTS table_order)
+        if(id IN_LIST ran)
+            list(APPEND expected_order "${id}")
+        endif()
+    endforeach()
+    if(NOT ran STREQUAL expected_order)
+        message(FATAL_ERROR "with --jobs ${JOBS} the results came as '${ran}', expected the table's "
+                            "order '${expected_order}'")
+    endif()
+endif()
 
 string(REPLACE "," ";" expected "${EXPECTED}")
 list(FILTER expected EXCLUDE REGEX "=PASSED$")
