@@ -2,6 +2,7 @@
 
 #include "CallObserver.h"
 #include "HostError.h"
+#include "HostNotes.h"
 
 #include <cfloat>
 #include <cstdint>
@@ -407,9 +408,9 @@ void AudioSideHost::NoteHostAction(const std::string& note) {
     const ObservedCall action({CallEntry::kHostAction, 0, 0, 0, nullptr, 0.0f, note.c_str()});
 }
 
-void AudioSideHost::Problem(const std::string& text) { m_problems.push_back("audio: " + text); }
+void AudioSideHost::Problem(const std::string& text) { KeepNote(m_problems, "audio: ", text); }
 
-void AudioSideHost::Warning(const std::string& text) { m_warnings.push_back("audio: " + text); }
+void AudioSideHost::Warning(const std::string& text) { KeepNote(m_warnings, "audio: ", text); }
 
 void AudioSideHost::AfterCall(uint32_t offset, uint32_t frames) {
     std::vector<std::string> problems;

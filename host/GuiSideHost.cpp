@@ -1,6 +1,7 @@
 #include "GuiSideHost.h"
 
 #include "CallObserver.h"
+#include "HostNotes.h"
 #include "HostError.h"
 
 #include <algorithm>
@@ -49,8 +50,8 @@ QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index,
         return 0;
     default:
         // A real host may know more opcodes than this one.
-        m_warnings.push_back("GUI: host opcode " + std::to_string(opcode) +
-                             " is not one this host knows");
+        KeepNote(m_warnings, "GUI: ",
+                 "host opcode " + std::to_string(opcode) + " is not one this host knows");
         return 0;
     }
 }
@@ -176,5 +177,5 @@ int32_t GuiSideHost::Close() {
 
 void GuiSideHost::Problem(const std::string& text) {
     const std::lock_guard<std::mutex> lock(m_problems_mutex);
-    m_problems.push_back("GUI: " + text);
+    KeepNote(m_problems, "GUI: ", text);
 }

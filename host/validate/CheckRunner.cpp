@@ -9,11 +9,14 @@
 #include "CheckContext.h"
 #include "ChildProcess.h"
 #include "ContractCauses.h"
+#include "HostThreads.h"
 #include "JsonReport.h"
 #include "RecordValidator.h"
 
 #ifdef _WIN32
 #include "WindowsApi.h"
+#else
+#include <csignal>
 #endif
 
 namespace {
@@ -73,12 +76,25 @@ std::string Ending(const ChildOutcome& outcome) {
 
 #ifdef _WIN32
 LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
+    HostThreads::NameIfForeign();
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
     std::fprintf(stderr, "qvhost: exception code 0x%08lX in the check's process\n",
                  static_cast<unsigned long>(code));
     std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
+}
+#else
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE};
+struct sigaction g_before[sizeof kFaultSignals / sizeof kFaultSignals[0]];
+
+// Names a foreign thread, then puts back the handler there was (the default, or a sanitizer's):
+// the faulting instruction runs again and meets it.
+void NameThreadOnFault(int signal) {
+    HostThreads::NameIfForeign();
+    for (size_t k = 0; k < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++k) {
+        if (kFaultSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
+    }
 }
 #endif
 
@@ -191,8 +207,17 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
 }
 
 void CheckRunner::PrepareChild() {
+    HostThreads::MarkCurrent();
 #ifdef _WIN32
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(&ExitOnCrash);
+#else
+    struct sigaction naming {};
+    naming.sa_handler = &NameThreadOnFault;
+    sigemptyset(&naming.sa_mask);
+    naming.sa_flags = SA_NODEFER;
+    for (size_t k = 0; k < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++k) {
+        sigaction(kFaultSignals[k], &naming, &g_before[k]);
+    }
 #endif
 }

@@ -1,25 +1,30 @@
 // Objects of one module side by side, as a host places a module twice: each must give what it
 // gives alone, whatever the other does and when the other closes. Each object plays a plan of
-// its own (values and input signals drawn from a seed), once alone in a fresh load of the
-// library and once beside the other; the sample outputs must agree sample for sample.
+// its own (values, and input signals from a seed), once alone in a fresh load of the library and
+// once beside the other; the sample outputs must agree sample for sample.
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "Checks.h"
+#include "EnumList.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "ValuePins.h"
 
 namespace {
 
-constexpr int kBlocksTogether = 16;
-constexpr int kBlocksAfterClose = 16;
+// Long enough for a delay line or a slow envelope to reach the output: 370 ms at 44.1 kHz.
+constexpr int32_t kBlockSize = 256;
+constexpr int kBlocksTogether = 64;
+constexpr int kBlocksAfterClose = 32;
+// Pairs played with one common setting at most.
+constexpr size_t kMostCommonSettings = 6;
 
 // What one object is given: a seed for its input signals, and a value for each value pin.
 struct ObjectPlan {
     uint32_t seed;
-    std::vector<size_t> value_choice;  // per value pin, which of its values
+    std::vector<double> values;  // per value pin, in the order ValuePins gives them
 };
 
 // One object played to its plan, its sample outputs kept block by block.
@@ -29,14 +34,13 @@ public:
         : m_session(library), m_plan(plan) {
         m_session.Start();
         AudioSideHost& audio = m_session.Host().Audio();
+        audio.SetBlockSize(kBlockSize);
         // Every choice the host makes for this object (values, where a status falls) comes from
         // the plan's seed: the same plan, the same play.
         CheckContext context(library.Path(), plan.seed, "object plan");
         const std::vector<ValuePin> pins = ValuePins(audio, context);
-        for (size_t pin = 0; pin < pins.size() && pin < plan.value_choice.size(); ++pin) {
-            if (pins[pin].values.empty()) continue;
-            const double value = pins[pin].values[plan.value_choice[pin] % pins[pin].values.size()];
-            SetValue(m_session, context, pins[pin], value, pin);
+        for (size_t pin = 0; pin < pins.size() && pin < plan.values.size(); ++pin) {
+            SetValue(m_session, context, pins[pin], plan.values[pin], pin);
         }
         for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
             audio.PostPinStatus(pin, PIN_STATUS_MOVING);
@@ -74,12 +78,82 @@ private:
     std::vector<float> m_outputs;
 };
 
-ObjectPlan DrawPlan(CheckContext& context) {
-    ObjectPlan plan{context.NextRandom(), {}};
-    for (int pin = 0; pin < AudioSideHost::kMaxPinDescriptions; ++pin) {
-        plan.value_choice.push_back(context.NextRandom());
+// What the objects checks need to know of the module before playing it.
+struct ModuleShape {
+    bool sample_output = false;
+    std::vector<PinDescription> value_pins;      // in the order ValuePins gives them
+    std::vector<std::vector<double>> any_values;  // per value pin, every value a host may hand it
+};
+
+ModuleShape ShapeOf(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateObjects();
+    AudioSideHost& audio = host.Audio();
+    ModuleShape shape;
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        const PinDescription& description = audio.AudioPin(pin);
+        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) {
+            shape.sample_output = true;
+        }
     }
-    return plan;
+    for (const ValuePin& pin : ValuePins(audio, context)) {
+        shape.value_pins.push_back(audio.PinTable()[pin.table_index]);
+        shape.any_values.push_back(pin.values);
+    }
+    return shape;
+}
+
+// The k-th of the settings a user commonly makes: each choice of an enumeration in turn, a
+// switch off and on, moderate numbers. A module's code paths open with such settings more often
+// than with the edges of a type.
+double CommonValue(const PinDescription& pin, size_t k) {
+    static const double kIntegers[] = {1, 5, 50, 100};
+    static const double kFloats[] = {0.5, 0.1, 1, 50, 5, 0.25};
+    switch (pin.datatype) {
+    case DT_ENUM: {
+        const std::vector<int32_t> choices = EnumList(pin.datatype_extra).Values();
+        return choices.empty() ? 0 : choices[k % choices.size()];
+    }
+    case DT_BOOL:
+        return static_cast<double>(k % 2);
+    case DT_INT:
+        return kIntegers[k % 4];
+    default:
+        return kFloats[k % 6];
+    }
+}
+
+// The pairs of plans the objects are played with: pairs with one common setting for both objects
+// and inputs of their own, enough for each choice of every enumeration to come up, then one pair
+// with values drawn at random for each object.
+std::vector<std::pair<ObjectPlan, ObjectPlan>> PairsOfPlans(const ModuleShape& shape,
+                                                            CheckContext& context) {
+    size_t common_settings = 2;
+    for (const PinDescription& pin : shape.value_pins) {
+        if (pin.datatype == DT_ENUM) {
+            common_settings = std::max(common_settings, EnumList(pin.datatype_extra).Values().size());
+        }
+    }
+    common_settings = std::min(common_settings, kMostCommonSettings);
+    std::vector<std::pair<ObjectPlan, ObjectPlan>> pairs;
+    for (size_t k = 0; k < common_settings; ++k) {
+        ObjectPlan plan{context.NextRandom(), {}};
+        for (const PinDescription& pin : shape.value_pins) plan.values.push_back(CommonValue(pin, k));
+        ObjectPlan other = plan;
+        other.seed = context.NextRandom();
+        pairs.emplace_back(plan, other);
+    }
+    auto drawn = [&] {
+        ObjectPlan plan{context.NextRandom(), {}};
+        for (const std::vector<double>& values : shape.any_values) {
+            plan.values.push_back(values.empty() ? 0 : values[context.NextRandom() % values.size()]);
+        }
+        return plan;
+    };
+    const ObjectPlan first = drawn();
+    pairs.emplace_back(first, drawn());
+    return pairs;
 }
 
 // The outputs of one object alone, in a load of the library of its own, so that nothing another
@@ -101,17 +175,6 @@ long FirstDifference(const std::vector<float>& a, const std::vector<float>& b) {
     return -1;
 }
 
-bool HasSampleOutput(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ReferenceHost host(library);
-    host.CreateObjects();
-    for (int32_t pin = 0; pin < host.Audio().AudioPinCount(); ++pin) {
-        const PinDescription& description = host.Audio().AudioPin(pin);
-        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) return true;
-    }
-    return false;
-}
-
 void CompareWithAlone(CheckContext& context, const char* which, const std::vector<float>& alone,
                       const std::vector<float>& beside, const std::string& when) {
     const long at = FirstDifference(alone, beside);
@@ -125,18 +188,14 @@ void CompareWithAlone(CheckContext& context, const char* which, const std::vecto
 }
 
 // Two objects played alone, then side by side block by block; with `close_first`, the first is
-// closed half way and the second plays on.
-void PlaySideBySide(CheckContext& context, bool close_first) {
-    if (!HasSampleOutput(context)) return context.Skip("the module has no sample output to compare");
-    const ObjectPlan first_plan = DrawPlan(context);
-    const ObjectPlan second_plan = DrawPlan(context);
+// closed half way and the second plays on. False when an object alone is not the same twice.
+bool PlayPair(CheckContext& context, const ObjectPlan& first_plan, const ObjectPlan& second_plan,
+              bool close_first) {
     const int first_blocks = kBlocksTogether;
     const int second_blocks = kBlocksTogether + (close_first ? kBlocksAfterClose : 0);
     const std::vector<float> first_alone = PlayAlone(context, first_plan, first_blocks);
     if (FirstDifference(first_alone, PlayAlone(context, first_plan, first_blocks)) >= 0) {
-        return context.Skip(
-            "one object alone gives another output each time it plays the same inputs (random "
-            "output, or state kept past its object), so objects side by side cannot be compared");
+        return false;
     }
     const std::vector<float> second_alone = PlayAlone(context, second_plan, second_blocks);
 
@@ -157,6 +216,21 @@ void PlaySideBySide(CheckContext& context, bool close_first) {
     second.Session().Verdict(context);
     CompareWithAlone(context, "second", second_alone, second.Outputs(),
                      close_first ? "beside another that then closed" : "beside another");
+    return true;
+}
+
+void PlaySideBySide(CheckContext& context, bool close_first) {
+    const ModuleShape shape = ShapeOf(context);
+    if (!shape.sample_output) return context.Skip("the module has no sample output to compare");
+    for (const auto& [first, second] : PairsOfPlans(shape, context)) {
+        if (!PlayPair(context, first, second, close_first)) {
+            return context.Skip(
+                "one object alone gives another output each time it plays the same inputs "
+                "(random output, or state kept past its object), so objects side by side cannot "
+                "be compared");
+        }
+        if (context.Failed()) return;
+    }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "Checks.h"
 #include "EnumList.h"
 #include "HostError.h"
+#include "HostThreads.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "ValuePins.h"
@@ -27,6 +28,19 @@ namespace {
 // Up to this many value pins every pair is set at its edges; beyond, this many pairs at random.
 constexpr size_t kAllPairsUpTo = 8;
 constexpr size_t kRandomPairs = 28;
+
+// A value a patch may hold for a stored pin that is not its default of 0: a switch on, an
+// enumeration's last choice, the top of any other range.
+double StoredValue(const PinDescription& description, const ValuePin& pin) {
+    if (pin.values.empty()) return 1;
+    if (description.datatype == DT_BOOL) return 1;
+    // The last of an enumeration's values is one past its choices.
+    if (description.datatype == DT_ENUM && pin.values.size() >= 2) {
+        return pin.values[pin.values.size() - 2] != 0 ? pin.values[pin.values.size() - 2]
+                                                       : pin.values.back();
+    }
+    return pin.values.back();
+}
 
 // How many combinations of a value, a block size and a rate one run plays at most; past this
 // many they are drawn with the seed.
@@ -98,6 +112,7 @@ void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
     std::vector<std::thread> audio_threads;
     for (ModuleSession* session : sessions) {
         audio_threads.emplace_back([session, &gui_done] {
+            HostThreads::MarkCurrent();
             AudioSideHost& audio = session->Host().Audio();
             const std::vector<int32_t> inputs = ModuleSession::SampleInputs(audio);
             for (int block = 0; block < kBlocks || !gui_done; ++block) {
@@ -112,6 +127,7 @@ void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
         });
     }
     std::thread gui_thread([&] {
+        HostThreads::MarkCurrent();
         for (int round = 0; round < kRounds; ++round) {
             for (size_t k = 0; k < sessions.size(); ++k) {
                 for (const UserChange& change : changes[k]) {
@@ -327,7 +343,7 @@ void StoredValues(CheckContext& context) {
     // Each stored pin holds a value that is not its default (0) before Open and Initialise.
     for (const ValuePin& pin : pins) {
         if ((audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) == 0) continue;
-        const double value = pin.values.empty() ? 1 : pin.values.back();
+        const double value = StoredValue(audio.PinTable()[pin.table_index], pin);
         if (pin.audio_index >= 0) audio.WritePinVariable(pin.audio_index, value);
         if (pin.gui) host.Gui().LoadStoredValue(static_cast<int32_t>(pin.table_index), value);
         ++stored;
