@@ -218,6 +218,22 @@ TEST(AudioSideHost, CountsSleepsAndKeepsPinMessagesWithTheirClock) {
               (std::vector<int64_t>{3, -4, 9, 7}));
 }
 
+TEST(AudioSideHost, TakesAPinMessageForNowOrLaterAcrossTheClockWrapAndRefusesOneForThePast) {
+    const struct {
+        uint32_t clock;
+        uint32_t stamp;
+        size_t problems;
+    } cases[] = {{0xFFFFFFF0u, 0xFFFFFFF0u, 0}, {0xFFFFFFF0u, 5, 0}, {5, 0xFFFFFFF0u, 1}, {100, 99, 1}};
+    for (const auto& c : cases) {
+        AudioSideHost host;
+        TestAudioObject object(host, {Pin(DT_FSAMPLE, 0)});
+        host.Attach(&object.record);
+        host.StartClockAt(c.clock);
+        object.Ask(HOST_OP_PIN_VALUE, 0, 1, reinterpret_cast<void*>(uintptr_t{c.stamp}));
+        EXPECT_EQ(host.Problems().size(), c.problems) << "clock " << c.clock << ", stamp " << c.stamp;
+    }
+}
+
 TEST(AudioSideHost, IgnoresCallsWithARecordItDoesNotHold) {
     AudioSideHost host;
     TestAudioObject object(host);
