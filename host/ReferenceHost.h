@@ -35,6 +35,8 @@ public:
 
     AudioSideHost& Audio() { return m_audio; }
     GuiSideHost& Gui() { return m_gui; }
+    const AudioSideHost& Audio() const { return m_audio; }
+    const GuiSideHost& Gui() const { return m_gui; }
     uint32_t Handle() const { return m_handle; }
     // What the objects did that breaks the host contract, audio side first.
     std::vector<std::string> Problems() const;

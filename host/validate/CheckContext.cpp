@@ -3,6 +3,7 @@
 #include <limits>
 #include <sstream>
 
+#include "HostRules.h"
 #include "OpcodeNames.h"
 
 namespace {
@@ -90,5 +91,20 @@ void CheckContext::FailOnProblems(const ReferenceHost& host, const std::string& 
                                   const std::string& guard) {
     for (const std::string& problem : host.Problems()) {
         if (problem.find(marker) != std::string::npos) Fail("guard '" + guard + "': " + problem);
+    }
+}
+
+void CheckContext::FailOnRule(const ReferenceHost& host, const std::string& rule_id,
+                              const std::string& when) {
+    const HostRule& rule = HostRules::Get(rule_id);
+    FailOnProblems(host, rule.marker, rule.description + when);
+}
+
+void CheckContext::WarnOnRule(const ReferenceHost& host, const std::string& rule_id) {
+    const HostRule& rule = HostRules::Get(rule_id);
+    for (const std::vector<std::string>* warnings : {&host.Audio().Warnings(), &host.Gui().Warnings()}) {
+        for (const std::string& warning : *warnings) {
+            if (warning.find(rule.marker) != std::string::npos) return Warn(warning);
+        }
     }
 }

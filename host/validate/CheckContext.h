@@ -49,6 +49,11 @@ public:
     // Every problem the host noted whose text contains `marker` becomes a failure naming `guard`.
     void FailOnProblems(const ReferenceHost& host, const std::string& marker,
                         const std::string& guard);
+    // FailOnProblems for one of the host's rules (HostRules), its guard named with `when` added.
+    void FailOnRule(const ReferenceHost& host, const std::string& rule_id,
+                    const std::string& when = "");
+    // The first of the host's warnings under a rule that warns becomes this check's warning.
+    void WarnOnRule(const ReferenceHost& host, const std::string& rule_id);
 
     static std::string DescribeCall(const char* side, int32_t opcode, int32_t index, int32_t value,
                                     const void* ptr, float opt);

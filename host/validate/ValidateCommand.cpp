@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "CheckTable.h"
 #include "ChildProcess.h"
 #include "HostError.h"
+#include "HostRules.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "ModuleLibrary.h"
@@ -39,6 +41,7 @@ namespace {
 struct ValidateArguments {
     std::vector<std::string> libraries;
     bool list = false;
+    bool rules = false;
     std::string filter;
     uint32_t seed = 0;
     double timeout_seconds = 10.0;
@@ -65,6 +68,17 @@ void PrintList(std::ostream& out) {
         std::string id = check.id;
         id.resize(width + 2, ' ');
         out << id << check.description << "\n";
+    }
+}
+
+void PrintRules(std::ostream& out) {
+    size_t width = 0;
+    for (const HostRule& rule : HostRules::All()) width = std::max(width, std::strlen(rule.id));
+    for (const HostRule& rule : HostRules::All()) {
+        std::string id = rule.id;
+        id.resize(width + 2, ' ');
+        out << id << rule.description << (rule.warns ? " (warns)" : "") << "; its findings say \""
+            << rule.marker << "\"\n";
     }
 }
 
@@ -206,6 +220,10 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         PrintList(out);
         return CommandEntry::kSuccess;
     }
+    if (arguments.rules) {
+        PrintRules(out);
+        return CommandEntry::kSuccess;
+    }
     if (arguments.libraries.empty()) {
         err << "qvhost: validate: name at least one library, or --list\n";
         return CommandEntry::kBadArguments;
@@ -270,6 +288,9 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
         "validate", "Check that module libraries honour the host contract, each check isolated");
     validate->add_option("LIB", arguments->libraries, "Paths of the module libraries");
     validate->add_flag("--list", arguments->list, "Print every check's id and description");
+    validate->add_flag("--rules", arguments->rules,
+                       "Print every rule the host watches in every session, and what its "
+                       "findings say");
     validate->add_option("--filter", arguments->filter, "Run only the checks whose id matches");
     CLI::Option* seed_option =
         validate->add_option("--seed", arguments->seed, "The seed of every random choice");

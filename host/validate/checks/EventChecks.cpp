@@ -32,23 +32,22 @@ void OnTime(CheckContext& context) {
                      std::to_string(counts.events_delivered) + " delivered and " +
                      std::to_string(audio.PendingEvents()) + " still due");
     }
-    context.FailOnProblems(session.Host(), "without an event", "HOST_OP_ADD_EVENT without event");
-    context.FailOnProblems(session.Host(), "event entry is null", "event entry null");
+    context.FailOnRule(session.Host(), "event-given");
+    context.FailOnRule(session.Host(), "event-entry-set");
 }
 
 void NotInPast(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     RunInBlocks(context, session);
-    context.FailOnProblems(session.Host(), "already past", "event stamped in the past");
+    context.FailOnRule(session.Host(), "events-not-in-past");
 }
 
 void PerClockLimit(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     RunInBlocks(context, session);
-    context.FailOnProblems(session.Host(), "events at sample clock",
-                           "more than 1000 events at one clock");
+    context.FailOnRule(session.Host(), "events-per-clock");
 }
 
 void HostEvents(CheckContext& context) {
@@ -72,7 +71,7 @@ void HostEvents(CheckContext& context) {
             session.ProcessBlocks(1);
         }
     }
-    context.FailOnProblems(session.Host(), "event entry is null", "event entry null");
+    context.FailOnRule(session.Host(), "event-entry-set");
 }
 
 }  // namespace EventChecks

@@ -123,10 +123,10 @@ void PinAccess(CheckContext& context) {
     ModuleSession session(library);
     session.RunTypical(context);
     ReferenceHost& host = session.Host();
-    context.FailOnProblems(host, "the pin table does not have", "pin not in the pin table");
-    context.FailOnProblems(host, "without a buffer", "pin read without a buffer");
-    context.FailOnProblems(host, "does not hold", "call with a foreign record");
-    context.FailOnProblems(host, "record no host holds", "call with a foreign record");
+    context.FailOnRule(host, "pins-in-table");
+    context.FailOnRule(host, "reads-into-buffer");
+    context.FailOnRule(host, "own-record");
+    context.FailOnRule(host, "known-record");
     const std::vector<PinDescription>& pins = host.Audio().PinTable();
     for (const PinWrite& write : host.Gui().Writes()) {
         if (write.pin < 0 || static_cast<size_t>(write.pin) >= pins.size()) continue;
@@ -148,9 +148,8 @@ void NestingBounded(CheckContext& context) {
         session.Host().CreateObjects();
         session.Host().Gui().ReportEveryWrite(every_write);
         session.RunTypical(context);
-        context.FailOnProblems(session.Host(), "notifications deep",
-                               every_write ? "notifications nested too deep, every write reported"
-                                           : "notifications nested too deep");
+        context.FailOnRule(session.Host(), "nesting-bounded",
+                           every_write ? ", every write reported" : "");
     }
 }
 
@@ -158,9 +157,8 @@ void WriteDatatypes(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     session.RunTypical(context);
-    context.FailOnProblems(session.Host(), "written through the", "a pin written in another type");
-    const std::vector<std::string>& warnings = session.Host().Gui().Warnings();
-    if (!warnings.empty()) context.Warn(warnings.front());
+    context.FailOnRule(session.Host(), "writes-in-type");
+    context.WarnOnRule(session.Host(), "host-opcodes-known");
 }
 
 void CallsInItsCalls(CheckContext& context) {
@@ -168,8 +166,7 @@ void CallsInItsCalls(CheckContext& context) {
     ModuleSession session(library);
     session.RunTypical(context);
     session.PlayEverySignal(context);
-    context.FailOnProblems(session.Host(), "from outside a call into the GUI object",
-                           "a GUI host call outside the GUI object's calls");
+    context.FailOnRule(session.Host(), "gui-calls-in-its-calls");
 }
 
 }  // namespace GuiChecks

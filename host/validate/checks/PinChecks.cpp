@@ -143,7 +143,7 @@ void ListEnds(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ReferenceHost host(library);
     host.CreateAudioObject();
-    context.FailOnProblems(host, "did not end within", "pin table over 256");
+    context.FailOnRule(host, "pin-table-ends");
     const QVWord odd = ReadDescriptions(host.Audio()).odd_answer;
     if (odd != 0) {
         context.FailCall("audio MOD_OP_GET_PIN_PROPERTIES for a described pin",

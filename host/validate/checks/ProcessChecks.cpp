@@ -24,13 +24,6 @@ void PlayTypically(ModuleSession& session, CheckContext& context) {
     session.PlayEverySignal(context);
 }
 
-// The first of the host's warnings that holds `marker`, as this check's warning.
-void WarnOnFirst(CheckContext& context, ModuleSession& session, const std::string& marker) {
-    for (const std::string& warning : session.Host().Audio().Warnings()) {
-        if (warning.find(marker) != std::string::npos) return context.Warn(warning);
-    }
-}
-
 }  // namespace
 
 namespace ProcessChecks {
@@ -45,7 +38,7 @@ void EntrySet(CheckContext& context) {
     }
     ExpectEntryKnown(context, audio, "during MOD_OP_OPEN");
     session.ProcessBlocks(1);
-    context.FailOnProblems(session.Host(), "process entry is null", "process entry null");
+    context.FailOnRule(session.Host(), "process-entry-set");
 }
 
 void BlockSizes(CheckContext& context) {
@@ -65,7 +58,7 @@ void BlockSizes(CheckContext& context) {
         }
         if (audio.Counts().process_changed == notices) break;
     }
-    context.FailOnProblems(session.Host(), "process entry is null", "process entry null");
+    context.FailOnRule(session.Host(), "process-entry-set");
 }
 
 void EntryNotified(CheckContext& context) {
@@ -84,8 +77,8 @@ void PinBuffers(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     session.RunTypical(context);
-    context.FailOnProblems(session.Host(), "HOST_OP_PIN_BUFFER", "pin buffer of no audio pin");
-    context.FailOnProblems(session.Host(), "does not hold", "call with a foreign record");
+    context.FailOnRule(session.Host(), "buffers-of-audio-pins");
+    context.FailOnRule(session.Host(), "own-record");
     AudioSideHost& audio = session.Host().Audio();
     for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
         if (audio.Answer(audio.Record(), HOST_OP_PIN_BUFFER, pin, 0, nullptr) == 0) {
@@ -118,33 +111,34 @@ void BufferBounds(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     PlayTypically(session, context);
-    context.FailOnProblems(session.Host(), "outside its", "a write outside the call's frames");
-    context.FailOnProblems(session.Host(), "wrote input", "a write into an input");
+    context.FailOnRule(session.Host(), "writes-in-frames");
+    context.FailOnRule(session.Host(), "writes-in-buffer");
+    context.FailOnRule(session.Host(), "inputs-unwritten");
 }
 
 void OutputsFinite(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     PlayTypically(session, context);
-    context.FailOnProblems(session.Host(), "wrote NaN", "a NaN output");
-    context.FailOnProblems(session.Host(), "wrote infinity", "an infinite output");
-    WarnOnFirst(context, session, "subnormal");
+    context.FailOnRule(session.Host(), "outputs-not-nan");
+    context.FailOnRule(session.Host(), "outputs-finite");
+    context.WarnOnRule(session.Host(), "outputs-normal");
 }
 
 void PinMessages(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     PlayTypically(session, context);
-    context.FailOnProblems(session.Host(), "which does not exist", "a message for no pin");
-    context.FailOnProblems(session.Host(), "already gone", "a message for a clock already gone");
-    WarnOnFirst(context, session, "host opcode");
+    context.FailOnRule(session.Host(), "messages-for-pins");
+    context.FailOnRule(session.Host(), "messages-not-late");
+    context.WarnOnRule(session.Host(), "host-opcodes-known");
 }
 
 void StaticOutputs(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     PlayTypically(session, context);
-    context.FailOnProblems(session.Host(), "announced STATIC", "a STATIC output that moves");
+    context.FailOnRule(session.Host(), "static-outputs-hold");
 }
 
 }  // namespace ProcessChecks

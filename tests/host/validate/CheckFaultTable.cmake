@@ -1,9 +1,11 @@
 # Every check of `qvhost validate --list` must be one that a fixture variant is expected to make
 # FAILED, CRASHED, TIMEOUT or UNLOADABLE: a check that no broken input has been seen to catch can
 # stop checking and nothing notices. A new check fails here until its variant joins
-# validate_variants in tests/host/validate/CMakeLists.txt.
+# validate_variants in tests/host/validate/CMakeLists.txt. So with the rules the host watches in
+# every session (`qvhost validate --rules`): each must have a variant whose result carries what its
+# findings say, or a rule could stop finding anything and nothing would notice.
 # Arguments: EMULATOR (empty natively), QVHOST, EXPECTED (every variant's "id=RESULT" entries,
-# joined by commas).
+# joined by commas), TEXTS (every variant's text its result must carry, joined by "|").
 cmake_minimum_required(VERSION 3.25)
 
 execute_process(COMMAND ${EMULATOR} ${QVHOST} validate --list
@@ -24,4 +26,23 @@ list(REMOVE_ITEM unknown ${checks})
 if(NOT checks OR unproven OR unknown)
     message(FATAL_ERROR "checks no variant makes fail: '${unproven}'; variants naming checks that "
                         "`qvhost validate --list` lacks: '${unknown}'\n${listing}")
+endif()
+
+execute_process(COMMAND ${EMULATOR} ${QVHOST} validate --rules
+                OUTPUT_VARIABLE rules ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
+if(NOT exit_code EQUAL 0)
+    message(FATAL_ERROR "qvhost validate --rules: exit code ${exit_code}: ${errors}")
+endif()
+# One rule a line, ending in what its findings say, in quotes.
+string(REGEX MATCHALL "say \"[^\"\n]+\"" markers "${rules}")
+set(unfound "")
+foreach(marker IN LISTS markers)
+    string(REGEX REPLACE "^say \"(.*)\"$" "\\1" marker "${marker}")
+    string(FIND "${TEXTS}" "${marker}" at)
+    if(at EQUAL -1)
+        list(APPEND unfound "${marker}")
+    endif()
+endforeach()
+if(NOT markers OR unfound)
+    message(FATAL_ERROR "rules no variant's result shows: '${unfound}'\n${rules}")
 endif()

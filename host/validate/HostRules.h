@@ -1,0 +1,24 @@
+// The rules the reference host watches in every session, each named by an id and found by the
+// words its finding carries. A check fails on the findings of the rules it names; the play checks
+// fail on every finding. `qvhost validate --rules` lists them.
+#ifndef QVHOST_VALIDATE_HOST_RULES_H
+#define QVHOST_VALIDATE_HOST_RULES_H
+
+#include <string>
+#include <vector>
+
+struct HostRule {
+    const char* id;
+    const char* marker;       // the words every finding of the rule carries
+    const char* description;  // what it guards, as a failure names it
+    bool warns;               // a warning, not a problem: suspicious but allowed
+};
+
+class HostRules {
+public:
+    static const std::vector<HostRule>& All();
+    // The rule with this id; a HostError for an id the table does not hold.
+    static const HostRule& Get(const std::string& id);
+};
+
+#endif
