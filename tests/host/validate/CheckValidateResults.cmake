@@ -6,12 +6,15 @@
 # without it), TIMEOUT (seconds per check), STDERR (optional: a text the document must carry from
 # a child's output), FAILURES_ONLY (optional: SKIPPED results are left out of the comparison),
 # JOBS (optional: checks run at once, 1 without it; above 1 the results must still come in the
-# table's order).
+# table's order), REPEAT (optional: runs of the selected checks).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT JOBS)
     set(JOBS 1)
+endif()
+if(NOT REPEAT)
+    set(REPEAT 1)
 endif()
 set(filter_arguments "")
 if(FILTER)
@@ -19,7 +22,7 @@ if(FILTER)
 endif()
 execute_process(
     COMMAND ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7 --timeout ${TIMEOUT}
-            --jobs ${JOBS} ${filter_arguments}
+            --jobs ${JOBS} --repeat ${REPEAT} ${filter_arguments}
     OUTPUT_VARIABLE document ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
 
 if(EXPECTED STREQUAL "load" OR EXPECTED MATCHES "=UNLOADABLE$")
@@ -43,7 +46,7 @@ foreach(i RANGE ${last})
     endif()
 endforeach()
 
-if(JOBS GREATER 1)
+if(JOBS GREATER 1 AND REPEAT EQUAL 1)
     execute_process(COMMAND ${EMULATOR} ${QVHOST} validate --list OUTPUT_VARIABLE listing)
     string(REGEX MATCHALL "(^|\n)[a-z0-9-]+" table_order "${listing}")
     list(TRANSFORM table_order STRIP)
