@@ -4,10 +4,13 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "ArgumentChecks.h"
 #include "AudioSideHost.h"
 #include "HostError.h"
+#include "OutputFile.h"
 #include "PlaySession.h"
 #include "ProblemReport.h"
 
@@ -21,7 +24,7 @@ struct PlayArguments {
 };
 
 void WriteCsv(const std::string& path, const PlayResult& result) {
-    std::ofstream file(path);
+    std::ofstream file(path, std::ios::binary);
     file << "sample";
     for (const std::string& column : result.columns) file << "," << column;
     file << "\n";
@@ -30,7 +33,8 @@ void WriteCsv(const std::string& path, const PlayResult& result) {
         for (const double value : result.rows[row]) file << "," << value;
         file << "\n";
     }
-    if (!file) throw UsageError("--csv " + path + ": cannot be written");
+    file.close();
+    if (!file) throw HostError("cannot write " + path);
 }
 }  // namespace
 
@@ -44,16 +48,21 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
         ->check(CLI::Range(uint32_t{1}, uint32_t{28800000}));
     play->add_option("--block", options.block, "Samples per block")
         ->check(CLI::Range(1, AudioSideHost::kMaxBlockSize));
-    play->add_option("--rate", options.rate, "Sample rate")->check(CLI::Range(1.0f, 1.0e6f));
+    play->add_option("--rate", options.rate, "Sample rate")
+        ->check(ArgumentChecks::FiniteRange(1.0, 1.0e6));
     CLI::Option* seed_option = play->add_option(
         "--seed", arguments->seed, "Seed the runtime's generator once the objects exist (srand)");
-    play->add_option("--csv", arguments->csv, "Write outputs and GUI pin values per sample");
+    play->add_option("--csv", arguments->csv, "Write outputs and GUI pin values per sample")
+        ->check(ArgumentChecks::NotEmpty());
     return {play, [arguments, seed_option](std::ostream& out, std::ostream& err) {
                 PlayOptions chosen = arguments->options;
                 if (seed_option->count() > 0) chosen.seed = arguments->seed;
                 for (const std::string& timed : arguments->timeline) {
                     chosen.timeline.push_back(PlaySession::ParseTimed(timed));
                 }
+                OutputFile::RefuseClashes(arguments->path, {{"--csv", arguments->csv}});
+                std::optional<OutputFile> csv;
+                if (!arguments->csv.empty()) csv.emplace("--csv", arguments->csv);
                 const ModuleLibrary library(arguments->path);
                 const PlayResult result = PlaySession::Execute(library, chosen);
                 out << result.module << ": " << chosen.samples << " samples at " << chosen.rate
@@ -61,10 +70,13 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                 for (const PlayEvent& event : result.events) {
                     out << "sample " << event.sample << ": " << event.text << "\n";
                 }
-                if (!arguments->csv.empty()) {
-                    WriteCsv(arguments->csv, result);
+                const int verdict = ProblemReport::Print(result.problems, err);
+                // A run that broke the host contract leaves no file that looks like a good one.
+                if (csv && verdict == CommandEntry::kSuccess) {
+                    csv->Write([&](const std::string& path) { WriteCsv(path, result); });
+                    csv->Commit();
                     out << "wrote " << arguments->csv << "\n";
                 }
-                return ProblemReport::Print(result.problems, err);
+                return verdict;
             }};
 }

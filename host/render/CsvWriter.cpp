@@ -25,5 +25,6 @@ void CsvWriter::WriteFile(const std::string& path, const std::vector<OutputTrack
     std::ofstream file(path, std::ios::binary);
     if (!file) throw HostError("cannot write " + path);
     Write(file, outputs);
-    if (!file.flush()) throw HostError("cannot write " + path);
+    file.close();
+    if (!file) throw HostError("cannot write " + path);
 }

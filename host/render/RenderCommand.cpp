@@ -1,14 +1,18 @@
 #include "RenderCommand.h"
 
 #include <CLI/CLI.hpp>
+
+#include <optional>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "ArgumentChecks.h"
 #include "CsvWriter.h"
 #include "RenderSession.h"
+#include "OutputFile.h"
 #include "WavWriter.h"
 
 namespace {
@@ -80,31 +84,48 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
         ->check(CLI::Range(uint32_t{1}, RenderOptions::kMaxSamples));
     render->add_option("--block", options.block, "Samples per block")
         ->check(CLI::Range(1, AudioSideHost::kMaxBlockSize));
-    render->add_option("--rate", options.rate, "Sample rate")->check(CLI::Range(1.0f, 1.0e6f));
+    render->add_option("--rate", options.rate, "Sample rate")
+        ->check(ArgumentChecks::FiniteRange(1.0, 1.0e6));
     render->add_option("--repeat", options.repeat, "Audio pins added by repeating the last pin")
         ->check(CLI::Range(0, AudioSideHost::kMaxPinDescriptions));
     render->add_option("--input", options.inputs,
                        "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse");
     render->add_option("--set", options.settings, "PIN=VALUE for a pin that holds a value");
-    render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV");
-    render->add_option("--csv", arguments->csv, "Write the outputs as CSV");
+    render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV")
+        ->check(ArgumentChecks::NotEmpty());
+    render->add_option("--csv", arguments->csv, "Write the outputs as CSV")
+        ->check(ArgumentChecks::NotEmpty());
     return {render, [arguments](std::ostream& out, std::ostream& err) {
                 // Refused before anything runs, so that no CSV is written beside a missing WAV.
                 if (!arguments->wav.empty()) WavWriter::RequireAvailable();
+                OutputFile::RefuseClashes(arguments->path,
+                                          {{"--wav", arguments->wav}, {"--csv", arguments->csv}});
+                std::optional<OutputFile> wav;
+                std::optional<OutputFile> csv;
+                if (!arguments->wav.empty()) wav.emplace("--wav", arguments->wav);
+                if (!arguments->csv.empty()) csv.emplace("--csv", arguments->csv);
                 const ModuleLibrary library(arguments->path);
                 const RenderOptions& chosen = arguments->options;
                 const RenderResult result = RenderSession::Execute(library, chosen);
                 out << result.module << ": " << chosen.samples << " samples at " << chosen.rate
                     << " Hz in blocks of " << chosen.block << "\n";
                 if (!result.problems.empty()) return PrintFailure(err, result.problems);
-                if (!arguments->wav.empty()) {
-                    WavWriter::WriteFile(arguments->wav, result.outputs, chosen.rate);
-                    out << "wrote " << arguments->wav << "\n";
+                // Both files written before either replaces its target: both or neither.
+                if (wav) {
+                    wav->Write([&](const std::string& path) {
+                        WavWriter::WriteFile(path, result.outputs, chosen.rate);
+                    });
                 }
-                if (!arguments->csv.empty()) {
-                    CsvWriter::WriteFile(arguments->csv, result.outputs);
-                    out << "wrote " << arguments->csv << "\n";
+                if (csv) {
+                    csv->Write([&](const std::string& path) {
+                        CsvWriter::WriteFile(path, result.outputs);
+                    });
                 }
+                for (OutputFile* file : {wav ? &*wav : nullptr, csv ? &*csv : nullptr}) {
+                    if (file != nullptr) file->Commit();
+                }
+                if (wav) out << "wrote " << arguments->wav << "\n";
+                if (csv) out << "wrote " << arguments->csv << "\n";
                 if (arguments->wav.empty() && arguments->csv.empty()) PrintSummary(out, result);
                 for (const GuiWrite& write : result.gui_writes) {
                     out << "GUI wrote " << write.pin << " = " << write.value << "\n";

@@ -51,8 +51,9 @@ void NameIfForeign() {
         digits[count++] = static_cast<char>('0' + id % 10);
     }
     while (count > 0) line[length++] = digits[--count];
-    const char rest[] = ", which the host did not start: a thread of the module's own, still "
-                        "running after its object or its library was gone\n";
+    const char rest[] =
+        ", which the host did not start: a thread of the module's own, still "
+        "running after its object or its library was gone\n";
     std::memcpy(line + length, rest, sizeof rest - 1);
     WriteError(line, length + sizeof rest - 1);
 }

@@ -11,11 +11,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <regex>
 #include <sstream>
 #include <thread>
 
+#include "ArgumentChecks.h"
 #include "CheckRunner.h"
 #include "CheckTable.h"
 #include "ChildProcess.h"
@@ -24,6 +26,7 @@
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "ModuleLibrary.h"
+#include "OutputFile.h"
 #include "TextReport.h"
 #include "ValidationReport.h"
 #include "Watchdog.h"
@@ -243,6 +246,13 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         return CommandEntry::kBadArguments;
     }
     if (arguments.in_process) CheckRunner::PrepareChild();
+    std::optional<OutputFile> junit;
+    if (!arguments.junit.empty()) {
+        for (const std::string& library : arguments.libraries) {
+            OutputFile::RefuseClashes(library, {{"--junit", arguments.junit}});
+        }
+        junit.emplace("--junit", arguments.junit);
+    }
 
     ValidationReport report;
     report.seed = seed_given ? arguments.seed : FreshSeed();
@@ -267,14 +277,14 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         JsonReport::Write(out, report);
     }
     out << std::flush;
-    if (!arguments.junit.empty()) {
-        std::ofstream junit(arguments.junit);
-        JUnitReport::Write(junit, report);
-        junit.close();
-        if (!junit) {
-            err << "qvhost: validate: --junit " << arguments.junit << ": cannot be written\n";
-            return CommandEntry::kBadArguments;
-        }
+    if (junit) {
+        junit->Write([&](const std::string& path) {
+            std::ofstream file(path, std::ios::binary);
+            JUnitReport::Write(file, report);
+            file.close();
+            if (!file) throw HostError("cannot write " + path);
+        });
+        junit->Commit();
     }
     if (report.AnyUnloadable()) return ValidateCommand::kUnloadable;
     return report.Success() ? CommandEntry::kSuccess : CommandEntry::kFailure;
@@ -295,14 +305,15 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
     CLI::Option* seed_option =
         validate->add_option("--seed", arguments->seed, "The seed of every random choice");
     validate->add_option("--timeout", arguments->timeout_seconds, "Seconds each check may take")
-        ->check(CLI::Range(0.1, 3600.0));
+        ->check(ArgumentChecks::FiniteRange(0.1, 3600.0));
     validate->add_flag("--in-process", arguments->in_process,
                        "Run the checks in this process, for a debugger");
     validate->add_option("--repeat", arguments->repeat, "Run the selected checks N times")
         ->check(CLI::Range(1, 1000));
     validate->add_flag("--only-failed", arguments->only_failed, "Print only results not PASSED");
     validate->add_flag("--json", arguments->json, "Print one JSON document");
-    validate->add_option("--junit", arguments->junit, "Also write a JUnit XML file");
+    validate->add_option("--junit", arguments->junit, "Also write a JUnit XML file")
+        ->check(ArgumentChecks::NotEmpty());
     validate->add_flag("--trace", arguments->trace,
                        "Print every call between host and module, with arguments and answers");
     validate->add_flag("--strict", arguments->strict, "Count WARNED results as failures");

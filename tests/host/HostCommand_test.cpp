@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,11 @@ namespace {
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+std::string Bytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 }  // namespace
 
@@ -87,4 +95,78 @@ TEST(HostCommand, HelpAndVersionAreNoError) {
     const QvhostOutcome version = RunQvhost({"--version"});
     EXPECT_EQ(version.exit_code, HostCommand::kSuccess);
     EXPECT_EQ(version.out, "qvhost " QV_VERSION "\n");
+}
+
+TEST(HostCommand, LeavesTheUsersFilesAsTheyWereUnlessARunSucceeds) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() /
+        ("qvhost-outputs-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(folder);
+    fs::create_directories(folder / "a folder");
+    const std::string kept = (folder / "kept.csv").string();
+    const std::string other = (folder / "other.wav").string();
+    const std::string lib = QV_FIXTURE_ECHO;
+    const std::string library_bytes = Bytes(lib);
+    const std::string good = QV_FIXTURE_ECHO_KEEPS_CONTRACT;
+    struct Case {
+        std::vector<std::string> arguments;
+        int exit_code;
+        std::string message;
+        std::string kept_starts;  // what kept.csv holds afterwards
+    };
+    const std::string earlier = "earlier\n";
+    const Case cases[] = {
+        {{"render", good, "--samples", "8", "--csv", kept}, 0, "", "sample\n"},
+        {{"render", lib, "--samples", "8", "--csv", lib},
+         2,
+         "--csv " + lib + ": is the module library itself",
+         earlier},
+        {{"play", lib, "--csv", lib}, 2, "is the module library itself", earlier},
+        {{"validate", lib, "--filter", "^library-exports$", "--junit", lib},
+         2,
+         "is the module library itself",
+         earlier},
+        {{"render", lib, "--samples", "8", "--wav", kept, "--csv", kept},
+         2,
+         "--wav and --csv name one file",
+         earlier},
+        {{"render", lib, "--samples", "8", "--csv", (folder / "a folder").string()},
+         2,
+         "is a folder",
+         earlier},
+        {{"render", lib, "--samples", "8", "--csv", (folder / "none" / "x.csv").string()},
+         2,
+         "no file can be written there",
+         earlier},
+        {{"render", lib, "--samples", "8", "--csv", ""}, 2, "--csv: an empty value", earlier},
+        {{"play", lib, "--rate", "nan"}, 2, "--rate: 'nan' is not a finite number", earlier},
+        {{"validate", lib, "--timeout", "inf"},
+         2,
+         "--timeout: 'inf' is not a finite number",
+         earlier},
+        // The echo fixture breaks the host contract: its render writes nothing.
+        {{"render", lib, "--samples", "64", "--csv", kept, "--wav", other},
+         1,
+         "the render failed",
+         earlier},
+#ifndef _WIN32
+        {{"play", good, "--csv", "/dev/full"}, 1, "--csv /dev/full: cannot be written", earlier},
+#endif
+    };
+    for (const Case& c : cases) {
+        {
+            std::ofstream file(kept, std::ios::binary);
+            file << earlier;
+        }
+        const QvhostOutcome outcome = RunQvhost(c.arguments);
+        EXPECT_EQ(outcome.exit_code, c.exit_code) << c.message << "\n" << outcome.err;
+        EXPECT_TRUE(Contains(outcome.err, c.message)) << outcome.err;
+        EXPECT_EQ(Bytes(kept).substr(0, c.kept_starts.size()), c.kept_starts) << c.message;
+        EXPECT_FALSE(fs::exists(other)) << c.message;
+        EXPECT_EQ(Bytes(lib), library_bytes) << c.message;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2)
+            << c.message << ": a file left beside the outputs";
+    }
+    fs::remove_all(folder);
 }

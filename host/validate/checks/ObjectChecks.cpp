@@ -81,7 +81,7 @@ private:
 // What the objects checks need to know of the module before playing it.
 struct ModuleShape {
     bool sample_output = false;
-    std::vector<PinDescription> value_pins;      // in the order ValuePins gives them
+    std::vector<PinDescription> value_pins;       // in the order ValuePins gives them
     std::vector<std::vector<double>> any_values;  // per value pin, every value a host may hand it
 };
 
@@ -132,14 +132,16 @@ std::vector<std::pair<ObjectPlan, ObjectPlan>> PairsOfPlans(const ModuleShape& s
     size_t common_settings = 2;
     for (const PinDescription& pin : shape.value_pins) {
         if (pin.datatype == DT_ENUM) {
-            common_settings = std::max(common_settings, EnumList(pin.datatype_extra).Values().size());
+            common_settings =
+                std::max(common_settings, EnumList(pin.datatype_extra).Values().size());
         }
     }
     common_settings = std::min(common_settings, kMostCommonSettings);
     std::vector<std::pair<ObjectPlan, ObjectPlan>> pairs;
     for (size_t k = 0; k < common_settings; ++k) {
         ObjectPlan plan{context.NextRandom(), {}};
-        for (const PinDescription& pin : shape.value_pins) plan.values.push_back(CommonValue(pin, k));
+        for (const PinDescription& pin : shape.value_pins)
+            plan.values.push_back(CommonValue(pin, k));
         ObjectPlan other = plan;
         other.seed = context.NextRandom();
         pairs.emplace_back(plan, other);
@@ -147,7 +149,8 @@ std::vector<std::pair<ObjectPlan, ObjectPlan>> PairsOfPlans(const ModuleShape& s
     auto drawn = [&] {
         ObjectPlan plan{context.NextRandom(), {}};
         for (const std::vector<double>& values : shape.any_values) {
-            plan.values.push_back(values.empty() ? 0 : values[context.NextRandom() % values.size()]);
+            plan.values.push_back(values.empty() ? 0
+                                                 : values[context.NextRandom() % values.size()]);
         }
         return plan;
     };

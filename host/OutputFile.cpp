@@ -1,0 +1,166 @@
+#include "OutputFile.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "HostError.h"
+
+#ifdef _WIN32
+#include <process.h>
+
+#include "WindowsApi.h"
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The files not yet committed, where a signal handler can reach them without a lock or an
+// allocation: a slot's path is written before the slot is marked taken.
+constexpr int kSlots = 16;
+constexpr size_t kPathRoom = 4096;
+char g_pending[kSlots][kPathRoom];
+std::atomic<bool> g_taken[kSlots];
+std::atomic<unsigned> g_made{0};
+
+void RemovePending() {
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (g_taken[slot]) std::remove(g_pending[slot]);
+    }
+}
+
+#ifdef _WIN32
+BOOL WINAPI RemoveOnStop(DWORD) {
+    RemovePending();
+    return FALSE;  // the default handler ends the process
+}
+
+void InstallRemoval() { SetConsoleCtrlHandler(&RemoveOnStop, TRUE); }
+
+bool RenameOver(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
+#else
+void RemoveOnStop(int signal) {
+    RemovePending();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void InstallRemoval() {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction action {};
+        action.sa_handler = &RemoveOnStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
+#endif
+
+int TakeSlot(const std::string& path) {
+    static std::once_flag installed;
+    std::call_once(installed, &InstallRemoval);
+    if (path.size() >= kPathRoom) return -1;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (g_taken[slot]) continue;
+        std::memcpy(g_pending[slot], path.c_str(), path.size() + 1);
+        g_taken[slot] = true;
+        return slot;
+    }
+    return -1;
+}
+
+// A device, a pipe or a socket: there is nothing to rename over.
+bool WrittenInPlace(const std::string& target) {
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    return !error && fs::exists(status) && !fs::is_regular_file(status) &&
+           !fs::is_directory(status);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (fs::exists(a, error) && fs::exists(b, error)) {
+        const bool same = fs::equivalent(a, b, error);
+        return !error && same;
+    }
+    const fs::path left = fs::weakly_canonical(a, error);
+    const fs::path right = fs::weakly_canonical(b, error);
+    return !error && left == right;
+}
+
+}  // namespace
+
+OutputFile::OutputFile(std::string option, std::string target)
+    : m_option(std::move(option)), m_target(std::move(target)) {
+    if (WrittenInPlace(m_target)) {
+        m_path = m_target;
+        return;
+    }
+    m_path = m_target + ".part-" + std::to_string(ProcessId()) + "-" + std::to_string(g_made++);
+    std::FILE* made = std::fopen(m_path.c_str(), "wb");
+    if (made == nullptr) {
+        throw UsageError(m_option + " " + m_target + ": no file can be written there (" +
+                         std::strerror(errno) + ")");
+    }
+    std::fclose(made);
+    m_slot = TakeSlot(m_path);
+}
+
+OutputFile::~OutputFile() {
+    if (m_committed || m_path == m_target) return;
+    std::remove(m_path.c_str());
+    if (m_slot >= 0) g_taken[m_slot] = false;
+}
+
+void OutputFile::Write(const std::function<void(const std::string& path)>& writer) {
+    try {
+        writer(m_path);
+    } catch (const HostError& error) {
+        throw HostError(m_option + " " + m_target + ": cannot be written: " + error.what());
+    }
+}
+
+void OutputFile::Commit() {
+    if (m_path == m_target) return;
+    if (!RenameOver(m_path, m_target)) {
+        throw HostError(m_option + " " + m_target + ": cannot be replaced (" +
+                        std::strerror(errno) + ")");
+    }
+    m_committed = true;
+    if (m_slot >= 0) g_taken[m_slot] = false;
+}
+
+void OutputFile::RefuseClashes(const std::string& library,
+                               const std::vector<std::pair<std::string, std::string>>& outputs) {
+    for (size_t k = 0; k < outputs.size(); ++k) {
+        const auto& [option, path] = outputs[k];
+        if (path.empty()) continue;
+        std::error_code error;
+        if (fs::is_directory(path, error)) throw UsageError(option + " " + path + ": is a folder");
+        if (SameFile(path, library)) {
+            throw UsageError(option + " " + path + ": is the module library itself");
+        }
+        for (size_t other = 0; other < k; ++other) {
+            if (!outputs[other].second.empty() && SameFile(path, outputs[other].second)) {
+                throw UsageError(outputs[other].first + " and " + option +
+                                 " name one file: " + path);
+            }
+        }
+    }
+}

@@ -1,0 +1,44 @@
+// A file a command writes whole or not at all. The command makes it before anything runs, the
+// writer writes to Path() (a new file beside the target), and Commit() renames it over the target
+// once the writer has closed it without error. Until then the target is untouched: a file never
+// committed is removed, by the destructor after a failure or a usage error and by the host's
+// handler of SIGINT and SIGTERM (Ctrl-C on Windows) when the user stops the command. A target
+// that is a device or a pipe (/dev/stdout) is written in place.
+#ifndef QVHOST_OUTPUT_FILE_H
+#define QVHOST_OUTPUT_FILE_H
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class OutputFile {
+public:
+    // `option` names the file in messages ("--csv"). A UsageError when no file can be made
+    // beside the target (a folder that is not there, or not writable).
+    OutputFile(std::string option, std::string target);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    // Runs the writer on Path(); its HostError becomes one naming the option and the target.
+    void Write(const std::function<void(const std::string& path)>& writer);
+    // Renames the written file over the target: a HostError naming both when it cannot.
+    void Commit();
+
+    // The outputs of one command, refused as a usage error before anything runs: an empty path,
+    // a folder, the module library itself, or two outputs that are one file. Each output is
+    // its option and its path; an empty path is an option not given.
+    static void RefuseClashes(const std::string& library,
+                              const std::vector<std::pair<std::string, std::string>>& outputs);
+
+private:
+    std::string m_option;
+    std::string m_target;
+    std::string m_path;
+    int m_slot = -1;  // its place among the files an interruption removes, or -1 in place
+    bool m_committed = false;
+};
+
+#endif
