@@ -1,6 +1,7 @@
 #include "ModuleLibrary.h"
 
 #include "HostError.h"
+#include "LibraryFile.h"
 
 #include <cstring>
 
@@ -82,6 +83,8 @@ Function AsFunction(void* address) {
 }  // namespace
 
 ModuleLibrary::ModuleLibrary(const std::string& path) : m_path(path) {
+    const std::string refusal = LibraryFile::Refusal(path);
+    if (!refusal.empty()) throw HostError(path + ": cannot be loaded: " + refusal);
     m_handle = LoadByPath(path);
     if (m_handle == nullptr) throw HostError(path + ": cannot be loaded: " + LastLoadError());
     try {

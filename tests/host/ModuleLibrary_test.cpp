@@ -1,11 +1,17 @@
 #include "ModuleLibrary.h"
 
-#include "HostError.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include "HostError.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 std::string LoadFailure(const std::string& path) {
@@ -39,6 +45,40 @@ TEST(ModuleLibrary, ReportsWhyALibraryIsRefusedInsteadOfCrashing) {
         const std::string failure = LoadFailure(c.path);
         EXPECT_TRUE(StartsWith(failure, c.message_start)) << failure;
     }
+}
+
+TEST(ModuleLibrary, RefusesWhatWouldBlockOrCrashTheLoaderBeforeLoadingIt) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "qvhost-library-files";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::ifstream library(QV_FIXTURE_ECHO, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(library),
+                            std::istreambuf_iterator<char>()};
+    const std::pair<std::string, std::string> files[] = {
+        {"empty", ""}, {"headers only", bytes.substr(0, 4096)}, {"whole", bytes}};
+    for (const auto& [name, content] : files)
+        std::ofstream(folder / name, std::ios::binary) << content;
+    const struct {
+        fs::path path;
+        std::string message;
+    } cases[] = {
+        {folder / "empty", "cannot be loaded: an empty file"},
+        {folder / "headers only", "cannot be loaded: cut short"},
+        {folder, "cannot be loaded: not a regular file"},
+        {folder / "whole", "loaded"},
+#ifndef _WIN32
+        {folder / "pipe", "cannot be loaded: not a regular file"},
+#endif
+    };
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
+#endif
+    for (const auto& c : cases) {
+        const std::string failure = LoadFailure(c.path.string());
+        EXPECT_NE(failure.find(c.message), std::string::npos) << c.path << ": " << failure;
+    }
+    fs::remove_all(folder);
 }
 
 TEST(ModuleLibrary, CopiesTheModulesDescription) {
