@@ -1,5 +1,6 @@
 // Checks of command-line values that the commands share. CLI11 reports a failed check as a usage
-// error naming the option, before anything loads.
+// error naming the option, before anything loads. (An empty value is refused for every option
+// before parsing: see HostCommand.)
 #ifndef QVHOST_ARGUMENT_CHECKS_H
 #define QVHOST_ARGUMENT_CHECKS_H
 
@@ -12,11 +13,21 @@
 
 namespace ArgumentChecks {
 
-// A value that is not empty: `--csv ""` names no file.
-inline CLI::Validator NotEmpty() {
+// A whole number within [low, high]: "1e3" or "1.5" is refused as not whole, not as out of range.
+inline CLI::Validator WholeRange(long long low, long long high) {
+    const std::string description = "[" + std::to_string(low) + " - " + std::to_string(high) + "]";
     return CLI::Validator(
-        [](std::string& input) { return input.empty() ? std::string("an empty value") : ""; },
-        "NOT EMPTY");
+        [low, high, description](std::string& input) {
+            char* end = nullptr;
+            errno = 0;
+            const long long value = std::strtoll(input.c_str(), &end, 10);
+            if (input.empty() || end != input.c_str() + input.size() || errno == ERANGE ||
+                value < low || value > high) {
+                return "'" + input + "' is not a whole number in " + description;
+            }
+            return std::string();
+        },
+        "WHOLE IN " + description);
 }
 
 // A finite number within [low, high]: "nan", "inf" and numbers too large for a double are

@@ -1,5 +1,9 @@
 #include "HostCommand.h"
 
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
 #include "BenchCommand.h"
 #include "HostError.h"
 #include "InfoCommand.h"
@@ -8,11 +12,6 @@
 #include "RunCommand.h"
 #include "ValidateCommand.h"
 
-#include <CLI/CLI.hpp>
-
-#include <string>
-#include <vector>
-
 int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app("Loads a module library by path and drives its objects as a host does.", "qvhost");
     app.set_version_flag("--version", "qvhost " QV_VERSION);
@@ -20,12 +19,26 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
     // Library paths may start with a slash, also on Windows: they are never options.
     app.allow_windows_style_options(false);
 
-    const std::vector<Subcommand> subcommands{InfoCommand::Add(app),
-                                              RunCommand::Add(app),
-                                              ValidateCommand::Add(app),
-                                              RenderCommand::Add(app),
-                                              PlayCommand::Add(app),
-                                              BenchCommand::Add(app)};
+    const std::vector<Subcommand> subcommands{InfoCommand::Add(app),     RunCommand::Add(app),
+                                              ValidateCommand::Add(app), RenderCommand::Add(app),
+                                              PlayCommand::Add(app),     BenchCommand::Add(app)};
+
+    // An empty value names nothing (`--csv ""`, `LIB ""`, `--seed=`): refused before parsing,
+    // where it would become 0 or be taken for an option not given.
+    for (int k = 1; k < argc; ++k) {
+        const std::string argument = argv[k];
+        const size_t equals = argument.find('=');
+        const bool empty_after_equals = argument.rfind("--", 0) == 0 &&
+                                        equals != std::string::npos &&
+                                        equals + 1 == argument.size();
+        if (!argument.empty() && !empty_after_equals) continue;
+        const std::string before = k > 1 ? argv[k - 1] : "";
+        const std::string option = empty_after_equals          ? argument.substr(0, equals)
+                                   : before.rfind("-", 0) == 0 ? before
+                                                               : std::string("LIB");
+        err << "qvhost: " << option << ": an empty value\n";
+        return kBadArguments;
+    }
 
     try {
         app.parse(argc, argv);

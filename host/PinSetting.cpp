@@ -1,6 +1,12 @@
 #include "PinSetting.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "EnumList.h"
 #include "HostError.h"
@@ -14,13 +20,39 @@ double ValueFor(const PinDescription& pin, const std::string& text) {
     if (pin.datatype == DT_ENUM) {
         if (auto value = EnumList(pin.datatype_extra).ValueOf(text)) return *value;
     }
+    const std::string choices =
+        pin.datatype == DT_ENUM ? ": its choices are " + EnumList(pin.datatype_extra).Describe()
+                                : std::string();
     char* end = nullptr;
+    errno = 0;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0') {
-        const std::string choices =
-            pin.datatype == DT_ENUM ? ": its choices are " + EnumList(pin.datatype_extra).Describe()
-                                    : std::string();
+    if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value)) {
         throw UsageError("pin " + pin.name + " cannot take '" + text + "'" + choices);
+    }
+    const auto refuse = [&](const std::string& takes) {
+        throw UsageError("pin " + pin.name + " cannot take '" + text + "': it takes " + takes);
+    };
+    switch (pin.datatype) {
+    case DT_ENUM: {
+        const std::vector<int32_t> values = EnumList(pin.datatype_extra).Values();
+        if (std::find(values.begin(), values.end(), value) == values.end()) {
+            throw UsageError("pin " + pin.name + " cannot take '" + text + "'" + choices);
+        }
+        break;
+    }
+    case DT_BOOL:
+        if (value != 0 && value != 1) refuse("0 or 1");
+        break;
+    case DT_INT:
+        if (value != std::floor(value) || value < INT32_MIN || value > INT32_MAX) {
+            refuse("whole numbers from -2147483648 to 2147483647");
+        }
+        break;
+    case DT_FLOAT:
+        if (std::fabs(value) > FLT_MAX) refuse("finite 32-bit floats");
+        break;
+    default:
+        break;
     }
     return value;
 }

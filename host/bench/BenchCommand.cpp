@@ -1,6 +1,8 @@
 #include "BenchCommand.h"
 
 #include <CLI/CLI.hpp>
+
+#include "ArgumentChecks.h"
 #include <memory>
 #include <string>
 
@@ -24,7 +26,7 @@ CommandEntry::Subcommand BenchCommand::Add(CLI::App& app) {
         ->add_option("--samples", arguments->samples,
                      "Samples per round (rounds go on until the "
                      "median settles, at most 10)")
-        ->check(CLI::Range(1, 1000));
+        ->check(ArgumentChecks::WholeRange(1, 1000));
     bench->add_flag("--json", arguments->json, "Print the results as JSON");
     return {bench, [arguments](std::ostream& out, std::ostream& err) {
                 const ModuleCostReport report =

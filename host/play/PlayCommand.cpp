@@ -45,20 +45,19 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
     play->add_option("LIB", arguments->path, "Path of the module library")->required();
     play->add_option("--at", arguments->timeline, "SAMPLE:PIN=VALUE, applied at that sample");
     play->add_option("--samples", options.samples, "How many samples to play")
-        ->check(CLI::Range(uint32_t{1}, uint32_t{28800000}));
+        ->check(ArgumentChecks::WholeRange(1, 28800000));
     play->add_option("--block", options.block, "Samples per block")
-        ->check(CLI::Range(1, AudioSideHost::kMaxBlockSize));
+        ->check(ArgumentChecks::WholeRange(1, AudioSideHost::kMaxBlockSize));
     play->add_option("--rate", options.rate, "Sample rate")
         ->check(ArgumentChecks::FiniteRange(1.0, 1.0e6));
     CLI::Option* seed_option = play->add_option(
         "--seed", arguments->seed, "Seed the runtime's generator once the objects exist (srand)");
-    play->add_option("--csv", arguments->csv, "Write outputs and GUI pin values per sample")
-        ->check(ArgumentChecks::NotEmpty());
+    play->add_option("--csv", arguments->csv, "Write outputs and GUI pin values per sample");
     return {play, [arguments, seed_option](std::ostream& out, std::ostream& err) {
                 PlayOptions chosen = arguments->options;
                 if (seed_option->count() > 0) chosen.seed = arguments->seed;
                 for (const std::string& timed : arguments->timeline) {
-                    chosen.timeline.push_back(PlaySession::ParseTimed(timed));
+                    chosen.timeline.push_back(PlaySession::ParseTimed(timed, chosen.samples));
                 }
                 OutputFile::RefuseClashes(arguments->path, {{"--csv", arguments->csv}});
                 std::optional<OutputFile> csv;

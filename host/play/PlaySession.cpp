@@ -1,6 +1,8 @@
 #include "PlaySession.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 
 #include "HostError.h"
@@ -17,12 +19,18 @@ double GuiValue(const GuiSideHost& gui, const PinDescription& pin, int32_t index
 
 }  // namespace
 
-TimedSetting PlaySession::ParseTimed(const std::string& text) {
+TimedSetting PlaySession::ParseTimed(const std::string& text, uint32_t samples) {
     const size_t colon = text.find(':');
     char* end = nullptr;
-    const unsigned long sample = std::strtoul(text.c_str(), &end, 10);
-    if (colon == std::string::npos || colon == 0 || end != text.c_str() + colon) {
-        throw UsageError("'" + text + "' is not SAMPLE:PIN=VALUE");
+    errno = 0;
+    const unsigned long long sample = std::strtoull(text.c_str(), &end, 10);
+    if (colon == std::string::npos || colon == 0 || end != text.c_str() + colon ||
+        !std::isdigit(static_cast<unsigned char>(text[0]))) {
+        throw UsageError("--at " + text + ": not SAMPLE:PIN=VALUE");
+    }
+    if (errno == ERANGE || sample >= samples) {
+        throw UsageError("--at " + text + ": sample " + text.substr(0, colon) +
+                         " is not within the run, 0 to " + std::to_string(samples - 1));
     }
     TimedSetting timed{static_cast<uint32_t>(sample), text.substr(colon + 1)};
     PinSetting::Split(timed.setting);

@@ -42,8 +42,8 @@ struct PlayResult {
 
 class PlaySession {
 public:
-    // "SAMPLE:PIN=VALUE"; UsageError for anything else.
-    static TimedSetting ParseTimed(const std::string& text);
+    // "SAMPLE:PIN=VALUE" with a sample within a run of `samples`; UsageError for anything else.
+    static TimedSetting ParseTimed(const std::string& text, uint32_t samples);
     static PlayResult Execute(const ModuleLibrary& library, const PlayOptions& options);
 };
 

@@ -81,20 +81,18 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
     render->add_option("LIB", arguments->path, "Path of the module library")->required();
     render->add_option("--samples", options.samples, "How many samples to render")
         ->required()
-        ->check(CLI::Range(uint32_t{1}, RenderOptions::kMaxSamples));
+        ->check(ArgumentChecks::WholeRange(1, RenderOptions::kMaxSamples));
     render->add_option("--block", options.block, "Samples per block")
-        ->check(CLI::Range(1, AudioSideHost::kMaxBlockSize));
+        ->check(ArgumentChecks::WholeRange(1, AudioSideHost::kMaxBlockSize));
     render->add_option("--rate", options.rate, "Sample rate")
         ->check(ArgumentChecks::FiniteRange(1.0, 1.0e6));
     render->add_option("--repeat", options.repeat, "Audio pins added by repeating the last pin")
-        ->check(CLI::Range(0, AudioSideHost::kMaxPinDescriptions));
+        ->check(ArgumentChecks::WholeRange(0, AudioSideHost::kMaxPinDescriptions));
     render->add_option("--input", options.inputs,
                        "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse");
     render->add_option("--set", options.settings, "PIN=VALUE for a pin that holds a value");
-    render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV")
-        ->check(ArgumentChecks::NotEmpty());
-    render->add_option("--csv", arguments->csv, "Write the outputs as CSV")
-        ->check(ArgumentChecks::NotEmpty());
+    render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV");
+    render->add_option("--csv", arguments->csv, "Write the outputs as CSV");
     return {render, [arguments](std::ostream& out, std::ostream& err) {
                 // Refused before anything runs, so that no CSV is written beside a missing WAV.
                 if (!arguments->wav.empty()) WavWriter::RequireAvailable();

@@ -41,7 +41,12 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     ReferenceHost host(library);
     host.CreateAudioObject();
     AudioSideHost& audio = host.Audio();
-    audio.RepeatLastPin(options.repeat);
+    try {
+        audio.RepeatLastPin(options.repeat);
+    } catch (const HostError& refused) {
+        // An argument this module cannot take: the user's to change.
+        throw UsageError("--repeat " + std::to_string(options.repeat) + ": " + refused.what());
+    }
     audio.SetSampleRate(options.rate);
     audio.SetBlockSize(options.block);
     audio.Open();

@@ -1,7 +1,10 @@
 #include "SignalGenerator.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iomanip>
+#include <sstream>
 
 #include "HostError.h"
 
@@ -9,11 +12,22 @@ namespace {
 
 constexpr double kTwoPi = 6.283185307179586476925286766559;
 
-double ParseNumber(const std::string& text, const std::string& definition) {
+// Parameters a signal takes: a noise seed is a 32-bit unsigned number; a level or frequency a
+// finite number within what a float sample or a rate can hold.
+constexpr double kMostSeed = 4294967295.0;
+constexpr double kMostLevel = 1.0e6;
+
+double ParseNumber(const std::string& text, const std::string& definition, double low,
+                   double high, bool whole) {
     char* end = nullptr;
+    errno = 0;
     const double number = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(number)) {
-        throw HostError("signal " + definition + ": '" + text + "' is not a number");
+    if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(number) ||
+        number < low || number > high || (whole && number != std::floor(number))) {
+        std::ostringstream takes;
+        takes << (whole ? "a whole number" : "a number") << " from " << std::fixed
+              << std::setprecision(0) << low << " to " << high;
+        throw UsageError("signal " + definition + ": '" + text + "' is not " + takes.str());
     }
     return number;
 }
@@ -45,10 +59,13 @@ SignalGenerator::SignalGenerator(const std::string& definition) {
     } else if (name == "dc") {
         m_kind = Kind::kDc;
     } else {
-        throw HostError("unknown signal " + definition +
-                        " (sine:FREQ, square:FREQ, noise:SEED, dc:VALUE, impulse)");
+        throw UsageError("unknown signal " + definition +
+                         " (sine:FREQ, square:FREQ, noise:SEED, dc:VALUE, impulse)");
     }
-    m_parameter = ParseNumber(argument, definition);
+    m_parameter = m_kind == Kind::kNoise
+                      ? ParseNumber(argument, definition, 0, kMostSeed, true)
+                      : ParseNumber(argument, definition, m_kind == Kind::kDc ? -kMostLevel : 0,
+                                    kMostLevel, false);
 }
 
 float SignalGenerator::Sample(uint64_t position, double rate) const {

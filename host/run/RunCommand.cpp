@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ArgumentChecks.h"
+
 #include <memory>
 #include <string>
 
@@ -30,7 +32,7 @@ CommandEntry::Subcommand RunCommand::Add(CLI::App& app) {
     run->add_option("--lo", options.lo, "Lolimit");
     run->add_option("--hi", options.hi, "Hilimit");
     run->add_option("--triggers", options.triggers, "How many triggers to fire")
-        ->check(CLI::Range(0, PairRun::kMaxTriggers));
+        ->check(ArgumentChecks::WholeRange(0, PairRun::kMaxTriggers));
     CLI::Option* seed_option =
         run->add_option("--seed", arguments->seed, "Seed the runtime's generator with this (srand)");
     run->add_flag("--histogram", arguments->histogram, "Chart how often each value came out");

@@ -231,6 +231,13 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         err << "qvhost: validate: name at least one library, or --list\n";
         return CommandEntry::kBadArguments;
     }
+    // A pattern far longer than any check's id is refused: the matcher would recurse through it.
+    constexpr size_t kLongestFilter = 256;
+    if (arguments.filter.size() > kLongestFilter) {
+        err << "qvhost: validate: --filter: a pattern of " << arguments.filter.size()
+            << " characters; at most " << kLongestFilter << "\n";
+        return CommandEntry::kBadArguments;
+    }
     std::vector<const CheckEntry*> checks;
     try {
         const std::regex filter(arguments.filter);
@@ -309,18 +316,17 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
     validate->add_flag("--in-process", arguments->in_process,
                        "Run the checks in this process, for a debugger");
     validate->add_option("--repeat", arguments->repeat, "Run the selected checks N times")
-        ->check(CLI::Range(1, 1000));
+        ->check(ArgumentChecks::WholeRange(1, 1000));
     validate->add_flag("--only-failed", arguments->only_failed, "Print only results not PASSED");
     validate->add_flag("--json", arguments->json, "Print one JSON document");
-    validate->add_option("--junit", arguments->junit, "Also write a JUnit XML file")
-        ->check(ArgumentChecks::NotEmpty());
+    validate->add_option("--junit", arguments->junit, "Also write a JUnit XML file");
     validate->add_flag("--trace", arguments->trace,
                        "Print every call between host and module, with arguments and answers");
     validate->add_flag("--strict", arguments->strict, "Count WARNED results as failures");
     arguments->jobs = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
     validate->add_option("--jobs", arguments->jobs,
                          "Run N checks at once, each in a child of its own (default: the cores)")
-        ->check(CLI::Range(1, 64));
+        ->check(ArgumentChecks::WholeRange(1, 64));
     // The validator's own children: hidden from the help.
     validate->add_flag("--load-only", arguments->load_only)->group("");
     validate->add_option(ChildProcess::kResultChannelOption, arguments->result_channel)->group("");

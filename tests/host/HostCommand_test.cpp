@@ -1,7 +1,5 @@
 #include "HostCommand.h"
 
-#include "QvhostInProcess.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +7,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "QvhostInProcess.h"
 
 namespace {
 
@@ -24,24 +24,49 @@ std::string Bytes(const std::filesystem::path& path) {
 
 TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
     const std::string lib = QV_FIXTURE_ECHO;
-    const std::vector<std::vector<std::string>> cases{{},
-                                                      {"frobnicate"},
-                                                      {"run"},
-                                                      {"info"},
-                                                      {"run", lib, "--mode", "random"},
-                                                      {"run", lib, "--triggers", "-1"},
-                                                      {"run", lib, "--triggers", "99999999999"},
-                                                      {"run", lib, "--lo", "abc"},
-                                                      {"run", lib, "--hi", "2147483648"},
-                                                      {"run", lib, "--seed", "-3"},
-                                                      {"run", lib, "--seed", "4294967296"},
-                                                      {"run", lib, "--bogus"}};
-    for (const auto& arguments : cases) {
+    const std::string good = QV_FIXTURE_ECHO_KEEPS_CONTRACT;
+    const std::vector<std::string> render{"render", good, "--samples", "8"};
+    const auto with = [](std::vector<std::string> start, std::vector<std::string> more) {
+        start.insert(start.end(), more.begin(), more.end());
+        return start;
+    };
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, ""},
+        {{"frobnicate"}, ""},
+        {{"run"}, ""},
+        {{"info"}, ""},
+        {{"run", lib, "--mode", "random"}, ""},
+        {{"run", lib, "--triggers", "-1"}, ""},
+        {{"run", lib, "--triggers", "99999999999"}, ""},
+        {{"run", lib, "--lo", "abc"}, ""},
+        {{"run", lib, "--hi", "2147483648"}, ""},
+        {{"run", lib, "--seed", "-3"}, ""},
+        {{"run", lib, "--seed", "4294967296"}, ""},
+        {{"run", lib, "--bogus"}, ""},
+        {{"info", ""}, "LIB: an empty value"},
+        {{"run", lib, "--seed", ""}, "--seed: an empty value"},
+        {{"run", lib, "--lo="}, "--lo: an empty value"},
+        {{"render", good, "--samples", "1e3"}, "'1e3' is not a whole number"},
+        {with(render, {"--set", "Level=1.5"}), "it takes whole numbers"},
+        {with(render, {"--set", "Runaway=2"}), "it takes 0 or 1"},
+        {with(render, {"--set", "Choice=3"}), "its choices are Low, Mid, High"},
+        {with(render, {"--set", "Gain=1e400"}), "pin Gain cannot take '1e400'"},
+        {with(render, {"--input", "Signal=noise:-1"}), "not a whole number from 0 to 4294967295"},
+        {with(render, {"--input", "Signal=dc:1e39"}), "not a number from -1000000 to 1000000"},
+        {with(render, {"--input", "Signal=wobble:3"}), "unknown signal"},
+        {with(render, {"--repeat", "256"}), "--repeat 256: "},
+        {{"play", good, "--samples", "100", "--at", "-5:Level=1"}, "not SAMPLE:PIN=VALUE"},
+        {{"play", good, "--samples", "100", "--at", "100:Level=1"}, "not within the run"},
+        {{"play", good, "--at", "4294967296:Level=1"}, "not within the run"},
+        {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
+    };
+    for (const auto& [arguments, message] : cases) {
         const QvhostOutcome outcome = RunQvhost(arguments);
         std::string joined;
         for (const std::string& a : arguments) joined += a + " ";
-        EXPECT_EQ(outcome.exit_code, HostCommand::kBadArguments) << joined;
+        EXPECT_EQ(outcome.exit_code, HostCommand::kBadArguments) << joined << outcome.err;
         EXPECT_FALSE(outcome.err.empty()) << joined;
+        EXPECT_TRUE(Contains(outcome.err, message)) << joined << outcome.err;
     }
 }
 
@@ -139,7 +164,10 @@ TEST(HostCommand, LeavesTheUsersFilesAsTheyWereUnlessARunSucceeds) {
          2,
          "no file can be written there",
          earlier},
-        {{"render", lib, "--samples", "8", "--csv", ""}, 2, "--csv: an empty value", earlier},
+        {{"render", lib, "--samples", "8", "--csv", ""},
+         2,
+         "qvhost: --csv: an empty value",
+         earlier},
         {{"play", lib, "--rate", "nan"}, 2, "--rate: 'nan' is not a finite number", earlier},
         {{"validate", lib, "--timeout", "inf"},
          2,

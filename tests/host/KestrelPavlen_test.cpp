@@ -326,12 +326,13 @@ TEST(KestrelPavlenLibrary, PlayOnATimelineShowsTheSamePairsAsRun) {
     PlayOptions options;
     options.seed = 11;
     options.samples = 64 * 12;
-    options.timeline = {PlaySession::ParseTimed("0:Modes=Differ"),
-                        PlaySession::ParseTimed("0:Lolimit=-4"),
-                        PlaySession::ParseTimed("0:Hilimit=6")};
+    const auto at = [&](const std::string& text) {
+        options.timeline.push_back(PlaySession::ParseTimed(text, options.samples));
+    };
+    for (const char* setting : {"0:Modes=Differ", "0:Lolimit=-4", "0:Hilimit=6"}) at(setting);
     for (uint32_t trigger = 0; trigger < 5; ++trigger) {
-        options.timeline.push_back(PlaySession::ParseTimed(std::to_string(128 * trigger + 64) + ":Trigger=1"));
-        options.timeline.push_back(PlaySession::ParseTimed(std::to_string(128 * trigger + 128) + ":Trigger=0"));
+        at(std::to_string(128 * trigger + 64) + ":Trigger=1");
+        at(std::to_string(128 * trigger + 128) + ":Trigger=0");
     }
     const PlayResult played = PlaySession::Execute(library, options);
     EXPECT_TRUE(played.problems.empty());
