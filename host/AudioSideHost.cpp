@@ -3,6 +3,7 @@
 #include "CallObserver.h"
 #include "HostError.h"
 #include "HostNotes.h"
+#include "PrintableText.h"
 
 #include <cfloat>
 #include <cstdint>
@@ -54,10 +55,11 @@ void AudioSideHost::ReadPinTable() {
             return;
         }
         PinDescription pin;
-        pin.name = props.name != nullptr ? props.name : "";
+        pin.name = PrintableText(props.name != nullptr ? props.name : "");
         pin.direction = props.direction;
         pin.datatype = props.datatype;
-        pin.datatype_extra = props.datatype_extra != nullptr ? props.datatype_extra : "";
+        pin.datatype_extra =
+            PrintableText(props.datatype_extra != nullptr ? props.datatype_extra : "");
         pin.flags = props.flags;
         pin.variable_address = props.variable_address;
         m_pin_table.push_back(pin);

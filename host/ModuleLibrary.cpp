@@ -2,6 +2,7 @@
 
 #include "HostError.h"
 #include "LibraryFile.h"
+#include "PrintableText.h"
 
 #include <cstring>
 
@@ -115,9 +116,9 @@ ModuleDescription ModuleLibrary::Describe() const {
         throw HostError(m_path + ": getModuleProperties(0) answered false: no module type 0");
     }
     ModuleDescription description;
-    description.name = props.name != nullptr ? props.name : "";
-    description.id = props.id != nullptr ? props.id : "";
-    description.about = props.about != nullptr ? props.about : "";
+    description.name = PrintableText(props.name != nullptr ? props.name : "");
+    description.id = PrintableText(props.id != nullptr ? props.id : "");
+    description.about = PrintableText(props.about != nullptr ? props.about : "", LineBreaks::kKept);
     description.flags = props.flags;
     description.sdk_version = props.sdk_version;
     return description;

@@ -1,5 +1,7 @@
 #include "TextReport.h"
 
+#include "PrintableText.h"
+
 #include <sstream>
 
 namespace {
@@ -9,7 +11,7 @@ void PrintIndented(std::ostream& out, const std::string& text, const char* prefi
     std::string line;
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        out << prefix << line << "\n";
+        out << prefix << PrintableText(line) << "\n";
     }
 }
 
@@ -44,7 +46,9 @@ void TextReport::Result(const CheckResult& result) {
     std::string status = CheckResult::StatusName(result.status);
     status.resize(8, ' ');
     m_out << "  " << status << result.id;
-    if (!result.message.empty()) m_out << ": " << result.message;
+    if (!result.message.empty()) {
+        m_out << ": " << PrintableText(result.message, LineBreaks::kKept);
+    }
     m_out << "\n";
     // What the module printed, under the result it belongs to.
     PrintIndented(m_out, result.child_stdout, "          > ");

@@ -5,6 +5,7 @@
 #include "EnumList.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
+#include "PrintableText.h"
 #include "ReferenceHost.h"
 
 namespace {
@@ -316,9 +317,10 @@ void TextsInLibrary(CheckContext& context) {
     }
     for (const KeptText& text : kept) {
         if (std::strncmp(text.address, text.text.c_str(), text.text.size() + 1) != 0) {
-            context.Fail(text.what + " read \"" + text.text +
+            context.Fail(text.what + " read \"" + PrintableText(text.text) +
                          "\" while an object was open, and another text once every object was "
-                         "closed: \"" + std::string(text.address, std::strlen(text.address)) +
+                         "closed: \"" +
+                         PrintableText(std::string(text.address, std::strlen(text.address))) +
                          "\"");
         }
     }
