@@ -20,6 +20,9 @@ public:
     struct Subcommand {
         CLI::App* command;
         Action action;
+        // Whether the command loads the module into the host's own process, where a crash in
+        // the module ends the host: such a crash is named on standard error as it happens.
+        bool runs_module_in_process = true;
     };
 };
 

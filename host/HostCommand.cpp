@@ -1,10 +1,12 @@
 #include "HostCommand.h"
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "BenchCommand.h"
+#include "CrashReport.h"
 #include "HostError.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
@@ -49,7 +51,10 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
 
     try {
         for (const Subcommand& subcommand : subcommands) {
-            if (subcommand.command->parsed()) return subcommand.action(out, err);
+            if (!subcommand.command->parsed()) continue;
+            std::optional<CrashReport> crash_report;
+            if (subcommand.runs_module_in_process) crash_report.emplace();
+            return subcommand.action(out, err);
         }
     } catch (const UsageError& error) {
         err << "qvhost: " << error.what() << "\n";

@@ -324,13 +324,17 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
                        "Print every call between host and module, with arguments and answers");
     validate->add_flag("--strict", arguments->strict, "Count WARNED results as failures");
     arguments->jobs = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
-    validate->add_option("--jobs", arguments->jobs,
-                         "Run N checks at once, each in a child of its own (default: the cores)")
+    validate
+        ->add_option("--jobs", arguments->jobs,
+                     "Run N checks at once, each in a child of its own (default: the cores)")
         ->check(ArgumentChecks::WholeRange(1, 64));
     // The validator's own children: hidden from the help.
     validate->add_flag("--load-only", arguments->load_only)->group("");
     validate->add_option(ChildProcess::kResultChannelOption, arguments->result_channel)->group("");
-    return {validate, [arguments, seed_option](std::ostream& out, std::ostream& err) {
+    // Its checks run in children of their own, which report a crash as a result.
+    return {validate,
+            [arguments, seed_option](std::ostream& out, std::ostream& err) {
                 return Validate(*arguments, seed_option->count() > 0, out, err);
-            }};
+            },
+            false};
 }

@@ -63,8 +63,12 @@ const NameTable& TableFor(const std::string& side) {
 }  // namespace
 
 std::string OpcodeNames::Name(const std::string& side, int32_t opcode) {
+    const char* name = Find(side, opcode);
+    return name != nullptr ? name : "opcode " + std::to_string(opcode);
+}
+
+const char* OpcodeNames::Find(const std::string& side, int32_t opcode) {
     const NameTable& table = TableFor(side);
     const auto found = table.find(opcode);
-    if (found != table.end()) return found->second;
-    return "opcode " + std::to_string(opcode);
+    return found != table.end() ? found->second : nullptr;
 }

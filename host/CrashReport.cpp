@@ -1,0 +1,167 @@
+#include "CrashReport.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+
+#include "OpcodeNames.h"
+
+#ifdef _WIN32
+#include <io.h>
+
+#include "WindowsApi.h"
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// One call into the module or out of it, as the crash line names it.
+struct OpenCall {
+    const char* name;  // null: "opcode" and the number
+    int32_t opcode;
+    bool to_host;
+};
+
+constexpr int kMostOpen = 64;
+OpenCall g_open[kMostOpen];
+volatile int g_depth = 0;
+
+void WriteError(const char* text, size_t length) {
+#ifdef _WIN32
+    _write(2, text, static_cast<unsigned>(length));
+#else
+    const ssize_t written = write(2, text, length);
+    static_cast<void>(written);
+#endif
+}
+
+void Append(char* line, size_t& length, const char* text) {
+    const size_t room = 255 - length;
+    const size_t count = std::min(std::strlen(text), room);
+    std::memcpy(line + length, text, count);
+    length += count;
+}
+
+void AppendNumber(char* line, size_t& length, long long number) {
+    char digits[24];
+    size_t count = 0;
+    const bool negative = number < 0;
+    unsigned long long rest = negative ? 0ull - static_cast<unsigned long long>(number)
+                                       : static_cast<unsigned long long>(number);
+    do {
+        digits[count++] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (negative) Append(line, length, "-");
+    while (count > 0 && length < 255) line[length++] = digits[--count];
+}
+
+// "qvhost: the module crashed (WHAT) in CALL", the innermost call into the module; a crash in the
+// host's answer to the module's call says so.
+void WriteCrashLine(const char* what, long long number) {
+    char line[256];
+    size_t length = 0;
+    Append(line, length, "qvhost: the module crashed (");
+    Append(line, length, what);
+    AppendNumber(line, length, number);
+    Append(line, length, ")");
+    const int depth = g_depth < kMostOpen ? g_depth : kMostOpen;
+    for (int k = depth - 1; k >= 0; --k) {
+        if (g_open[k].to_host) continue;
+        Append(line, length,
+               k == depth - 1 ? " in " : " in the host's answer to the module, inside ");
+        if (g_open[k].name != nullptr) {
+            Append(line, length, g_open[k].name);
+        } else {
+            Append(line, length, "opcode ");
+            AppendNumber(line, length, g_open[k].opcode);
+        }
+        break;
+    }
+    Append(line, length, "\n");
+    WriteError(line, length);
+}
+
+#ifdef _WIN32
+LONG WINAPI ReportException(EXCEPTION_POINTERS* exception) {
+    WriteCrashLine("exception code ", exception->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void InstallHandler() { SetUnhandledExceptionFilter(&ReportException); }
+void RemoveHandler() { SetUnhandledExceptionFilter(nullptr); }
+#else
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+constexpr size_t kSignalCount = sizeof kFatalSignals / sizeof kFatalSignals[0];
+// The handlers there were, put back when the report goes (a sanitizer's, a test framework's).
+struct sigaction g_before[kSignalCount];
+// A stack of its own: a crash may come from a stack the module overran.
+alignas(16) char g_handler_stack[64 * 1024];
+
+// Writes the line, then lets the signal go on as it would have: to the handler there was before,
+// or the default action, which ends the process with the signal's status.
+void ReportSignal(int signal) {
+    WriteCrashLine("signal ", signal);
+    for (size_t k = 0; k < kSignalCount; ++k) {
+        if (kFatalSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
+    }
+    std::raise(signal);
+}
+
+void InstallHandler() {
+    stack_t stack{};
+    stack.ss_sp = g_handler_stack;
+    stack.ss_size = sizeof g_handler_stack;
+    sigaltstack(&stack, nullptr);
+    struct sigaction action {};
+    action.sa_handler = &ReportSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_ONSTACK;
+    for (size_t k = 0; k < kSignalCount; ++k) sigaction(kFatalSignals[k], &action, &g_before[k]);
+}
+
+void RemoveHandler() {
+    for (size_t k = 0; k < kSignalCount; ++k) sigaction(kFatalSignals[k], &g_before[k], nullptr);
+}
+#endif
+
+OpenCall Named(const CrossingCall& call) {
+    switch (call.entry) {
+    case CallEntry::kFactory:
+        return {"makeModule", call.opcode, false};
+    case CallEntry::kProcess:
+        return {"the process function", call.opcode, false};
+    case CallEntry::kEventHandler:
+        return {"the event entry", call.opcode, false};
+    case CallEntry::kAudioDispatcher:
+        return {OpcodeNames::Find("audio", call.opcode), call.opcode, false};
+    case CallEntry::kGuiDispatcher:
+        return {OpcodeNames::Find("GUI", call.opcode), call.opcode, false};
+    default:
+        return {nullptr, call.opcode, true};
+    }
+}
+
+}  // namespace
+
+CrashReport::CrashReport() {
+    CallObserver::Install(this);
+    InstallHandler();
+}
+
+CrashReport::~CrashReport() {
+    RemoveHandler();
+    CallObserver::Install(nullptr);
+}
+
+void CrashReport::Enter(const CrossingCall& call) {
+    if (call.entry == CallEntry::kHostAction) return;
+    if (g_depth < kMostOpen) g_open[g_depth] = Named(call);
+    g_depth = g_depth + 1;
+}
+
+void CrashReport::Leave(const CrossingCall& call, QVWord) {
+    if (call.entry == CallEntry::kHostAction) return;
+    g_depth = g_depth - 1;
+}

@@ -1,0 +1,24 @@
+// For the commands that load a module into the host's own process (info, run, play, render,
+// bench): a crash inside the module prints one line before the host ends, naming the signal (the
+// exception code on Windows) and the call into the module in progress:
+//   qvhost: the module crashed (signal 11) in MOD_OP_OPEN
+// It follows the calls as the process's CallObserver, keeping the open calls in fixed storage,
+// and writes from the crash handler with no allocation and no lock.
+#ifndef QVHOST_CRASH_REPORT_H
+#define QVHOST_CRASH_REPORT_H
+
+#include "CallObserver.h"
+
+class CrashReport : public CallObserver {
+public:
+    // Installs itself and the crash handler for its lifetime.
+    CrashReport();
+    ~CrashReport() override;
+    CrashReport(const CrashReport&) = delete;
+    CrashReport& operator=(const CrashReport&) = delete;
+
+    void Enter(const CrossingCall& call) override;
+    void Leave(const CrossingCall& call, QVWord answer) override;
+};
+
+#endif
