@@ -1,11 +1,11 @@
 #include "GuiSideHost.h"
 
-#include "CallObserver.h"
-#include "HostNotes.h"
-#include "HostError.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "CallObserver.h"
+#include "HostError.h"
+#include "HostNotes.h"
 
 void GuiSideHost::Attach(GuiHostRecord* record, const std::vector<PinDescription>& pins) {
     m_record = record;
@@ -50,8 +50,8 @@ QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index,
         return 0;
     default:
         // A real host may know more opcodes than this one.
-        KeepNote(m_warnings, "GUI: ",
-                 "host opcode " + std::to_string(opcode) + " is not one this host knows");
+        KeepNote(m_warnings,
+                 "GUI: ", "host opcode " + std::to_string(opcode) + " is not one this host knows");
         return 0;
     }
 }
@@ -86,8 +86,9 @@ QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
     // through the other argument loses the value.
     const bool float_pin = m_pins.Datatype(index) == DT_FLOAT;
     if (float_pin ? value != 0 : opt != 0.0f) {
-        Problem("pin " + m_pins.Name(index) + (float_pin ? " (a float pin)" : " (not a float pin)") +
-                " written through the " + (float_pin ? "integer" : "float") + " argument");
+        Problem("pin " + m_pins.Name(index) +
+                (float_pin ? " (a float pin)" : " (not a float pin)") + " written through the " +
+                (float_pin ? "integer" : "float") + " argument");
     }
     Take(index, value, opt);
     return 0;
@@ -118,8 +119,8 @@ void GuiSideHost::Initialise() { Dispatch(GUI_OP_INITIALISE, 0, 0, nullptr, 0.0f
 
 void GuiSideHost::NoteUserChange(int32_t index, const std::string& value) {
     if (CallObserver::Installed() == nullptr) return;
-    const std::string note = "host sets pin " + std::to_string(index) + " (" + m_pins.Name(index) +
-                             ") to " + value;
+    const std::string note =
+        "host sets pin " + std::to_string(index) + " (" + m_pins.Name(index) + ") to " + value;
     const ObservedCall action({CallEntry::kHostAction, index, 0, 0, nullptr, 0.0f, note.c_str()});
 }
 
@@ -149,17 +150,31 @@ void GuiSideHost::Take(int32_t index, int32_t value, float opt) {
 
 void GuiSideHost::Notify(int32_t index) {
     if (m_record == nullptr) return;
+    if (m_depth == 0) {
+        m_notifications_this_change = 0;
+        m_cut_this_change = false;
+    }
+    // Each limit is reported once per change: a looping object would otherwise fill the list.
     if (m_depth >= kMaxNotificationDepth) {
-        Problem("pin " + std::to_string(index) + " changed " + std::to_string(m_depth) +
-                " notifications deep: the object keeps changing pins; not told again");
+        if (!m_cut_this_change) {
+            Problem("pin " + std::to_string(index) + " changed " + std::to_string(m_depth) +
+                    " notifications deep: the object keeps changing pins; not told again");
+        }
+        m_cut_this_change = true;
         return;
     }
+    if (m_notifications_this_change == kMaxNotificationsPerChange) {
+        Problem("pin " + std::to_string(index) + " changed after " +
+                std::to_string(kMaxNotificationsPerChange) +
+                " notifications from one change: the object keeps changing pins; not told again");
+    }
+    if (m_notifications_this_change++ >= kMaxNotificationsPerChange) return;
     ++m_counts.notifications;
     if (m_depth > 0) ++m_counts.nested_notifications;
     ++m_depth;
-    const std::string note =
-        CallObserver::Installed() ? "pin " + m_pins.Name(index) + " = " + m_pins.ValueText(index)
-                                  : std::string();
+    const std::string note = CallObserver::Installed()
+                                 ? "pin " + m_pins.Name(index) + " = " + m_pins.ValueText(index)
+                                 : std::string();
     ObservedCall call(
         {CallEntry::kGuiDispatcher, GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f, note.c_str()});
     {

@@ -51,6 +51,9 @@ public:
 
     // Notifications inside notifications before the host takes the object to be looping.
     static constexpr int kMaxNotificationDepth = 8;
+    // Notifications one change may cause in all, however wide they fan out: past it the object
+    // is taken to be looping too, and the host's own memory stays bounded.
+    static constexpr int kMaxNotificationsPerChange = 1000;
 
     void Attach(GuiHostRecord* record, const std::vector<PinDescription>& pins);
     bool IsAttached() const { return m_record != nullptr; }
@@ -108,6 +111,8 @@ private:
     GuiHostRecord* m_record = nullptr;
     PinValueStore m_pins;
     int m_depth = 0;
+    int m_notifications_this_change = 0;
+    bool m_cut_this_change = false;  // a notification was refused for depth in this change
     bool m_report_every_write = false;
     ValueListener m_value_listener;
     std::vector<PinWrite> m_writes;

@@ -29,6 +29,8 @@ const std::vector<HostRule>& HostRules::All() {
          false},
         {"writes-in-type", "written through the", "a pin written in another type", false},
         {"nesting-bounded", "notifications deep", "notifications nested too deep", false},
+        {"fan-out-bounded", "notifications from one change",
+         "too many notifications from one change", false},
         {"gui-calls-in-its-calls", "from outside a call into the GUI object",
          "a GUI host call outside the GUI object's calls", false},
         {"no-heap-in-process", "calls of heap functions",

@@ -1,7 +1,5 @@
 #include "GuiSideHost.h"
 
-#include "HostError.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,8 @@
 #include <iterator>
 #include <thread>
 #include <vector>
+
+#include "HostError.h"
 
 namespace {
 
@@ -103,6 +103,27 @@ TEST(GuiSideHost, CutsOffAnObjectThatKeepsChangingPinsFromItsNotifications) {
     EXPECT_EQ(host.Writes().size(), static_cast<size_t>(GuiSideHost::kMaxNotificationDepth));
     ASSERT_EQ(host.Problems().size(), 1u);
     EXPECT_NE(host.Problems()[0].find("notifications deep"), std::string::npos);
+}
+
+TEST(GuiSideHost, CutsOffAnObjectWhoseNotificationsFanOutPastTheLimitOfOneChange) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    int32_t next = 0;
+    object.on_change = [&](int32_t) {
+        for (const int32_t pin : {LEVEL, ECHO, CHOICE}) {
+            object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, pin, ++next);
+        }
+    };
+    host.SetPin(LEVEL, 1);
+    EXPECT_EQ(object.changes.size(), static_cast<size_t>(GuiSideHost::kMaxNotificationsPerChange));
+    const auto fanned_out = [](const std::string& problem) {
+        return problem.find("1000 notifications from one change") != std::string::npos;
+    };
+    EXPECT_EQ(std::count_if(host.Problems().begin(), host.Problems().end(), fanned_out), 1);
+    host.SetPin(FLAG, 1);
+    EXPECT_EQ(object.changes.size(),
+              static_cast<size_t>(GuiSideHost::kMaxNotificationsPerChange) * 2)
+        << "the next change starts a count of its own";
 }
 
 TEST(GuiSideHost, ReadsAndWritesFollowThePinsDatatype) {

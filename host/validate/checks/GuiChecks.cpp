@@ -148,8 +148,9 @@ void NestingBounded(CheckContext& context) {
         session.Host().CreateObjects();
         session.Host().Gui().ReportEveryWrite(every_write);
         session.RunTypical(context);
-        context.FailOnRule(session.Host(), "nesting-bounded",
-                           every_write ? ", every write reported" : "");
+        const std::string when = every_write ? ", every write reported" : "";
+        context.FailOnRule(session.Host(), "fan-out-bounded", when);
+        context.FailOnRule(session.Host(), "nesting-bounded", when);
     }
 }
 
