@@ -317,6 +317,20 @@ TEST(AudioSideHost, SetsAPinVariableAndReportsTheChange) {
     EXPECT_EQ(object.deliveries.front().clock, 5u);
 }
 
+// A switch's variable holds 0 or 1 whatever it is set to: a module may compare it with 1.
+TEST(AudioSideHost, WritesASwitchAs0Or1) {
+    AudioSideHost host;
+    uint8_t on = 0;
+    QVPinProperties pin = Pin(DT_BOOL, 0);
+    pin.variable_address = &on;
+    TestAudioObject object(host, {pin});
+    host.Attach(&object.record);
+    for (const auto& [value, held] : std::vector<std::pair<double, int>>{{2, 1}, {0, 0}, {-1, 1}}) {
+        host.WritePinVariable(0, value);
+        EXPECT_EQ(on, held) << value;
+    }
+}
+
 // The reference host's choice for a pin with both sides: what the GUI side takes reaches the
 // audio object at the start of the next block, as any value does; of several values between two
 // blocks only the latest arrives, so a GUI side faster than the audio side queues nothing.

@@ -22,7 +22,7 @@ TEST(JUnitReport, StaysWellFormedAndCarriesWhatTheCommonSchemasRequire) {
         crashed.id = "audio-notify";
         crashed.status = CheckStatus::kCrashed;
         crashed.message = "signal 11";
-        crashed.child_stderr = std::string("bad \xFF\xC3 byte, bell \x07, ok \xC3\xA9");
+        crashed.child_stderr = std::string("bad \xFF\xC3 byte, bell \x07, esc \x1B, ok \xC3\xA9");
         crashed.run = run;
         library.results.push_back(crashed);
     }
@@ -36,10 +36,10 @@ TEST(JUnitReport, StaysWellFormedAndCarriesWhatTheCommonSchemasRequire) {
     JUnitReport::Write(out, report);
     const std::string xml = out.str();
 
-    EXPECT_NE(xml.find("bad \xEF\xBF\xBD\xEF\xBF\xBD byte, bell \\x07, ok \xC3\xA9"),
+    EXPECT_NE(xml.find("bad \xEF\xBF\xBD\xEF\xBF\xBD byte, bell \\x07, esc \\x1B, ok \xC3\xA9"),
               std::string::npos)
         << xml;
-    EXPECT_EQ(xml.find('\x07'), std::string::npos);
+    EXPECT_EQ(xml.find_first_of("\x07\x1B"), std::string::npos);
     EXPECT_NE(xml.find("name=\"lib&lt;1&gt;.so\""), std::string::npos);
     const std::regex suite(
         "<testsuite id=\"[0-9]+\" package=\"[^\"]+\" name=\"[^\"]+\" timestamp=\"[0-9]{4}-[0-9]{2}-"

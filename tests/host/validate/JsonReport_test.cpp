@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 // A child hands its result to the validator through this document: what goes in must come out.
 TEST(JsonReport, CarriesAChildsResultBack) {
@@ -28,5 +31,26 @@ TEST(JsonReport, CarriesAChildsResultBack) {
     EXPECT_EQ(received.trace, sent.trace);
     for (const char* broken : {"", "{", "{\"libraries\": []}", "Segmentation fault"}) {
         EXPECT_FALSE(JsonReport::ReadFirstResult(broken, &received)) << broken;
+    }
+}
+
+// A dashboard reads the counts, not the results: each counts its own outcome.
+TEST(JsonReport, CountsEachOutcomeSeparately) {
+    LibraryReport library;
+    for (const CheckStatus status :
+         {CheckStatus::kPassed, CheckStatus::kWarned, CheckStatus::kSkipped, CheckStatus::kSkipped,
+          CheckStatus::kFailed, CheckStatus::kTimeout}) {
+        CheckResult result;
+        result.status = status;
+        library.results.push_back(result);
+    }
+    ValidationReport report;
+    report.libraries.push_back(library);
+    std::ostringstream document;
+    JsonReport::Write(document, report);
+    const nlohmann::json counts = nlohmann::json::parse(document.str()).at("libraries").at(0);
+    for (const auto& [name, count] : std::vector<std::pair<const char*, int>>{
+             {"passed", 1}, {"warned", 1}, {"skipped", 2}, {"failed", 2}}) {
+        EXPECT_EQ(counts.at(name).get<int>(), count) << name;
     }
 }

@@ -4,11 +4,16 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "CheckRunner.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
 #include "QvhostInProcess.h"
+#include "TextReport.h"
 
 namespace {
 
@@ -16,6 +21,19 @@ namespace {
 QvhostOutcome Validate(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), "validate");
     return RunQvhost(std::move(arguments));
+}
+
+// The lines of printed output that hold `text`, each from `text` on: a trace line's indent and
+// what precedes the text are left out.
+std::string LinesWith(const std::string& printed, const std::string& text) {
+    std::istringstream lines(printed);
+    std::string line;
+    std::string kept;
+    while (std::getline(lines, line)) {
+        const size_t at = line.find(text);
+        if (at != std::string::npos) kept += line.substr(at) + "\n";
+    }
+    return kept;
 }
 
 struct ExitCase {
@@ -92,4 +110,92 @@ TEST(ValidateCommand, WritesEachResultIntoTheJUnitFile) {
     const QvhostOutcome unwritable = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit",
                                                path + ".missing/x.xml", "--filter", "^events-on-time$"});
     EXPECT_EQ(unwritable.exit_code, HostCommand::kBadArguments) << unwritable.err;
+}
+
+TEST(ValidateCommand, OnlyFailedLeavesOutThePassedResultsAlone) {
+    std::ostringstream out;
+    TextReport text(out, true, false);
+    for (const CheckStatus status :
+         {CheckStatus::kPassed, CheckStatus::kWarned, CheckStatus::kSkipped}) {
+        CheckResult result;
+        result.id = "pins-codes";
+        result.status = status;
+        text.Result(result);
+    }
+    EXPECT_EQ(out.str(), "  WARNED  pins-codes\n  SKIPPED pins-codes\n");
+}
+
+// A check that fails and then steps aside has failed: a skip never hides a failure.
+TEST(ValidateCommand, AFailureOutranksASkip) {
+    const CheckEntry check{"audio-fails-then-skips", "", [](CheckContext& context) {
+                               context.Fail("answered 1, expected 0");
+                               context.Skip("the module has no sample input");
+                           }};
+    const CheckResult result = CheckRunner::InProcess(check, QV_FIXTURE_KEEPS_CONTRACT, {});
+    EXPECT_STREQ(CheckResult::StatusName(result.status), "FAILED");
+    EXPECT_EQ(result.message, "answered 1, expected 0");
+}
+
+// Run N of --repeat draws from seed + N - 1: a repeat tries other values, and any one run can be
+// had again alone with its seed.
+TEST(ValidateCommand, EachRepeatedRunDrawsFromTheNextSeed) {
+    const auto notices = [](std::vector<std::string> arguments) {
+        for (const char* argument : {"--in-process", "--trace", "--filter", "^audio-notify$"}) {
+            arguments.push_back(argument);
+        }
+        arguments.insert(arguments.begin(), QV_FIXTURE_KEEPS_CONTRACT);
+        return LinesWith(Validate(arguments).out, "MOD_OP_NOTIFY");
+    };
+    EXPECT_EQ(notices({"--seed", "41", "--repeat", "2"}),
+              notices({"--seed", "41"}) + notices({"--seed", "42"}));
+}
+
+// A play check warns with the host's first warning and how many more there were.
+TEST(ValidateCommand, APlayVerdictCarriesTheHostsWarnings) {
+    const ModuleLibrary library(QV_FIXTURE_KEEPS_CONTRACT);
+    const std::string unknown = "audio: host opcode 99 is not one this host knows";
+    const std::vector<std::string> summaries{"", unknown, unknown + " (and 1 more)",
+                                             unknown + " (and 2 more)"};
+    for (size_t warnings = 0; warnings < summaries.size(); ++warnings) {
+        ModuleSession session(library);
+        session.Start();
+        AudioSideHost& audio = session.Host().Audio();
+        for (size_t k = 0; k < warnings; ++k) audio.Answer(audio.Record(), 99, 0, 0, nullptr);
+        CheckContext context(QV_FIXTURE_KEEPS_CONTRACT, 0, "play-value-pins");
+        session.Verdict(context);
+        EXPECT_EQ(context.Warned(), warnings > 0) << warnings;
+        EXPECT_EQ(context.Summary(), summaries[warnings]);
+    }
+}
+
+struct TracedCalls {
+    const char* check;
+    const char* lines_with;  // the trace lines compared, each from this text on
+    const char* expected;    // lines that follow one another among them
+};
+
+// What a check is for shows in its trace: the calls it makes, in the order it makes them.
+TEST(ValidateCommand, EachCheckMakesTheCallsItIsFor) {
+    const std::vector<TracedCalls> cases{
+        // -1 is among the edge values of every integer argument.
+        {"audio-notify", "MOD_OP_NOTIFY", "MOD_OP_NOTIFY index -1 value -1 ptr null opt 0\n"},
+        // The first opcode past those the host knows.
+        {"audio-unknown-opcodes", "host -> audio opcode",
+         "host -> audio opcode 14 index 0 value 0 ptr null opt 0\n"},
+        // A rate changed inside a session, as a host changes it when its device does.
+        {"play-blocks-and-rates", "MOD_OP_SAMPLE_RATE",
+         "opt 8000\nMOD_OP_SAMPLE_RATE index 0 value 0 ptr null opt 16000\n"},
+        // Each pin through its values alone, one past an enumeration's last choice included.
+        {"play-value-pins", "host sets pin 4 ",
+         "host sets pin 4 (Choice) to 5\nhost sets pin 4 (Choice) to 6\n"},
+    };
+    for (const TracedCalls& c : cases) {
+        const QvhostOutcome run =
+            Validate({QV_FIXTURE_KEEPS_CONTRACT, "--in-process", "--trace", "--seed", "7",
+                      "--filter", "^" + std::string(c.check) + "$"});
+        EXPECT_EQ(run.exit_code, HostCommand::kSuccess) << c.check << "\n" << run.err;
+        EXPECT_NE(LinesWith(run.out, c.lines_with).find(c.expected), std::string::npos)
+            << c.check << " lacks\n"
+            << c.expected;
+    }
 }
