@@ -94,10 +94,10 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
     render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV");
     render->add_option("--csv", arguments->csv, "Write the outputs as CSV");
     return {render, [arguments](std::ostream& out, std::ostream& err) {
-                // Refused before anything runs, so that no CSV is written beside a missing WAV.
-                if (!arguments->wav.empty()) WavWriter::RequireAvailable();
                 OutputFile::RefuseClashes(arguments->path,
                                           {{"--wav", arguments->wav}, {"--csv", arguments->csv}});
+                // Refused before anything runs, so that no CSV is written beside a missing WAV.
+                if (!arguments->wav.empty()) WavWriter::RequireAvailable();
                 std::optional<OutputFile> wav;
                 std::optional<OutputFile> csv;
                 if (!arguments->wav.empty()) wav.emplace("--wav", arguments->wav);

@@ -293,10 +293,9 @@ void TextsInLibrary(CheckContext& context) {
             return context.Fail(what + " lies outside the library's image: the host keeps the "
                                 "pointer, so the text must be a constant of the library");
         }
-        const void* end = std::memchr(address, 0, kMaxNameLength * 64);
-        kept.push_back({what, address,
-                        std::string(address, end != nullptr ? static_cast<const char*>(end)
-                                                            : address + kMaxNameLength * 64)});
+        size_t length = 0;
+        while (length < kMaxNameLength * 64 && address[length] != '\0') ++length;
+        kept.push_back({what, address, std::string(address, length)});
     };
     ModuleProperties props{};
     if (library.QueryProperties(0, &props)) {
