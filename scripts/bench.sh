@@ -2,8 +2,9 @@
 # Builds and runs the benchmarks (native preset) and prints one table: each figure (the median CPU
 # time of nine runs; the machine may be shared) beside its floor and the ratio, with allocations
 # per call. The runs of all benchmarks are shuffled together, so that a figure and its floor meet
-# the same load. Then builds the 32-bit Windows library and reports its stripped size, its imports
-# and what takes the space.
+# the same load. Then the peak memory of a short and a long play beside that of a load alone, and
+# builds the 32-bit Windows library and reports its stripped size, its imports and what takes the
+# space.
 # Arguments go to qv_bench, e.g. scripts/bench.sh --benchmark_filter=Trigger
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +20,22 @@ build/native/bench/qv_bench --benchmark_repetitions=9 --benchmark_min_time=0.1 \
     --benchmark_format=json "$@" >"$work/bench.json"
 echo "== Per call, beside the floor (CPU time, median of 9 shuffled runs) =="
 scripts/bench_report.py ratios "$work/bench.json"
+
+# A play streams its rows: its peak memory stays where a short one's is, beside its floor, the
+# peak of loading the module alone (qvhost info).
+cmake --build --preset native --target qvhost Kestrel-Pavlen >/dev/null
+peak() {
+    python3 -c 'import resource, subprocess, sys
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, check=True)
+print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$@"
+}
+echo
+echo "== Peak memory of qvhost play --csv on Kestrel-Pavlen (KiB) =="
+echo "floor (qvhost info): $(peak build/native/host/qvhost info build/native/Kestrel-Pavlen.so)"
+for samples in 100000 10000000; do
+    echo "$samples samples: $(peak build/native/host/qvhost play build/native/Kestrel-Pavlen.so \
+        --samples "$samples" --csv "$work/play.csv")"
+done
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Kestrel-Pavlen >/dev/null

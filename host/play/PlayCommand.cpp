@@ -23,19 +23,31 @@ struct PlayArguments {
     std::string csv;
 };
 
-void WriteCsv(const std::string& path, const PlayResult& result) {
-    std::ofstream file(path, std::ios::binary);
-    file << "sample";
-    for (const std::string& column : result.columns) file << "," << column;
-    file << "\n";
-    for (size_t row = 0; row < result.rows.size(); ++row) {
-        file << row;
-        for (const double value : result.rows[row]) file << "," << value;
-        file << "\n";
+// The CSV a play writes as it goes: a header, then a row per sample.
+class CsvRows {
+public:
+    explicit CsvRows(const std::string& path) : m_path(path), m_file(path, std::ios::binary) {}
+    void Write(uint32_t sample, const std::vector<std::string>& columns,
+               const std::vector<double>& values) {
+        if (sample == 0) {
+            m_file << "sample";
+            for (const std::string& column : columns) m_file << "," << column;
+            m_file << "\n";
+        }
+        m_file << sample;
+        for (const double value : values) m_file << "," << value;
+        m_file << "\n";
     }
-    file.close();
-    if (!file) throw HostError("cannot write " + path);
-}
+    // Closes the file: HostError when anything of it could not be written.
+    void Close() {
+        m_file.close();
+        if (!m_file) throw HostError("cannot write " + m_path);
+    }
+
+private:
+    std::string m_path;
+    std::ofstream m_file;
+};
 }  // namespace
 
 CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
@@ -63,7 +75,16 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                 std::optional<OutputFile> csv;
                 if (!arguments->csv.empty()) csv.emplace("--csv", arguments->csv);
                 const ModuleLibrary library(arguments->path);
-                const PlayResult result = PlaySession::Execute(library, chosen);
+                std::optional<CsvRows> rows;
+                PlayRowSink sink;
+                if (csv) {
+                    rows.emplace(csv->Path());
+                    sink = [&rows](uint32_t sample, const std::vector<std::string>& columns,
+                                   const std::vector<double>& values) {
+                        rows->Write(sample, columns, values);
+                    };
+                }
+                const PlayResult result = PlaySession::Execute(library, chosen, sink);
                 out << result.module << ": " << chosen.samples << " samples at " << chosen.rate
                     << " Hz in blocks of " << chosen.block << "\n";
                 for (const PlayEvent& event : result.events) {
@@ -72,7 +93,7 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                 const int verdict = ProblemReport::Print(result.problems, err);
                 // A run that broke the host contract leaves no file that looks like a good one.
                 if (csv && verdict == CommandEntry::kSuccess) {
-                    csv->Write([&](const std::string& path) { WriteCsv(path, result); });
+                    csv->Write([&](const std::string&) { rows->Close(); });
                     csv->Commit();
                     out << "wrote " << arguments->csv << "\n";
                 }

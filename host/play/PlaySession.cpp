@@ -37,7 +37,8 @@ TimedSetting PlaySession::ParseTimed(const std::string& text, uint32_t samples) 
     return timed;
 }
 
-PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions& options) {
+PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions& options,
+                                const PlayRowSink& rows) {
     PlayResult result;
     result.module = library.Describe().name;
     ReferenceHost host(library);
@@ -83,6 +84,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         }
     };
     note_gui_writes(0);
+    std::vector<double> row;
     for (uint32_t done = 0; done < options.samples; done += block) {
         // Settings due within this block: GUI pins are set now, an audio pin's status is
         // reported at its own sample.
@@ -94,14 +96,14 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         }
         audio.ProcessBlock();
         note_gui_writes(done);
-        const uint32_t kept = std::min(block, options.samples - done);
+        const uint32_t kept = rows ? std::min(block, options.samples - done) : 0;
         for (uint32_t i = 0; i < kept; ++i) {
-            std::vector<double> row;
+            row.clear();
             for (const int32_t pin : outputs) row.push_back(audio.PinBuffer(pin)[i]);
             for (const int32_t index : gui_pins) {
                 row.push_back(GuiValue(gui, table[static_cast<size_t>(index)], index));
             }
-            result.rows.push_back(std::move(row));
+            rows(done + i, result.columns, row);
         }
     }
     for (const AudioPinMessage& message : audio.PinMessages()) {

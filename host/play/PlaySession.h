@@ -1,12 +1,14 @@
 // Watching a module work: both objects made and started as a host starts them, then a timeline of
 // settings applied at chosen samples while blocks are processed. Every pin write of the GUI object
 // and every value and status message of the audio object is kept with its sample, and per sample
-// the audio outputs and the GUI pins' values. Serves any module: one that lives on the GUI side
+// the audio outputs and the GUI pins' values, handed on as they are made (a run's memory does not
+// grow with its length). Serves any module: one that lives on the GUI side
 // alone, like Kestrel-Pavlen, as well as one that works on audio.
 #ifndef QVHOST_PLAY_SESSION_H
 #define QVHOST_PLAY_SESSION_H
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,16 +37,20 @@ struct PlayEvent {
 struct PlayResult {
     std::string module;
     std::vector<PlayEvent> events;
-    std::vector<std::string> columns;          // audio outputs, then user-interface pins
-    std::vector<std::vector<double>> rows;     // one per sample, a value per column
+    std::vector<std::string> columns;  // audio outputs, then user-interface pins
     std::vector<std::string> problems;
 };
+
+// One sample's values, a value per column, as the play makes them: the columns come along.
+using PlayRowSink = std::function<void(uint32_t sample, const std::vector<std::string>& columns,
+                                       const std::vector<double>& values)>;
 
 class PlaySession {
 public:
     // "SAMPLE:PIN=VALUE" with a sample within a run of `samples`; UsageError for anything else.
     static TimedSetting ParseTimed(const std::string& text, uint32_t samples);
-    static PlayResult Execute(const ModuleLibrary& library, const PlayOptions& options);
+    static PlayResult Execute(const ModuleLibrary& library, const PlayOptions& options,
+                              const PlayRowSink& rows = {});
 };
 
 #endif
