@@ -6,10 +6,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include "WindowsApi.h"
+#endif
+
 Watchdog::Watchdog(std::string what, double seconds, int exit_code) {
     m_thread = std::thread([this, what = std::move(what), seconds, exit_code] {
         HostThreads::MarkCurrent();
         std::unique_lock<std::mutex> lock(m_mutex);
+        m_watching = true;
+        m_done_changed.notify_one();
         if (m_done_changed.wait_for(lock, std::chrono::duration<double>(seconds),
                                     [this] { return m_done; })) {
             return;
@@ -17,8 +23,14 @@ Watchdog::Watchdog(std::string what, double seconds, int exit_code) {
         std::fprintf(stderr, "TIMEOUT %s: no result within %g s; the run was ended\n",
                      what.c_str(), seconds);
         std::fflush(stderr);
+#ifdef _WIN32
+        // Ending the process the usual way waits for the loader, which a hang may hold.
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exit_code));
+#endif
         std::_Exit(exit_code);
     });
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_done_changed.wait(lock, [this] { return m_watching; });
 }
 
 Watchdog::~Watchdog() {

@@ -11,7 +11,9 @@
 class Watchdog {
 public:
     // Starts watching `what`; after `seconds` without being destroyed, prints a TIMEOUT report to
-    // standard error and ends the process with `exit_code`.
+    // standard error and ends the process with `exit_code`. Returns once the watching thread
+    // runs: on Windows a thread still starting waits for the loader, which a library hanging as
+    // it loads holds.
     Watchdog(std::string what, double seconds, int exit_code);
     ~Watchdog();
     Watchdog(const Watchdog&) = delete;
@@ -21,6 +23,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_done_changed;
     bool m_done = false;
+    bool m_watching = false;
     std::thread m_thread;
 };
 
