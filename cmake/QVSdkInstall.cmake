@@ -21,8 +21,12 @@ install(FILES
     ${CMAKE_CURRENT_LIST_DIR}/QVModule.cmake
     ${CMAKE_CURRENT_LIST_DIR}/QVCheckModuleInterface.cmake
     DESTINATION ${QV_SDK_PACKAGE_DIR})
-# qvhost carries others' work (on Windows their runtimes too): their notices travel with it.
+# qvhost carries others' work (on Windows their runtimes too): their notices travel with it, and
+# building either of the SDK's targets writes them, so that installing after building those two
+# (as the guide's Start block does) finds every file it installs.
 install(FILES ${QV_THIRD_PARTY_NOTICES} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/QVSdk)
+add_dependencies(qv_sdk2 third_party_notices)
+add_dependencies(qvhost third_party_notices)
 # Module projects cross-build for the target with the same toolchain file as this tree.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/i686-w64-mingw32.cmake
         DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk)
