@@ -1,5 +1,7 @@
 #include "LibraryFile.h"
 
+#include "FilePath.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -66,13 +68,13 @@ std::string PeRefusal(const std::vector<unsigned char>& head, uint64_t size) {
 
 std::string LibraryFile::Refusal(const std::string& path) {
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
+    const fs::file_status status = fs::status(FilePath(path), error);
     if (error || !fs::exists(status)) return "";  // the loader says what is missing
     if (!fs::is_regular_file(status)) return "not a regular file";
-    const uint64_t size = fs::file_size(path, error);
+    const uint64_t size = fs::file_size(FilePath(path), error);
     if (error) return "";
     if (size == 0) return "an empty file";
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(FilePath(path), std::ios::binary);
     std::vector<unsigned char> head(static_cast<size_t>(std::min<uint64_t>(size, kHeadBytes)));
     file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(file.gcount()));

@@ -1,6 +1,7 @@
 #include "ModuleLibrary.h"
 
 #include "HostError.h"
+#include "FilePath.h"
 #include "LibraryFile.h"
 #include "PrintableText.h"
 
@@ -27,7 +28,7 @@ std::string LastLoadError() {
     return "error " + std::to_string(code) + (message.empty() ? "" : " (" + message + ")");
 }
 
-void* LoadByPath(const std::string& path) { return LoadLibraryA(path.c_str()); }
+void* LoadByPath(const std::string& path) { return LoadLibraryW(FilePath(path).c_str()); }
 
 void Unload(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
 

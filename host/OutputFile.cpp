@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <system_error>
 
+#include "FilePath.h"
 #include "HostError.h"
 
 #ifdef _WIN32
@@ -32,7 +34,15 @@ std::atomic<unsigned> g_made{0};
 
 void RemovePending() {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (g_taken[slot]) std::remove(g_pending[slot]);
+        if (!g_taken[slot]) continue;
+#ifdef _WIN32
+        wchar_t wide[kPathRoom];
+        if (MultiByteToWideChar(CP_UTF8, 0, g_pending[slot], -1, wide, kPathRoom) > 0) {
+            DeleteFileW(wide);
+        }
+#else
+        unlink(g_pending[slot]);
+#endif
     }
 }
 
@@ -45,7 +55,8 @@ BOOL WINAPI RemoveOnStop(DWORD) {
 void InstallRemoval() { SetConsoleCtrlHandler(&RemoveOnStop, TRUE); }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    return MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
+           0;
 }
 
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
@@ -88,19 +99,19 @@ int TakeSlot(const std::string& path) {
 // A device, a pipe or a socket: there is nothing to rename over.
 bool WrittenInPlace(const std::string& target) {
     std::error_code error;
-    const fs::file_status status = fs::status(target, error);
+    const fs::file_status status = fs::status(FilePath(target), error);
     return !error && fs::exists(status) && !fs::is_regular_file(status) &&
            !fs::is_directory(status);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
-    if (fs::exists(a, error) && fs::exists(b, error)) {
-        const bool same = fs::equivalent(a, b, error);
+    if (fs::exists(FilePath(a), error) && fs::exists(FilePath(b), error)) {
+        const bool same = fs::equivalent(FilePath(a), FilePath(b), error);
         return !error && same;
     }
-    const fs::path left = fs::weakly_canonical(a, error);
-    const fs::path right = fs::weakly_canonical(b, error);
+    const fs::path left = fs::weakly_canonical(FilePath(a), error);
+    const fs::path right = fs::weakly_canonical(FilePath(b), error);
     return !error && left == right;
 }
 
@@ -113,18 +124,18 @@ OutputFile::OutputFile(std::string option, std::string target)
         return;
     }
     m_path = m_target + ".part-" + std::to_string(ProcessId()) + "-" + std::to_string(g_made++);
-    std::FILE* made = std::fopen(m_path.c_str(), "wb");
-    if (made == nullptr) {
+    std::ofstream made(FilePath(m_path), std::ios::binary);
+    if (!made) {
         throw UsageError(m_option + " " + m_target + ": no file can be written there (" +
                          std::strerror(errno) + ")");
     }
-    std::fclose(made);
     m_slot = TakeSlot(m_path);
 }
 
 OutputFile::~OutputFile() {
     if (m_committed || m_path == m_target) return;
-    std::remove(m_path.c_str());
+    std::error_code error;
+    fs::remove(FilePath(m_path), error);
     if (m_slot >= 0) g_taken[m_slot] = false;
 }
 
@@ -152,7 +163,9 @@ void OutputFile::RefuseClashes(const std::string& library,
         const auto& [option, path] = outputs[k];
         if (path.empty()) continue;
         std::error_code error;
-        if (fs::is_directory(path, error)) throw UsageError(option + " " + path + ": is a folder");
+        if (fs::is_directory(FilePath(path), error)) {
+            throw UsageError(option + " " + path + ": is a folder");
+        }
         if (SameFile(path, library)) {
             throw UsageError(option + " " + path + ": is the module library itself");
         }

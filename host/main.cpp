@@ -1,5 +1,35 @@
-#include "HostCommand.h"
-
 #include <iostream>
 
+#include "HostCommand.h"
+
+#ifdef _WIN32
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "WindowsApi.h"
+
+// The command line as Windows holds it, wide, each argument turned into UTF-8: a path outside the
+// ANSI code page reaches the host whole.
+int main() {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int k = 0; k < count; ++k) {
+        const int length =
+            WideCharToMultiByte(CP_UTF8, 0, wide[k], -1, nullptr, 0, nullptr, nullptr);
+        std::string argument(static_cast<size_t>(length > 0 ? length - 1 : 0), '\0');
+        if (length > 1) {
+            WideCharToMultiByte(CP_UTF8, 0, wide[k], -1, &argument[0], length, nullptr, nullptr);
+        }
+        arguments.push_back(argument);
+    }
+    LocalFree(wide);
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    return HostCommand::Run(count, argv.data(), std::cout, std::cerr);
+}
+#else
 int main(int argc, char** argv) { return HostCommand::Run(argc, argv, std::cout, std::cerr); }
+#endif

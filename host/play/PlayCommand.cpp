@@ -9,6 +9,7 @@
 
 #include "ArgumentChecks.h"
 #include "AudioSideHost.h"
+#include "FilePath.h"
 #include "HostError.h"
 #include "OutputFile.h"
 #include "PlaySession.h"
@@ -26,7 +27,8 @@ struct PlayArguments {
 // The CSV a play writes as it goes: a header, then a row per sample.
 class CsvRows {
 public:
-    explicit CsvRows(const std::string& path) : m_path(path), m_file(path, std::ios::binary) {}
+    explicit CsvRows(const std::string& path)
+        : m_path(path), m_file(FilePath(path), std::ios::binary) {}
     void Write(uint32_t sample, const std::vector<std::string>& columns,
                const std::vector<double>& values) {
         if (sample == 0) {

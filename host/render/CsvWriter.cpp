@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "FilePath.h"
 #include "HostError.h"
 
 void CsvWriter::Write(std::ostream& out, const std::vector<OutputTrack>& outputs) {
@@ -22,7 +23,7 @@ void CsvWriter::Write(std::ostream& out, const std::vector<OutputTrack>& outputs
 }
 
 void CsvWriter::WriteFile(const std::string& path, const std::vector<OutputTrack>& outputs) {
-    std::ofstream file(path, std::ios::binary);
+    std::ofstream file(FilePath(path), std::ios::binary);
     if (!file) throw HostError("cannot write " + path);
     Write(file, outputs);
     file.close();

@@ -21,6 +21,7 @@
 #include "CheckRunner.h"
 #include "CheckTable.h"
 #include "ChildProcess.h"
+#include "FilePath.h"
 #include "HostError.h"
 #include "HostRules.h"
 #include "JUnitReport.h"
@@ -286,7 +287,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
     out << std::flush;
     if (junit) {
         junit->Write([&](const std::string& path) {
-            std::ofstream file(path, std::ios::binary);
+            std::ofstream file(FilePath(path), std::ios::binary);
             JUnitReport::Write(file, report);
             file.close();
             if (!file) throw HostError("cannot write " + path);
