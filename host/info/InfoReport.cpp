@@ -1,5 +1,6 @@
 #include "InfoReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -83,16 +84,23 @@ void InfoReport::Print(std::ostream& out, const ModuleDescription& module,
         << "SDK version  " << module.sdk_version << "\n"
         << "About\n"
         << Indented(module.about) << "\n"
-        << "Pins (" << pins.size() << ", of which " << audio_pins << " audio)\n"
-        << "  " << Padded("#", 4) << Padded("Name", 12) << Padded("Dir", 5) << Padded("Type", 9)
-        << Padded("Flags", 12) << Padded("", 12) << "Choices\n";
+        << "Pins (" << pins.size() << ", of which " << audio_pins << " audio)\n";
+    // The name and flag columns widen for the longest entry, two spaces past it at least.
+    size_t name_width = 12;
+    size_t flags_width = 12;
+    for (const PinDescription& pin : pins) {
+        name_width = std::max(name_width, pin.name.size() + 2);
+        flags_width = std::max(flags_width, FlagNames(pin.flags).size() + 2);
+    }
+    out << "  " << Padded("#", 4) << Padded("Name", name_width) << Padded("Dir", 5)
+        << Padded("Type", 9) << Padded("Flags", 12) << Padded("", flags_width) << "Choices\n";
     for (size_t i = 0; i < pins.size(); ++i) {
         const PinDescription& pin = pins[i];
-        out << WithoutTrailingSpaces("  " + Padded(std::to_string(i), 4) + Padded(pin.name, 12) +
-                                     Padded(DirectionName(pin.direction), 5) +
-                                     Padded(DatatypeName(pin.datatype), 9) +
-                                     Padded(Hex(pin.flags), 12) + Padded(FlagNames(pin.flags), 12) +
-                                     pin.datatype_extra)
+        out << WithoutTrailingSpaces(
+                   "  " + Padded(std::to_string(i), 4) + Padded(pin.name, name_width) +
+                   Padded(DirectionName(pin.direction), 5) + Padded(DatatypeName(pin.datatype), 9) +
+                   Padded(Hex(pin.flags), 12) + Padded(FlagNames(pin.flags), flags_width) +
+                   pin.datatype_extra)
             << "\n";
     }
 }

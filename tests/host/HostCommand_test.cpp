@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "InfoReport.h"
 #include "QvhostInProcess.h"
 
 namespace {
@@ -106,10 +108,30 @@ TEST(HostCommand, InfoShowsPropertiesAboutTextAndPinTable) {
     for (const char* part :
          {"Name         Echo\n", "Id           Echo fixture\n", "Flags        0x00000100\n",
           "SDK version  2230\n", "  Echo fixture\n  for host tests\n", "Pins (6, of which 1 audio)",
-          "4   Choice      in   enum     0x00000400  ui          Low=-1,Mid,High=5",
+          "4   Choice      in   enum     0x00000400  ui              Low=-1,Mid,High=5",
           "5   Signal      in   fsample  0x00000008  repeat-last"}) {
         EXPECT_TRUE(Contains(outcome.out, part)) << part << "\n" << outcome.out;
     }
+}
+
+TEST(HostCommand, InfoKeepsItsColumnsForLongNames) {
+    std::vector<PinDescription> pins(2);
+    pins[0].name = "In";
+    pins[1].name = "A pin with a long name";
+    pins[1].direction = DR_OUT;
+    pins[1].flags = IO_UI_COMMUNICATION | IO_PATCH_STORE | IO_REPEAT_LAST;
+    pins[1].datatype_extra = "x";
+    std::ostringstream out;
+    InfoReport::Print(out, ModuleDescription{}, pins, 0);
+    std::istringstream lines(out.str());
+    std::vector<std::string> table;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  ", 0) == 0) table.push_back(line);
+    }
+    ASSERT_EQ(table.size(), 3u) << out.str();
+    EXPECT_EQ(table[1].find("in "), table[0].find("Dir"));
+    EXPECT_EQ(table[2].find("out "), table[0].find("Dir"));
+    EXPECT_EQ(table[2].find(" x"), table[0].find("Choices") - 1);
 }
 
 TEST(HostCommand, HelpAndVersionAreNoError) {
