@@ -293,11 +293,17 @@ void AudioSideHost::ApplyValuesFromGui() {
     }
 }
 
-void AudioSideHost::ProcessBlock() {
+void AudioSideHost::ProcessBlock() { ProcessFrames(m_block_size); }
+
+void AudioSideHost::ProcessFrames(int32_t block_frames) {
     if (m_record == nullptr) throw HostError("the audio object is closed");
+    if (block_frames < 1 || block_frames > m_block_size) {
+        throw HostError("a block of " + std::to_string(block_frames) + " samples, outside 1.." +
+                        std::to_string(m_block_size));
+    }
     ApplyValuesFromGui();
     m_block_start = m_clock;
-    const uint32_t frames = static_cast<uint32_t>(m_block_size);
+    const uint32_t frames = static_cast<uint32_t>(block_frames);
     uint32_t done = 0;
     while (done < frames) {
         DeliverDueEvents();

@@ -63,6 +63,9 @@ public:
     void SetBlockSize(int32_t size);  // 1..kMaxBlockSize; HostError otherwise
     // One block: process calls and event deliveries up to the next block's first sample.
     void ProcessBlock();
+    // A block of `frames` samples, 1 to the block size: a host cuts its block short there, to
+    // apply a change at its own sample or to end a run.
+    void ProcessFrames(int32_t frames);
     // A process call of no samples at the current clock, which stays where it is.
     void ProcessNoFrames();
     // An event of the host's own, delivered at once: its time stamp is set to the sample clock.

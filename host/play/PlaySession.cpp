@@ -85,19 +85,19 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     };
     note_gui_writes(0);
     std::vector<double> row;
-    for (uint32_t done = 0; done < options.samples; done += block) {
-        // Settings due within this block: GUI pins are set now, an audio pin's status is
-        // reported at its own sample.
-        for (; next < timeline.size() && timeline[next].sample < done + block; ++next) {
-            const uint32_t at = std::max(timeline[next].sample, done);
-            result.events.push_back({at, "set " + timeline[next].setting});
-            PinSetting::Apply(host, timeline[next].setting, at - done);
-            note_gui_writes(at);
+    // Blocks of the chosen size, each cut where a setting is due and the last one at the run's
+    // end: every setting lands at its own sample, and the run is exactly as long as asked.
+    for (uint32_t done = 0; done < options.samples;) {
+        for (; next < timeline.size() && timeline[next].sample <= done; ++next) {
+            result.events.push_back({done, "set " + timeline[next].setting});
+            PinSetting::Apply(host, timeline[next].setting, 0);
+            note_gui_writes(done);
         }
-        audio.ProcessBlock();
+        uint32_t frames = std::min(block - done % block, options.samples - done);
+        if (next < timeline.size()) frames = std::min(frames, timeline[next].sample - done);
+        audio.ProcessFrames(static_cast<int32_t>(frames));
         note_gui_writes(done);
-        const uint32_t kept = rows ? std::min(block, options.samples - done) : 0;
-        for (uint32_t i = 0; i < kept; ++i) {
+        for (uint32_t i = 0; rows && i < frames; ++i) {
             row.clear();
             for (const int32_t pin : outputs) row.push_back(audio.PinBuffer(pin)[i]);
             for (const int32_t index : gui_pins) {
@@ -105,6 +105,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
             }
             rows(done + i, result.columns, row);
         }
+        done += frames;
     }
     for (const AudioPinMessage& message : audio.PinMessages()) {
         const std::string pin = message.pin >= 0 && message.pin < audio.AudioPinCount()

@@ -1,0 +1,44 @@
+#include "PlaySession.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+bool HasEvent(const PlayResult& result, uint32_t sample, const std::string& text) {
+    for (const PlayEvent& event : result.events) {
+        if (event.sample == sample && event.text == text) return true;
+    }
+    return false;
+}
+}  // namespace
+
+// The echo fixture reports each process call on Signal as its status, offset << 16 | frames.
+TEST(PlaySession, CutsBlocksWhereSettingsAreDueAndWhereTheRunEnds) {
+    const ModuleLibrary library(QV_FIXTURE_ECHO_KEEPS_CONTRACT);
+    PlayOptions options;
+    options.samples = 300;
+    options.block = 64;
+    options.timeline = {PlaySession::ParseTimed("200:Level=5", options.samples)};
+    std::vector<double> levels;
+    const PlayResult result = PlaySession::Execute(
+        library, options,
+        [&](uint32_t sample, const std::vector<std::string>& columns,
+            const std::vector<double>& values) {
+            ASSERT_EQ(columns.front(), "Level");
+            EXPECT_EQ(sample, levels.size());
+            levels.push_back(values.front());
+        });
+    EXPECT_TRUE(result.problems.empty());
+    ASSERT_EQ(levels.size(), 300u);
+    EXPECT_EQ((std::vector<double>{levels[199], levels[200], levels[299]}),
+              (std::vector<double>{0, 5, 5}));
+    // 192..199 before the setting, 200..255 after it, and 256..299 to end the run.
+    for (const uint32_t frames : {8u, 56u, 44u}) {
+        const uint32_t sample = frames == 8 ? 192 : frames == 56 ? 200 : 256;
+        EXPECT_TRUE(HasEvent(result, sample,
+                             "audio sent status of Signal status " + std::to_string(frames)))
+            << frames << " frames from " << sample;
+    }
+}
