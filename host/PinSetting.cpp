@@ -84,6 +84,16 @@ std::optional<int32_t> PinSetting::FindAudioPin(const AudioSideHost& audio,
     return std::nullopt;
 }
 
+std::optional<int32_t> PinSetting::FindSampleInput(const AudioSideHost& audio,
+                                                   const std::string& name) {
+    const auto pin = FindAudioPin(audio, name);
+    if (!pin || audio.AudioPin(*pin).direction != DR_IN ||
+        audio.AudioPin(*pin).datatype != DT_FSAMPLE) {
+        return std::nullopt;
+    }
+    return pin;
+}
+
 bool PinSetting::NeedsGuiObject(const AudioSideHost& audio,
                                 const std::vector<std::string>& settings) {
     for (const std::string& setting : settings) {

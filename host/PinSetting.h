@@ -22,6 +22,9 @@ public:
     // description (k from 2) the name followed by "#k".
     static std::string AudioPinName(const AudioSideHost& audio, int32_t pin);
     static std::optional<int32_t> FindAudioPin(const AudioSideHost& audio, const std::string& name);
+    // The audio index of the sample input of this name, or nothing.
+    static std::optional<int32_t> FindSampleInput(const AudioSideHost& audio,
+                                                  const std::string& name);
     // Whether any of `settings` names a pin of the GUI side alone, which needs the GUI object.
     static bool NeedsGuiObject(const AudioSideHost& audio, const std::vector<std::string>& settings);
     // Applies `setting`; an audio-side pin's status is reported `after` samples from now.

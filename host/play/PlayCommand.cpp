@@ -57,7 +57,10 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
     PlayOptions& options = arguments->options;
     CLI::App* play = app.add_subcommand("play", "Apply settings on a timeline and watch both sides");
     play->add_option("LIB", arguments->path, "Path of the module library")->required();
-    play->add_option("--at", arguments->timeline, "SAMPLE:PIN=VALUE, applied at that sample");
+    play->add_option("--at", arguments->timeline,
+                     "SAMPLE:PIN=VALUE, applied at that sample (PIN=SIGNAL for a sample input)");
+    play->add_option("--input", options.inputs,
+                     "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse");
     play->add_option("--samples", options.samples, "How many samples to play")
         ->check(ArgumentChecks::WholeRange(1, 28800000));
     play->add_option("--block", options.block, "Samples per block")

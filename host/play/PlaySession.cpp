@@ -9,8 +9,33 @@
 #include "PinSetting.h"
 #include "ModuleLibrary.h"
 #include "ReferenceHost.h"
+#include "SignalGenerator.h"
 
 namespace {
+
+// A sample input fed a signal, counted from the sample it started at.
+struct FedInput {
+    int32_t pin;
+    SignalGenerator signal;
+    uint32_t since;
+};
+
+// Feeds `pin` the signal `definition` from sample `at` on, in place of what it had, and tells the
+// object at the current sample whether the input now moves.
+void Feed(AudioSideHost& audio, std::vector<FedInput>& fed, int32_t pin,
+          const std::string& definition, uint32_t at, const std::string& option) {
+    try {
+        SignalGenerator signal(definition);
+        fed.erase(std::remove_if(fed.begin(), fed.end(),
+                                 [pin](const FedInput& input) { return input.pin == pin; }),
+                  fed.end());
+        audio.PostPinStatus(pin, signal.IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
+        fed.push_back({pin, std::move(signal), at});
+    } catch (const UsageError& refused) {
+        throw UsageError(option + ": " + PinSetting::AudioPinName(audio, pin) +
+                         " is a sample input, which takes a signal: " + refused.what());
+    }
+}
 
 double GuiValue(const GuiSideHost& gui, const PinDescription& pin, int32_t index) {
     return pin.datatype == DT_FLOAT ? static_cast<double>(gui.Pins().FloatValue(index))
@@ -66,6 +91,14 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         result.columns.push_back(table[index].name);
     }
 
+    std::vector<FedInput> fed;
+    for (const std::string& input : options.inputs) {
+        const auto [name, definition] = PinSetting::Split(input);
+        const auto pin = PinSetting::FindSampleInput(audio, name);
+        if (!pin) throw UsageError("--input " + input + ": the module has no sample input " + name);
+        Feed(audio, fed, *pin, definition, 0, "--input " + input);
+    }
+
     std::vector<TimedSetting> timeline = options.timeline;
     std::stable_sort(timeline.begin(), timeline.end(),
                      [](const TimedSetting& a, const TimedSetting& b) { return a.sample < b.sample; });
@@ -89,12 +122,24 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     // end: every setting lands at its own sample, and the run is exactly as long as asked.
     for (uint32_t done = 0; done < options.samples;) {
         for (; next < timeline.size() && timeline[next].sample <= done; ++next) {
-            result.events.push_back({done, "set " + timeline[next].setting});
-            PinSetting::Apply(host, timeline[next].setting, 0);
+            const std::string& setting = timeline[next].setting;
+            result.events.push_back({done, "set " + setting});
+            const auto [name, value] = PinSetting::Split(setting);
+            if (const auto input = PinSetting::FindSampleInput(audio, name)) {
+                Feed(audio, fed, *input, value, done, "--at " + std::to_string(done) + ":" + setting);
+            } else {
+                PinSetting::Apply(host, setting, 0);
+            }
             note_gui_writes(done);
         }
         uint32_t frames = std::min(block - done % block, options.samples - done);
         if (next < timeline.size()) frames = std::min(frames, timeline[next].sample - done);
+        for (const FedInput& input : fed) {
+            float* buffer = audio.InputBuffer(input.pin);
+            for (uint32_t i = 0; i < frames; ++i) {
+                buffer[i] = input.signal.Sample(uint64_t{done} + i - input.since, options.rate);
+            }
+        }
         audio.ProcessFrames(static_cast<int32_t>(frames));
         note_gui_writes(done);
         for (uint32_t i = 0; rows && i < frames; ++i) {

@@ -17,7 +17,7 @@
 
 struct TimedSetting {
     uint32_t sample;
-    std::string setting;  // PIN=VALUE
+    std::string setting;  // PIN=VALUE, or PIN=SIGNAL for a sample input
 };
 
 struct PlayOptions {
@@ -26,6 +26,8 @@ struct PlayOptions {
     float rate = 48000.0f;
     std::optional<uint32_t> seed;      // the runtime's generator, seeded once the objects exist
     std::vector<TimedSetting> timeline;  // in any order; applied in order of sample
+    // PIN=SIGNAL for sample inputs from the start; a setting of the timeline may change one.
+    std::vector<std::string> inputs;
 };
 
 // One thing a side did or was told, at a sample counted from the play's start.

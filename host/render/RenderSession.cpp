@@ -23,11 +23,8 @@ std::vector<FedInput> FeedInputs(AudioSideHost& audio, const std::vector<std::st
     std::vector<FedInput> fed;
     for (const std::string& input : inputs) {
         const auto [name, definition] = PinSetting::Split(input);
-        const auto pin = PinSetting::FindAudioPin(audio, name);
-        if (!pin || audio.AudioPin(*pin).direction != DR_IN ||
-            audio.AudioPin(*pin).datatype != DT_FSAMPLE) {
-            throw UsageError("the module has no sample input " + name);
-        }
+        const auto pin = PinSetting::FindSampleInput(audio, name);
+        if (!pin) throw UsageError("the module has no sample input " + name);
         fed.push_back({*pin, SignalGenerator(definition)});
     }
     return fed;

@@ -60,6 +60,8 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--samples", "100", "--at", "-5:Level=1"}, "not SAMPLE:PIN=VALUE"},
         {{"play", good, "--samples", "100", "--at", "100:Level=1"}, "not within the run"},
         {{"play", good, "--at", "4294967296:Level=1"}, "not within the run"},
+        {{"play", good, "--at", "10:Signal=1"}, "Signal is a sample input, which takes a signal"},
+        {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
     };
     for (const auto& [arguments, message] : cases) {

@@ -42,3 +42,17 @@ TEST(PlaySession, CutsBlocksWhereSettingsAreDueAndWhereTheRunEnds) {
             << frames << " frames from " << sample;
     }
 }
+
+// A sample input takes a signal from the start and another at its own sample, and the object is
+// told each time whether it moves: the fixture echoes a pin status it is told as a value.
+TEST(PlaySession, FeedsSampleInputsTheirSignalsAndChangesThemOnTheTimeline) {
+    const ModuleLibrary library(QV_FIXTURE_ECHO_KEEPS_CONTRACT);
+    PlayOptions options;
+    options.samples = 200;
+    options.inputs = {"Signal=dc:1"};
+    options.timeline = {PlaySession::ParseTimed("100:Signal=noise:3", options.samples)};
+    const PlayResult result = PlaySession::Execute(library, options);
+    EXPECT_TRUE(result.problems.empty());
+    EXPECT_TRUE(HasEvent(result, 0, "audio sent value of Signal = 1"));
+    EXPECT_TRUE(HasEvent(result, 100, "audio sent value of Signal = 2"));
+}
