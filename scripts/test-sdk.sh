@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and tests a module project, written with scripts/new-module.sh outside the tree, against
-# the SDK as a module author gets it: installed from the native and the 32-bit Windows builds into
+# the SDK as a module author gets it: installed, as the guide's Start block says, from the native
+# and the 32-bit Windows builds into
 # temporary prefixes, and unpacked from each release archive into a fresh folder (the release is
 # made first when build/release/dist holds none). Natively, and with the SDK's mingw toolchain
 # file under wine.
@@ -10,8 +11,12 @@ root=$PWD
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# As the guide's Start block does: the two targets, then the install. What only a full build makes
+# (the third-party notices) is removed first, so that the targets must bring what the install
+# takes.
 for preset in native win32; do
     cmake --preset "$preset" >/dev/null
+    rm -f "build/$preset/THIRD-PARTY-NOTICES.txt"
     cmake --build --preset "$preset" --target qv_sdk2 qvhost
     cmake --install "build/$preset" --prefix "$work/installed-$preset" >/dev/null
 done
