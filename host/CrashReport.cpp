@@ -1,17 +1,12 @@
 #include "CrashReport.h"
 
-#include <algorithm>
 #include <csignal>
-#include <cstring>
 
+#include "CrashLine.h"
 #include "OpcodeNames.h"
 
 #ifdef _WIN32
-#include <io.h>
-
 #include "WindowsApi.h"
-#else
-#include <unistd.h>
 #endif
 
 namespace {
@@ -27,60 +22,23 @@ constexpr int kMostOpen = 64;
 OpenCall g_open[kMostOpen];
 volatile int g_depth = 0;
 
-void WriteError(const char* text, size_t length) {
-#ifdef _WIN32
-    _write(2, text, static_cast<unsigned>(length));
-#else
-    const ssize_t written = write(2, text, length);
-    static_cast<void>(written);
-#endif
-}
-
-void Append(char* line, size_t& length, const char* text) {
-    const size_t room = 255 - length;
-    const size_t count = std::min(std::strlen(text), room);
-    std::memcpy(line + length, text, count);
-    length += count;
-}
-
-void AppendNumber(char* line, size_t& length, long long number) {
-    char digits[24];
-    size_t count = 0;
-    const bool negative = number < 0;
-    unsigned long long rest = negative ? 0ull - static_cast<unsigned long long>(number)
-                                       : static_cast<unsigned long long>(number);
-    do {
-        digits[count++] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    } while (rest != 0);
-    if (negative) Append(line, length, "-");
-    while (count > 0 && length < 255) line[length++] = digits[--count];
-}
-
 // "qvhost: the module crashed (WHAT) in CALL", the innermost call into the module; a crash in the
 // host's answer to the module's call says so.
 void WriteCrashLine(const char* what, long long number) {
-    char line[256];
-    size_t length = 0;
-    Append(line, length, "qvhost: the module crashed (");
-    Append(line, length, what);
-    AppendNumber(line, length, number);
-    Append(line, length, ")");
+    CrashLine line;
+    line.Text("qvhost: the module crashed (").Text(what).Number(number).Text(")");
     const int depth = g_depth < kMostOpen ? g_depth : kMostOpen;
     for (int k = depth - 1; k >= 0; --k) {
         if (g_open[k].to_host) continue;
-        Append(line, length,
-               k == depth - 1 ? " in " : " in the host's answer to the module, inside ");
+        line.Text(k == depth - 1 ? " in " : " in the host's answer to the module, inside ");
         if (g_open[k].name != nullptr) {
-            Append(line, length, g_open[k].name);
+            line.Text(g_open[k].name);
         } else {
-            Append(line, length, "opcode ");
-            AppendNumber(line, length, g_open[k].opcode);
+            line.Text("opcode ").Number(g_open[k].opcode);
         }
         break;
     }
-    Append(line, length, "\n");
-    WriteError(line, length);
+    line.Write();
 }
 
 #ifdef _WIN32
