@@ -1,14 +1,14 @@
-#include <iostream>
-
 #include "HostCommand.h"
 
-#ifdef _WIN32
-#include <shellapi.h>
+#include <iostream>
 
+#ifdef _WIN32
 #include <string>
 #include <vector>
 
 #include "WindowsApi.h"
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 // The command line as Windows holds it, wide, each argument turned into UTF-8: a path outside the
 // ANSI code page reaches the host whole.
