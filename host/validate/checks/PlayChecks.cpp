@@ -37,14 +37,17 @@ double StoredValue(const PinDescription& description, const ValuePin& pin) {
     // The last of an enumeration's values is one past its choices.
     if (description.datatype == DT_ENUM && pin.values.size() >= 2) {
         return pin.values[pin.values.size() - 2] != 0 ? pin.values[pin.values.size() - 2]
-                                                       : pin.values.back();
+                                                      : pin.values.back();
     }
     return pin.values.back();
 }
 
-// How many combinations of a value, a block size and a rate one run plays at most; past this
-// many they are drawn with the seed.
+// How many combinations of a value, a block size and a rate one run plays at most, for a module
+// of up to 16 audio pins; past this many they are drawn with the seed. A module with more pins
+// gets fewer, in proportion, for a run that costs the same, and never fewer than a rate's worth.
 constexpr size_t kCombinationBudget = 150;
+constexpr size_t kBudgetPins = 16;
+constexpr size_t kFewestCombinations = 9;
 constexpr float kCombinedRates[] = {8000.0f, 44100.0f, 192000.0f};
 // A block size of 0 stands for one drawn at random when it is played.
 constexpr int32_t kCombinedBlockSizes[] = {1, 0, AudioSideHost::kMaxBlockSize};
@@ -73,9 +76,9 @@ void FillMovingInputs(AudioSideHost& audio, size_t turn, uint32_t& phase) {
         float* buffer = audio.InputBuffer(pin);
         for (int32_t n = 0; n < audio.BlockSize(); ++n) {
             const uint32_t x = (phase + static_cast<uint32_t>(n)) * 2654435761u;
-            buffer[n] = turn % 2 == 0
-                            ? static_cast<float>(std::sin((phase + n) * 0.0627))
-                            : static_cast<float>(static_cast<int32_t>(x ^ (x >> 15))) / 2147483648.0f;
+            buffer[n] = turn % 2 == 0 ? static_cast<float>(std::sin((phase + n) * 0.0627))
+                                      : static_cast<float>(static_cast<int32_t>(x ^ (x >> 15))) /
+                                            2147483648.0f;
         }
     }
     phase += static_cast<uint32_t>(audio.BlockSize());
@@ -119,7 +122,8 @@ void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
                 for (const int32_t pin : inputs) {
                     float* buffer = audio.InputBuffer(pin);
                     for (int32_t n = 0; n < audio.BlockSize(); ++n) {
-                        buffer[n] = static_cast<float>(std::sin((block * audio.BlockSize() + n) * 0.01));
+                        buffer[n] =
+                            static_cast<float>(std::sin((block * audio.BlockSize() + n) * 0.01));
                     }
                 }
                 audio.ProcessBlock();
@@ -164,7 +168,6 @@ void Threads(CheckContext& context) {
     first.Verdict(context);
     second.Verdict(context);
 }
-
 
 void ValuePins(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
@@ -225,8 +228,8 @@ void BlocksAndRates(CheckContext& context) {
         AudioSideHost& audio = session.Host().Audio();
         audio.SetSampleRate(rate);
         for (int block = 0; block < 24; ++block) {
-            audio.SetBlockSize(1 + static_cast<int32_t>(context.NextRandom() %
-                                                        AudioSideHost::kMaxBlockSize));
+            audio.SetBlockSize(
+                1 + static_cast<int32_t>(context.NextRandom() % AudioSideHost::kMaxBlockSize));
             session.Step("block " + std::to_string(block));
             audio.ProcessBlock();
             // A change of rate inside the session, as a host makes when its device changes.
@@ -244,9 +247,11 @@ void ValuesBlocksRates(CheckContext& context) {
     const AllocationWatch heap_watch(library);
     std::vector<ValuePin> pins;
     std::vector<Combination> combinations;
+    size_t pins_count = 0;
     {
         ModuleSession probe(library);
         probe.Host().CreateObjects();
+        pins_count = static_cast<size_t>(probe.Host().Audio().AudioPinCount());
         pins = ::ValuePins(probe.Host().Audio(), context);
         for (const float rate : kCombinedRates) {
             for (size_t pin = 0; pin < pins.size(); ++pin) {
@@ -262,11 +267,13 @@ void ValuesBlocksRates(CheckContext& context) {
     }
     const size_t total = combinations.size();
     if (total == 0) return context.Skip("the module has no input value pin a host can set");
-    if (total > kCombinationBudget) {
-        for (size_t k = 0; k < kCombinationBudget; ++k) {
+    const size_t budget = std::max(
+        kFewestCombinations, kCombinationBudget * kBudgetPins / std::max(kBudgetPins, pins_count));
+    if (total > budget) {
+        for (size_t k = 0; k < budget; ++k) {
             std::swap(combinations[k], combinations[k + context.NextRandom() % (total - k)]);
         }
-        combinations.resize(kCombinationBudget);
+        combinations.resize(budget);
     }
     size_t turn = 0;
     for (const float rate : kCombinedRates) {
