@@ -1,6 +1,7 @@
 #include "CallRecorder.h"
 
 #include <cstring>
+#include <exception>
 #include <sstream>
 
 #include "AllocationCount.h"
@@ -114,7 +115,7 @@ void CallRecorder::Enter(const CrossingCall& call) {
         AllocationCount::SetInModule(in_module);
         return;
     }
-    if (m_depth < kMaxDepth) m_before[m_depth] = {counting, in_module};
+    if (m_depth < kMaxDepth) m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
     ++m_depth;
     const bool to_host = ToHost(call.entry);
     if (!to_host) AllocationCount::SetCurrentCall(call);
@@ -131,14 +132,19 @@ void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
     AllocationCount::SetCounting(false);
     AllocationCount::SetInModule(false);
     --m_depth;
+    const bool known = m_depth >= 0 && m_depth < kMaxDepth;
+    const bool thrown = known && std::uncaught_exceptions() > m_before[m_depth].exceptions;
+    if (thrown && !ToHost(call.entry) && m_thrown_out_of.empty()) m_thrown_out_of = Describe(call);
     if (m_trace_on) {
         const bool answers =
             call.entry != CallEntry::kProcess && call.entry != CallEntry::kEventHandler;
         Write(std::string(2 * static_cast<size_t>(m_depth), ' ') + "  <- " +
-              (answers ? std::to_string(static_cast<long long>(answer)) : "done") +
+              (thrown    ? std::string("exception")
+               : answers ? std::to_string(static_cast<long long>(answer))
+                         : "done") +
               Returned(call));
     }
-    if (m_depth >= 0 && m_depth < kMaxDepth) {
+    if (known) {
         AllocationCount::SetCounting(m_before[m_depth].counting);
         AllocationCount::SetInModule(m_before[m_depth].in_module);
     }

@@ -1,5 +1,6 @@
 #include "CheckRunner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -21,16 +22,6 @@
 
 namespace {
 
-// A child's output can be long (a module that writes in a loop, a sanitizer's backtrace). Its
-// head holds the module's first words or a contract report, its tail how it ended: both stay.
-constexpr size_t kKeptHead = 1500;
-constexpr size_t kKeptTail = 2500;
-
-std::string HeadAndTail(const std::string& text) {
-    if (text.size() <= kKeptHead + kKeptTail) return text;
-    return text.substr(0, kKeptHead) + "\n...\n" + text.substr(text.size() - kKeptTail);
-}
-
 // A trace line on the result channel, ahead of the result's document.
 const std::string kTraceMark = "T ";
 // The calls a CRASHED or TIMEOUT result shows: the last ones before the end.
@@ -40,10 +31,10 @@ constexpr size_t kTraceTail = 50;
 std::string SplitTrace(const std::string& channel, std::vector<std::string>* trace) {
     size_t at = 0;
     while (channel.compare(at, kTraceMark.size(), kTraceMark) == 0) {
-        const size_t end = channel.find('\n', at);
-        if (end == std::string::npos) break;
+        // A last line without its end was cut off by the child's end: still the child's trace.
+        const size_t end = std::min(channel.find('\n', at), channel.size());
         trace->push_back(channel.substr(at + kTraceMark.size(), end - at - kTraceMark.size()));
-        at = end + 1;
+        at = std::min(end + 1, channel.size());
     }
     return channel.substr(at);
 }
@@ -68,10 +59,33 @@ std::string Ending(const ChildOutcome& outcome) {
         return "exited with code " + std::to_string(outcome.code) + " and no result";
     case ChildOutcome::kTimedOut:
         return "gave no result in time and was ended";
+    case ChildOutcome::kInterrupted:
+        return "was ended when the run was stopped";
     case ChildOutcome::kNotStarted:
         break;
     }
     return "the child did not start: " + outcome.crash;
+}
+
+// Why what came on the result channel is no result: something besides the child wrote to it
+// (a module writing to a descriptor it does not own), or the child's document broke off.
+std::string Spoiled(const std::string& document, bool too_long) {
+    if (too_long) {
+        return "the result channel was spoiled: it carried more than " +
+               std::to_string(ChildProcess::kMostResult >> 20) + " MB with no trace asked for";
+    }
+    constexpr size_t kShown = 40;
+    std::string shown;
+    for (const char c : document.substr(0, kShown)) {
+        shown += c >= ' ' && c <= '~' ? c : '?';
+    }
+    return "the result channel was spoiled: its " + std::to_string(document.size()) +
+           " bytes are not a well-formed result (they begin \"" + shown + "\")";
+}
+
+// A check's failure when an exception left the module through a call of the host's.
+std::string ThrownByModule(const std::string& call, const std::string& what) {
+    return "an exception escaped the module out of " + call + (what.empty() ? "" : ": " + what);
 }
 
 #ifdef _WIN32
@@ -113,6 +127,10 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
             };
         }
         CallRecorder recorder(settings.trace, sink);
+        // Exceptions the host throws stop a check; one the module throws through a call into it
+        // is the module's, and the recorder saw which call it left.
+        bool stopped = false;
+        std::string what;
         try {
             check.run(context);
         } catch (const RecordValidator::Refused& refused) {
@@ -120,7 +138,16 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
             context.Skip(std::string("needs a record the host accepts (") + refused.what() +
                          "); see factory-audio-record and factory-gui-record");
         } catch (const std::exception& error) {
-            context.Fail(std::string("the host stopped: ") + error.what());
+            stopped = true;
+            what = error.what();
+        } catch (...) {
+            stopped = true;
+            what = "an exception that is no std::exception";
+        }
+        if (!recorder.ThrownOutOf().empty()) {
+            context.Fail(ThrownByModule(recorder.ThrownOutOf(), what));
+        } else if (stopped) {
+            context.Fail("the host stopped: " + what);
         }
         result.trace = recorder.TakeTrace();
     }
@@ -158,19 +185,23 @@ std::string CheckRunner::LoadInChild(const std::string& library, const RunSettin
     } else {
         error << "loading it: " << Ending(outcome);
     }
-    const std::string said = HeadAndTail(outcome.out + outcome.err);
+    const std::string said = outcome.out + outcome.err;
     if (!said.empty()) error << "; it wrote:\n" << said;
     return error.str();
 }
 
-CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& library,
-                                  const RunSettings& settings) {
+std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
+                                                 const std::string& library,
+                                                 const RunSettings& settings) {
+    // The trace asked for comes whole, however long the check makes it.
     const ChildOutcome outcome =
-        ChildProcess::RunSelf(ChildArguments(check, library, settings), settings.timeout_seconds);
+        ChildProcess::RunSelf(ChildArguments(check, library, settings), settings.timeout_seconds,
+                              settings.trace ? std::string::npos : ChildProcess::kMostResult);
+    if (outcome.ending == ChildOutcome::kInterrupted) return std::nullopt;
     CheckResult result;
     result.id = check.id;
-    result.child_stdout = HeadAndTail(outcome.out);
-    result.child_stderr = HeadAndTail(outcome.err);
+    result.child_stdout = outcome.out;
+    result.child_stderr = outcome.err;
     std::vector<std::string> trace;
     const std::string document = SplitTrace(outcome.result, &trace);
     // A check that ended without a result shows the calls that led to its end.
@@ -184,7 +215,7 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
         return result;
     }
     CheckResult reported;
-    if (outcome.ending == ChildOutcome::kExited &&
+    if (outcome.ending == ChildOutcome::kExited && !outcome.result_too_long &&
         JsonReport::ReadFirstResult(document, &reported) && reported.id == check.id) {
         reported.child_stdout = result.child_stdout;
         reported.child_stderr = result.child_stderr;
@@ -200,7 +231,14 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
     }
     // No result is a crash, whatever the exit code: 0 included.
     result.status = CheckStatus::kCrashed;
-    result.message = Ending(outcome);
+    if (outcome.result_too_long || !document.empty()) {
+        result.message = Spoiled(document, outcome.result_too_long) + "; the child " +
+                         (outcome.ending == ChildOutcome::kExited
+                              ? "exited with code " + std::to_string(outcome.code)
+                              : "ended with " + outcome.crash);
+    } else {
+        result.message = Ending(outcome);
+    }
     const std::string cause = ContractCauses::LikelyCause(outcome.err);
     if (!cause.empty()) result.message += "\nlikely cause: " + cause;
     return result;

@@ -6,7 +6,10 @@
 # without it), TIMEOUT (seconds per check), STDERR (optional: a text the document must carry from
 # a child's output), FAILURES_ONLY (optional: SKIPPED results are left out of the comparison),
 # JOBS (optional: checks run at once, 1 without it; above 1 the results must still come in the
-# table's order), REPEAT (optional: runs of the selected checks).
+# table's order), REPEAT (optional: runs of the selected checks), CONTAINED (optional: "peak<N MB"
+# runs the validator under /usr/bin/time and bounds its peak memory, children included; "helper"
+# hands the module a helper command that writes its pid, which must be gone once the run is),
+# SCRATCH (a folder for what CONTAINED needs).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
@@ -20,10 +23,45 @@ set(filter_arguments "")
 if(FILTER)
     set(filter_arguments --filter "${FILTER}")
 endif()
+set(measured "")
+if(CONTAINED MATCHES "^peak<([0-9]+) MB$")
+    math(EXPR most_kb "${CMAKE_MATCH_1} * 1024")
+    set(measured /usr/bin/time -f "peak %M kB")
+elseif(CONTAINED STREQUAL "helper")
+    file(REMOVE_RECURSE ${SCRATCH})
+    file(MAKE_DIRECTORY ${SCRATCH})
+    set(ENV{QVFIXTURE_HELPER} "echo $$ > '${SCRATCH}/helper.pid'; exec sleep 600")
+endif()
 execute_process(
-    COMMAND ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7 --timeout ${TIMEOUT}
-            --jobs ${JOBS} --repeat ${REPEAT} ${filter_arguments}
+    COMMAND ${measured} ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7
+            --timeout ${TIMEOUT} --jobs ${JOBS} --repeat ${REPEAT} ${filter_arguments}
     OUTPUT_VARIABLE document ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
+if(measured)
+    string(REGEX MATCH "peak ([0-9]+) kB" peak "${errors}")
+    if(NOT peak OR CMAKE_MATCH_1 GREATER most_kb)
+        message(FATAL_ERROR "the validator's peak memory: '${peak}', at most ${most_kb} kB allowed")
+    endif()
+elseif(CONTAINED STREQUAL "helper")
+    file(READ ${SCRATCH}/helper.pid helper)
+    string(STRIP "${helper}" helper)
+    # Killed with its check's group, and soon gone or a zombie left to whoever adopted it: 5 s
+    # at the most.
+    foreach(attempt RANGE 100)
+        set(state "")
+        if(EXISTS /proc/${helper}/stat)
+            file(READ /proc/${helper}/stat state)
+        endif()
+        if(NOT state MATCHES "^[0-9]+ \\(.*\\) [^Z]")
+            break()
+        endif()
+        execute_process(COMMAND sleep 0.05)
+    endforeach()
+    if(NOT helper OR state MATCHES "^[0-9]+ \\(.*\\) [^Z]")
+        execute_process(COMMAND kill -9 ${helper})
+        message(FATAL_ERROR "the module's helper '${helper}' outlived its check: ${state}")
+    endif()
+    file(REMOVE_RECURSE ${SCRATCH})
+endif()
 
 if(EXPECTED STREQUAL "load" OR EXPECTED MATCHES "=UNLOADABLE$")
     string(JSON load_error ERROR_VARIABLE no_error GET "${document}" libraries 0 load_error)
