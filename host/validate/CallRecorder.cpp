@@ -1,5 +1,6 @@
 #include "CallRecorder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <sstream>
@@ -115,7 +116,10 @@ void CallRecorder::Enter(const CrossingCall& call) {
         AllocationCount::SetInModule(in_module);
         return;
     }
-    if (m_depth < kMaxDepth) m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
+    if (m_depth < kMaxDepth) {
+        m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
+        m_calls[m_depth] = call;
+    }
     ++m_depth;
     const bool to_host = ToHost(call.entry);
     if (!to_host) AllocationCount::SetCurrentCall(call);
@@ -125,6 +129,13 @@ void CallRecorder::Enter(const CrossingCall& call) {
     } else {
         AllocationCount::SetCounting(to_host ? false : counting);
     }
+}
+
+std::string CallRecorder::CallIntoModule() const {
+    for (int depth = std::min(m_depth, kMaxDepth) - 1; depth >= 0; --depth) {
+        if (!ToHost(m_calls[depth].entry)) return Describe(m_calls[depth]);
+    }
+    return std::string();
 }
 
 void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {

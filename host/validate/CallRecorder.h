@@ -26,6 +26,8 @@ public:
     // The first call into the module that an exception left, in the trace's words: the module
     // threw it, since the host's callbacks let none out. Empty while none has.
     const std::string& ThrownOutOf() const { return m_thrown_out_of; }
+    // The innermost call into the module still running, in the trace's words; empty when none is.
+    std::string CallIntoModule() const;
     // One call in the trace's words.
     static std::string Describe(const CrossingCall& call);
     // Whether a trace is being kept in this process's memory.
@@ -50,6 +52,7 @@ private:
         int exceptions;
     };
     CountingState m_before[kMaxDepth] = {};
+    CrossingCall m_calls[kMaxDepth] = {};  // the calls entered and not yet left
 };
 
 #endif

@@ -14,10 +14,10 @@
 #include "JsonReport.h"
 #include "RecordValidator.h"
 
+#include <csignal>
+
 #ifdef _WIN32
 #include "WindowsApi.h"
-#else
-#include <csignal>
 #endif
 
 namespace {
@@ -88,7 +88,45 @@ std::string ThrownByModule(const std::string& call, const std::string& what) {
     return "an exception escaped the module out of " + call + (what.empty() ? "" : ": " + what);
 }
 
+// What the C++ runtime prints when an exception finds no handler, before it aborts: what a
+// module whose library carries a runtime of its own (a DLL linked statically) meets when it
+// throws, since its runtime cannot hand the exception to the host's.
+const std::string kUnhandled = "terminate called after throwing an instance of ";
+// What a check's child prints when it is aborted inside a call into the module.
+const std::string kAbortedInside = "qvhost: aborted inside ";
+
+std::string LineAt(const std::string& text, size_t at) {
+    std::string line = text.substr(at, text.find('\n', at) - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+// The failure when the module's runtime ended the child for an exception thrown inside a call
+// into the module; empty for any other end.
+std::string ThrownThroughRuntime(const std::string& err) {
+    const size_t unhandled = err.find(kUnhandled);
+    const size_t inside = err.find(kAbortedInside);
+    if (unhandled == std::string::npos || inside == std::string::npos) return "";
+    std::string what = LineAt(err, unhandled);
+    const size_t next = err.find('\n', unhandled);
+    const std::string said = next == std::string::npos ? "" : LineAt(err, next + 1);
+    const size_t said_what = said.find("what():");
+    if (said_what != std::string::npos) what += "; " + said.substr(said_what);
+    return ThrownByModule(LineAt(err, inside + kAbortedInside.size()), what) +
+           "\nthe module's own C++ runtime ended the process: its exceptions cannot reach a host";
+}
+
 #ifdef _WIN32
+// Where a module's C++ runtime aborts for an exception of the module's (abort() raises SIGABRT
+// in the one C runtime the process shares): names the call it happened in.
+void NameCallOnAbort(int) {
+    const auto* recorder = dynamic_cast<const CallRecorder*>(CallObserver::Installed());
+    const std::string call = recorder != nullptr ? recorder->CallIntoModule() : std::string();
+    if (call.empty()) return;
+    std::fprintf(stderr, "%s%s\n", kAbortedInside.c_str(), call.c_str());
+    std::fflush(stderr);
+}
+
 LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
     HostThreads::NameIfForeign();
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
@@ -229,6 +267,12 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
         }
         return reported;
     }
+    const std::string thrown = ThrownThroughRuntime(outcome.err);
+    if (!thrown.empty() && document.empty()) {
+        result.status = CheckStatus::kFailed;
+        result.message = thrown;
+        return result;
+    }
     // No result is a crash, whatever the exit code: 0 included.
     result.status = CheckStatus::kCrashed;
     if (outcome.result_too_long || !document.empty()) {
@@ -249,6 +293,7 @@ void CheckRunner::PrepareChild() {
 #ifdef _WIN32
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(&ExitOnCrash);
+    std::signal(SIGABRT, &NameCallOnAbort);
 #else
     struct sigaction naming {};
     naming.sa_handler = &NameThreadOnFault;

@@ -7,10 +7,13 @@ cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
 set(script [=[
-"$1" validate "$2" --filter '^(gui-initialise|gui-hooks)$' --timeout 600 --jobs 1 > "$3/report" &
+"$1" validate "$2" --filter '^(gui-initialise|gui-hooks)$' --timeout 60 --jobs 1 > "$3/report" &
 pid=$!
+child=
 for attempt in $(seq 1 1200); do
-    child=$(pgrep -P $pid -f gui-hooks)
+    for started in $(cat /proc/$pid/task/*/children 2> /dev/null); do
+        grep -qs gui-hooks /proc/$started/cmdline && child=$started
+    done
     [ -n "$child" ] && break
     sleep 0.05
 done

@@ -7,9 +7,9 @@
 # a child's output), FAILURES_ONLY (optional: SKIPPED results are left out of the comparison),
 # JOBS (optional: checks run at once, 1 without it; above 1 the results must still come in the
 # table's order), REPEAT (optional: runs of the selected checks), CONTAINED (optional: "peak<N MB"
-# runs the validator under /usr/bin/time and bounds its peak memory, children included; "helper"
-# hands the module a helper command that writes its pid, which must be gone once the run is),
-# SCRATCH (a folder for what CONTAINED needs).
+# bounds the validator's own peak memory, read from /proc while it runs; "helper" hands the
+# module a helper command that writes its pid, which must be gone once the run is), SCRATCH (a
+# folder for what CONTAINED needs).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
@@ -26,7 +26,27 @@ endif()
 set(measured "")
 if(CONTAINED MATCHES "^peak<([0-9]+) MB$")
     math(EXPR most_kb "${CMAKE_MATCH_1} * 1024")
-    set(measured /usr/bin/time -f "peak %M kB")
+    # Without a semicolon, which would split the list.
+    set(measured bash -c [=[
+"$@" &
+pid=$!
+peak=0
+while [ -r /proc/$pid/status ]
+do
+    now=
+    while read -r key value rest
+    do
+        [ "$key" = VmHWM: ] && now=$value
+    done < /proc/$pid/status 2> /dev/null
+    [ -z "$now" ] && break
+    peak=$now
+    sleep 0.01
+done
+wait $pid
+code=$?
+echo "peak $peak kB" >&2
+exit $code
+]=] measure)
 elseif(CONTAINED STREQUAL "helper")
     file(REMOVE_RECURSE ${SCRATCH})
     file(MAKE_DIRECTORY ${SCRATCH})
