@@ -26,26 +26,13 @@ endif()
 set(measured "")
 if(CONTAINED MATCHES "^peak<([0-9]+) MB$")
     math(EXPR most_kb "${CMAKE_MATCH_1} * 1024")
-    # Without a semicolon, which would split the list.
+    # Its VmHWM as last read before it ended (newlines, not semicolons, in a list).
     set(measured bash -c [=[
 "$@" &
-pid=$!
-peak=0
-while [ -r /proc/$pid/status ]
-do
-    now=
-    while read -r key value rest
-    do
-        [ "$key" = VmHWM: ] && now=$value
-    done < /proc/$pid/status 2> /dev/null
-    [ -z "$now" ] && break
-    peak=$now
-    sleep 0.01
-done
-wait $pid
-code=$?
-echo "peak $peak kB" >&2
-exit $code
+while grep -s VmHWM /proc/$!/status
+do sleep 0.01
+done | tail -n 1 >&2
+wait $!
 ]=] measure)
 elseif(CONTAINED STREQUAL "helper")
     file(REMOVE_RECURSE ${SCRATCH})
@@ -57,28 +44,18 @@ execute_process(
             --timeout ${TIMEOUT} --jobs ${JOBS} --repeat ${REPEAT} ${filter_arguments}
     OUTPUT_VARIABLE document ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
 if(measured)
-    string(REGEX MATCH "peak ([0-9]+) kB" peak "${errors}")
+    string(REGEX MATCH "VmHWM:[ \t]*([0-9]+) kB" peak "${errors}")
     if(NOT peak OR CMAKE_MATCH_1 GREATER most_kb)
         message(FATAL_ERROR "the validator's peak memory: '${peak}', at most ${most_kb} kB allowed")
     endif()
 elseif(CONTAINED STREQUAL "helper")
-    file(READ ${SCRATCH}/helper.pid helper)
-    string(STRIP "${helper}" helper)
-    # Killed with its check's group, and soon gone or a zombie left to whoever adopted it: 5 s
-    # at the most.
-    foreach(attempt RANGE 100)
-        set(state "")
-        if(EXISTS /proc/${helper}/stat)
-            file(READ /proc/${helper}/stat state)
-        endif()
-        if(NOT state MATCHES "^[0-9]+ \\(.*\\) [^Z]")
-            break()
-        endif()
-        execute_process(COMMAND sleep 0.05)
-    endforeach()
-    if(NOT helper OR state MATCHES "^[0-9]+ \\(.*\\) [^Z]")
-        execute_process(COMMAND kill -9 ${helper})
-        message(FATAL_ERROR "the module's helper '${helper}' outlived its check: ${state}")
+    # Killed with its check's group: gone within 5 s, or a zombie left to whoever adopted it.
+    file(STRINGS ${SCRATCH}/helper.pid helper)
+    execute_process(COMMAND bash -c "for k in $(seq 100); do
+        grep -qs '^State:[[:space:]]*[^ZX]' /proc/$0/status || exit 0; sleep 0.05; done
+        kill -9 $0; exit 1" ${helper} RESULT_VARIABLE alive)
+    if(NOT helper OR alive)
+        message(FATAL_ERROR "the module's helper '${helper}' outlived its check")
     endif()
     file(REMOVE_RECURSE ${SCRATCH})
 endif()
