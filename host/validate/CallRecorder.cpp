@@ -1,6 +1,8 @@
 #include "CallRecorder.h"
 
+#include <algorithm>
 #include <cstring>
+#include <exception>
 #include <sstream>
 
 #include "AllocationCount.h"
@@ -114,7 +116,10 @@ void CallRecorder::Enter(const CrossingCall& call) {
         AllocationCount::SetInModule(in_module);
         return;
     }
-    if (m_depth < kMaxDepth) m_before[m_depth] = {counting, in_module};
+    if (m_depth < kMaxDepth) {
+        m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
+        m_calls[m_depth] = call;
+    }
     ++m_depth;
     const bool to_host = ToHost(call.entry);
     if (!to_host) AllocationCount::SetCurrentCall(call);
@@ -126,19 +131,31 @@ void CallRecorder::Enter(const CrossingCall& call) {
     }
 }
 
+std::string CallRecorder::CallIntoModule() const {
+    for (int depth = std::min(m_depth, kMaxDepth) - 1; depth >= 0; --depth) {
+        if (!ToHost(m_calls[depth].entry)) return Describe(m_calls[depth]);
+    }
+    return std::string();
+}
+
 void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
     if (call.entry == CallEntry::kHostAction) return;
     AllocationCount::SetCounting(false);
     AllocationCount::SetInModule(false);
     --m_depth;
+    const bool known = m_depth >= 0 && m_depth < kMaxDepth;
+    const bool thrown = known && std::uncaught_exceptions() > m_before[m_depth].exceptions;
+    if (thrown && !ToHost(call.entry) && m_thrown_out_of.empty()) m_thrown_out_of = Describe(call);
     if (m_trace_on) {
         const bool answers =
             call.entry != CallEntry::kProcess && call.entry != CallEntry::kEventHandler;
         Write(std::string(2 * static_cast<size_t>(m_depth), ' ') + "  <- " +
-              (answers ? std::to_string(static_cast<long long>(answer)) : "done") +
+              (thrown    ? std::string("exception")
+               : answers ? std::to_string(static_cast<long long>(answer))
+                         : "done") +
               Returned(call));
     }
-    if (m_depth >= 0 && m_depth < kMaxDepth) {
+    if (known) {
         AllocationCount::SetCounting(m_before[m_depth].counting);
         AllocationCount::SetInModule(m_before[m_depth].in_module);
     }

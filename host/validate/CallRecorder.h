@@ -23,6 +23,11 @@ public:
     void Leave(const CrossingCall& call, QVWord answer) override;
 
     std::vector<std::string> TakeTrace() { return std::move(m_trace); }
+    // The first call into the module that an exception left, in the trace's words: the module
+    // threw it, since the host's callbacks let none out. Empty while none has.
+    const std::string& ThrownOutOf() const { return m_thrown_out_of; }
+    // The innermost call into the module still running, in the trace's words; empty when none is.
+    std::string CallIntoModule() const;
     // One call in the trace's words.
     static std::string Describe(const CrossingCall& call);
     // Whether a trace is being kept in this process's memory.
@@ -37,13 +42,17 @@ private:
     bool m_trace_on;
     std::function<void(const std::string&)> m_sink;
     std::vector<std::string> m_trace;
+    std::string m_thrown_out_of;
     int m_depth = 0;
-    // What the allocation count was doing before each call entered, to be put back after it.
+    // What the allocation count was doing before each call entered, to be put back after it, and
+    // the exceptions on their way then: a call left with more was left by an exception.
     struct CountingState {
         bool counting;
         bool in_module;
+        int exceptions;
     };
     CountingState m_before[kMaxDepth] = {};
+    CrossingCall m_calls[kMaxDepth] = {};  // the calls entered and not yet left
 };
 
 #endif

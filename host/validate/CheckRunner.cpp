@@ -1,5 +1,6 @@
 #include "CheckRunner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -13,23 +14,13 @@
 #include "JsonReport.h"
 #include "RecordValidator.h"
 
+#include <csignal>
+
 #ifdef _WIN32
 #include "WindowsApi.h"
-#else
-#include <csignal>
 #endif
 
 namespace {
-
-// A child's output can be long (a module that writes in a loop, a sanitizer's backtrace). Its
-// head holds the module's first words or a contract report, its tail how it ended: both stay.
-constexpr size_t kKeptHead = 1500;
-constexpr size_t kKeptTail = 2500;
-
-std::string HeadAndTail(const std::string& text) {
-    if (text.size() <= kKeptHead + kKeptTail) return text;
-    return text.substr(0, kKeptHead) + "\n...\n" + text.substr(text.size() - kKeptTail);
-}
 
 // A trace line on the result channel, ahead of the result's document.
 const std::string kTraceMark = "T ";
@@ -40,10 +31,10 @@ constexpr size_t kTraceTail = 50;
 std::string SplitTrace(const std::string& channel, std::vector<std::string>* trace) {
     size_t at = 0;
     while (channel.compare(at, kTraceMark.size(), kTraceMark) == 0) {
-        const size_t end = channel.find('\n', at);
-        if (end == std::string::npos) break;
+        // A last line without its end was cut off by the child's end: still the child's trace.
+        const size_t end = std::min(channel.find('\n', at), channel.size());
         trace->push_back(channel.substr(at + kTraceMark.size(), end - at - kTraceMark.size()));
-        at = end + 1;
+        at = std::min(end + 1, channel.size());
     }
     return channel.substr(at);
 }
@@ -68,13 +59,74 @@ std::string Ending(const ChildOutcome& outcome) {
         return "exited with code " + std::to_string(outcome.code) + " and no result";
     case ChildOutcome::kTimedOut:
         return "gave no result in time and was ended";
+    case ChildOutcome::kInterrupted:
+        return "was ended when the run was stopped";
     case ChildOutcome::kNotStarted:
         break;
     }
     return "the child did not start: " + outcome.crash;
 }
 
+// Why what came on the result channel is no result: something besides the child wrote to it
+// (a module writing to a descriptor it does not own), or the child's document broke off.
+std::string Spoiled(const std::string& document, bool too_long) {
+    if (too_long) {
+        return "the result channel was spoiled: it carried more than " +
+               std::to_string(ChildProcess::kMostResult >> 20) + " MB with no trace asked for";
+    }
+    constexpr size_t kShown = 40;
+    std::string shown;
+    for (const char c : document.substr(0, kShown)) {
+        shown += c >= ' ' && c <= '~' ? c : '?';
+    }
+    return "the result channel was spoiled: its " + std::to_string(document.size()) +
+           " bytes are not a well-formed result (they begin \"" + shown + "\")";
+}
+
+// A check's failure when an exception left the module through a call of the host's.
+std::string ThrownByModule(const std::string& call, const std::string& what) {
+    return "an exception escaped the module out of " + call + (what.empty() ? "" : ": " + what);
+}
+
+// What the C++ runtime prints when an exception finds no handler, before it aborts: what a
+// module whose library carries a runtime of its own (a DLL linked statically) meets when it
+// throws, since its runtime cannot hand the exception to the host's.
+const std::string kUnhandled = "terminate called after throwing an instance of ";
+// What a check's child prints when it is aborted inside a call into the module.
+const std::string kAbortedInside = "qvhost: aborted inside ";
+
+std::string LineAt(const std::string& text, size_t at) {
+    std::string line = text.substr(at, text.find('\n', at) - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+// The failure when the module's runtime ended the child for an exception thrown inside a call
+// into the module; empty for any other end.
+std::string ThrownThroughRuntime(const std::string& err) {
+    const size_t unhandled = err.find(kUnhandled);
+    const size_t inside = err.find(kAbortedInside);
+    if (unhandled == std::string::npos || inside == std::string::npos) return "";
+    std::string what = LineAt(err, unhandled);
+    const size_t next = err.find('\n', unhandled);
+    const std::string said = next == std::string::npos ? "" : LineAt(err, next + 1);
+    const size_t said_what = said.find("what():");
+    if (said_what != std::string::npos) what += "; " + said.substr(said_what);
+    return ThrownByModule(LineAt(err, inside + kAbortedInside.size()), what) +
+           "\nthe module's own C++ runtime ended the process: its exceptions cannot reach a host";
+}
+
 #ifdef _WIN32
+// Where a module's C++ runtime aborts for an exception of the module's (abort() raises SIGABRT
+// in the one C runtime the process shares): names the call it happened in.
+void NameCallOnAbort(int) {
+    const auto* recorder = dynamic_cast<const CallRecorder*>(CallObserver::Installed());
+    const std::string call = recorder != nullptr ? recorder->CallIntoModule() : std::string();
+    if (call.empty()) return;
+    std::fprintf(stderr, "%s%s\n", kAbortedInside.c_str(), call.c_str());
+    std::fflush(stderr);
+}
+
 LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
     HostThreads::NameIfForeign();
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
@@ -113,6 +165,10 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
             };
         }
         CallRecorder recorder(settings.trace, sink);
+        // Exceptions the host throws stop a check; one the module throws through a call into it
+        // is the module's, and the recorder saw which call it left.
+        bool stopped = false;
+        std::string what;
         try {
             check.run(context);
         } catch (const RecordValidator::Refused& refused) {
@@ -120,7 +176,16 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
             context.Skip(std::string("needs a record the host accepts (") + refused.what() +
                          "); see factory-audio-record and factory-gui-record");
         } catch (const std::exception& error) {
-            context.Fail(std::string("the host stopped: ") + error.what());
+            stopped = true;
+            what = error.what();
+        } catch (...) {
+            stopped = true;
+            what = "an exception that is no std::exception";
+        }
+        if (!recorder.ThrownOutOf().empty()) {
+            context.Fail(ThrownByModule(recorder.ThrownOutOf(), what));
+        } else if (stopped) {
+            context.Fail("the host stopped: " + what);
         }
         result.trace = recorder.TakeTrace();
     }
@@ -158,19 +223,23 @@ std::string CheckRunner::LoadInChild(const std::string& library, const RunSettin
     } else {
         error << "loading it: " << Ending(outcome);
     }
-    const std::string said = HeadAndTail(outcome.out + outcome.err);
+    const std::string said = outcome.out + outcome.err;
     if (!said.empty()) error << "; it wrote:\n" << said;
     return error.str();
 }
 
-CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& library,
-                                  const RunSettings& settings) {
+std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
+                                                 const std::string& library,
+                                                 const RunSettings& settings) {
+    // The trace asked for comes whole, however long the check makes it.
     const ChildOutcome outcome =
-        ChildProcess::RunSelf(ChildArguments(check, library, settings), settings.timeout_seconds);
+        ChildProcess::RunSelf(ChildArguments(check, library, settings), settings.timeout_seconds,
+                              settings.trace ? std::string::npos : ChildProcess::kMostResult);
+    if (outcome.ending == ChildOutcome::kInterrupted) return std::nullopt;
     CheckResult result;
     result.id = check.id;
-    result.child_stdout = HeadAndTail(outcome.out);
-    result.child_stderr = HeadAndTail(outcome.err);
+    result.child_stdout = outcome.out;
+    result.child_stderr = outcome.err;
     std::vector<std::string> trace;
     const std::string document = SplitTrace(outcome.result, &trace);
     // A check that ended without a result shows the calls that led to its end.
@@ -184,7 +253,7 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
         return result;
     }
     CheckResult reported;
-    if (outcome.ending == ChildOutcome::kExited &&
+    if (outcome.ending == ChildOutcome::kExited && !outcome.result_too_long &&
         JsonReport::ReadFirstResult(document, &reported) && reported.id == check.id) {
         reported.child_stdout = result.child_stdout;
         reported.child_stderr = result.child_stderr;
@@ -198,9 +267,22 @@ CheckResult CheckRunner::Isolated(const CheckEntry& check, const std::string& li
         }
         return reported;
     }
+    const std::string thrown = ThrownThroughRuntime(outcome.err);
+    if (!thrown.empty() && document.empty()) {
+        result.status = CheckStatus::kFailed;
+        result.message = thrown;
+        return result;
+    }
     // No result is a crash, whatever the exit code: 0 included.
     result.status = CheckStatus::kCrashed;
-    result.message = Ending(outcome);
+    if (outcome.result_too_long || !document.empty()) {
+        result.message = Spoiled(document, outcome.result_too_long) + "; the child " +
+                         (outcome.ending == ChildOutcome::kExited
+                              ? "exited with code " + std::to_string(outcome.code)
+                              : "ended with " + outcome.crash);
+    } else {
+        result.message = Ending(outcome);
+    }
     const std::string cause = ContractCauses::LikelyCause(outcome.err);
     if (!cause.empty()) result.message += "\nlikely cause: " + cause;
     return result;
@@ -211,6 +293,7 @@ void CheckRunner::PrepareChild() {
 #ifdef _WIN32
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(&ExitOnCrash);
+    std::signal(SIGABRT, &NameCallOnAbort);
 #else
     struct sigaction naming {};
     naming.sa_handler = &NameThreadOnFault;

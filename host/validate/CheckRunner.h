@@ -5,6 +5,7 @@
 #define QVHOST_VALIDATE_CHECK_RUNNER_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "CheckResult.h"
@@ -22,8 +23,9 @@ class CheckRunner {
 public:
     static CheckResult InProcess(const CheckEntry& check, const std::string& library,
                                  const RunSettings& settings);
-    static CheckResult Isolated(const CheckEntry& check, const std::string& library,
-                                const RunSettings& settings);
+    // Nothing when the run was stopped before the check had a result.
+    static std::optional<CheckResult> Isolated(const CheckEntry& check, const std::string& library,
+                                               const RunSettings& settings);
     // Loads the library in a child and answers why it cannot be validated: empty when it loaded,
     // else the load error, or what the child did instead (exited, crashed, hung).
     static std::string LoadInChild(const std::string& library, const RunSettings& settings);

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "HeadAndTail.h"
+#include "Interruption.h"
+
 #ifdef _WIN32
 #include "WindowsApi.h"
 #else
@@ -17,8 +20,11 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 extern char** environ;
 #endif
@@ -26,12 +32,19 @@ extern char** environ;
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval(5);
+// What is kept of the child's standard output and standard error: the module's first words or
+// a contract report are in the head, how it ended in the tail.
+constexpr size_t kKeptHead = 1500;
+constexpr size_t kKeptTail = 2500;
+constexpr size_t kReadPiece = 64 * 1024;
 #ifndef _WIN32
 // Where the child finds its result channel: the first descriptor after the standard three.
 constexpr int kChildResultDescriptor = 3;
 #endif
 
 #ifdef _WIN32
+
+using File = HANDLE;
 
 std::wstring Wide(const std::string& text) {
     if (text.empty()) return std::wstring();
@@ -74,36 +87,54 @@ HANDLE InheritableTempFile() {
         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
-std::string ReadAll(HANDLE file) {
-    std::string text;
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    char buffer[4096];
+void Rewind(File file) { SetFilePointer(file, 0, nullptr, FILE_BEGIN); }
+
+size_t ReadPiece(File file, char* buffer, size_t size) {
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        text.append(buffer, got);
+    if (!ReadFile(file, buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+    return got;
+}
+
+// A job that ends every process in it once its last handle is closed: the validator's, when the
+// child is done or the validator itself ends.
+HANDLE JobEndedOnClose() {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job == nullptr) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        CloseHandle(job);
+        return nullptr;
     }
-    return text;
+    return job;
 }
 
 #else
 
+using File = int;
+
 int UnlinkedTempFile() {
     const char* folder = std::getenv("TMPDIR");
     std::string pattern = std::string(folder != nullptr ? folder : "/tmp") + "/qvvalidateXXXXXX";
-    const int fd = mkstemp(&pattern[0]);
+    // Closed in the other children started meanwhile: each holds its own files alone.
+    const int fd = mkostemp(&pattern[0], O_CLOEXEC);
     if (fd >= 0) unlink(pattern.c_str());
     return fd;
 }
 
-std::string ReadAll(int fd) {
-    std::string text;
-    lseek(fd, 0, SEEK_SET);
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = read(fd, buffer, sizeof buffer)) > 0) {
-        text.append(buffer, static_cast<size_t>(got));
-    }
-    return text;
+void Rewind(File fd) { lseek(fd, 0, SEEK_SET); }
+
+size_t ReadPiece(File fd, char* buffer, size_t size) {
+    const ssize_t got = read(fd, buffer, size);
+    return got > 0 ? static_cast<size_t>(got) : 0;
+}
+
+// Whether the child has ended, without reaping it: until it is reaped its pid, and so its group's
+// id, cannot be taken by another process.
+bool Ended(pid_t pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
 }
 
 std::string SelfPath() {
@@ -114,12 +145,41 @@ std::string SelfPath() {
 
 #endif
 
+// The head and tail of what the child wrote to `file`, read from the start in pieces.
+std::string ReadKept(File file) {
+    Rewind(file);
+    HeadAndTail kept(kKeptHead, kKeptTail);
+    std::vector<char> piece(kReadPiece);
+    while (const size_t got = ReadPiece(file, piece.data(), piece.size())) {
+        kept.Append(piece.data(), got);
+    }
+    return kept.Text();
+}
+
+void ReadResult(File file, size_t most, ChildOutcome* outcome) {
+    Rewind(file);
+    std::vector<char> piece(kReadPiece);
+    while (const size_t got = ReadPiece(file, piece.data(), piece.size())) {
+        if (outcome->result.size() + got > most) {
+            outcome->result_too_long = true;
+            return;
+        }
+        outcome->result.append(piece.data(), got);
+    }
+}
+
+void ReadWritten(File out, File err, File result, size_t most_result, ChildOutcome* outcome) {
+    outcome->out = ReadKept(out);
+    outcome->err = ReadKept(err);
+    ReadResult(result, most_result, outcome);
+}
+
 }  // namespace
 
 #ifdef _WIN32
 
 ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
-                                   double timeout_seconds) {
+                                   double timeout_seconds, size_t most_result) {
     ChildOutcome outcome;
     wchar_t self[MAX_PATH + 1] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -146,12 +206,27 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION child{};
-    if (!CreateProcessW(self, &command_line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &child)) {
+    HANDLE job = JobEndedOnClose();
+    // Started suspended, so that it is in its job before the module can start anything; in a new
+    // process group, so that a console's Ctrl-C reaches the validator alone, which ends the job.
+    if (Interruption::Happened()) {
+        outcome.crash = "the run was stopped";
+    } else if (!CreateProcessW(self, &command_line[0], nullptr, nullptr, TRUE,
+                               CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr,
+                               &startup, &child)) {
         outcome.crash = "CreateProcessW failed with error " + std::to_string(GetLastError());
     } else {
+        // Without a job (one Windows refuses to nest) a timeout still ends the child itself.
+        if (job != nullptr && !AssignProcessToJobObject(job, child.hProcess)) {
+            CloseHandle(job);
+            job = nullptr;
+        }
+        const int watched =
+            job != nullptr ? Interruption::Watch(reinterpret_cast<intptr_t>(job)) : -1;
+        ResumeThread(child.hThread);
         const DWORD limit = static_cast<DWORD>(timeout_seconds * 1000.0);
         if (WaitForSingleObject(child.hProcess, limit) == WAIT_TIMEOUT) {
+            if (job != nullptr) TerminateJobObject(job, 1);
             TerminateProcess(child.hProcess, 1);
             WaitForSingleObject(child.hProcess, INFINITE);
             outcome.ending = ChildOutcome::kTimedOut;
@@ -169,17 +244,23 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
                 outcome.ending = ChildOutcome::kExited;
             }
         }
+        Interruption::Unwatch(watched);
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
     }
-    outcome.out = ReadAll(out);
-    outcome.err = ReadAll(err);
-    outcome.result = ReadAll(result);
+    // Closing the job ends whatever the child left running in it.
+    if (job != nullptr) CloseHandle(job);
+    if (Interruption::Happened() && outcome.ending != ChildOutcome::kExited) {
+        outcome.ending = ChildOutcome::kInterrupted;
+    }
+    ReadWritten(out, err, result, most_result, &outcome);
     CloseHandle(out);
     CloseHandle(err);
     CloseHandle(result);
     return outcome;
 }
+
+void ChildProcess::EndWithParent() {}
 
 bool ChildProcess::WriteToParent(const std::string& channel, const std::string& text) {
     HANDLE file = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(channel.c_str(), nullptr, 10)));
@@ -199,7 +280,7 @@ bool ChildProcess::WriteToParent(const std::string& channel, const std::string& 
 #else
 
 ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
-                                   double timeout_seconds) {
+                                   double timeout_seconds, size_t most_result) {
     ChildOutcome outcome;
     const std::string self = SelfPath();
     const int out = UnlinkedTempFile();
@@ -226,23 +307,35 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_adddup2(&actions, out, 1);
     posix_spawn_file_actions_adddup2(&actions, err, 2);
     posix_spawn_file_actions_adddup2(&actions, result, kChildResultDescriptor);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned = Interruption::Happened()
+                            ? ECANCELED
+                            : posix_spawn(&pid, self.c_str(), &actions, &attributes, argv.data(),
+                                          environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         outcome.crash = "posix_spawn failed: " + std::string(std::strerror(spawned));
     } else {
+        const int watched = Interruption::Watch(pid);
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
-        int status = 0;
-        pid_t done = 0;
-        while ((done = waitpid(pid, &status, WNOHANG)) == 0 &&
+        bool ended = false;
+        while (!(ended = Ended(pid)) && !Interruption::Happened() &&
                std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(kPollInterval);
         }
-        if (done == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
+        // The whole group, whether the child ended or hangs: a process the module started in it
+        // ends with its check.
+        kill(-pid, SIGKILL);
+        Interruption::Unwatch(watched);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!ended) {
             outcome.ending = ChildOutcome::kTimedOut;
         } else if (WIFSIGNALED(status)) {
             outcome.ending = ChildOutcome::kCrashed;
@@ -254,9 +347,10 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
             outcome.code = static_cast<unsigned long>(WEXITSTATUS(status));
         }
     }
-    outcome.out = ReadAll(out);
-    outcome.err = ReadAll(err);
-    outcome.result = ReadAll(result);
+    if (Interruption::Happened() && outcome.ending != ChildOutcome::kExited) {
+        outcome.ending = ChildOutcome::kInterrupted;
+    }
+    ReadWritten(out, err, result, most_result, &outcome);
     close(out);
     close(err);
     close(result);
@@ -272,6 +366,12 @@ bool ChildProcess::WriteToParent(const std::string& channel, const std::string& 
         written += static_cast<size_t>(wrote);
     }
     return true;
+}
+
+void ChildProcess::EndWithParent() {
+#ifdef __linux__
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
 }
 
 #endif

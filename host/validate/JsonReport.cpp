@@ -23,6 +23,10 @@ void JsonReport::Write(std::ostream& out, const ValidationReport& report) {
                              {"skipped", library.Skipped()},
                              {"results", results}};
         if (!library.load_error.empty()) entry["load_error"] = library.load_error;
+        if (library.interrupted) {
+            entry["interrupted"] = true;
+            entry["planned"] = library.planned;
+        }
         libraries.push_back(entry);
     }
     const nlohmann::json document{

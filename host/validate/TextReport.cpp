@@ -56,6 +56,12 @@ void TextReport::Result(const CheckResult& result) {
     for (const std::string& line : result.trace) m_out << "          " << line << "\n";
 }
 
+void TextReport::Interrupted(const LibraryReport& library) {
+    ClearProgress();
+    m_out << "interrupted: " << library.results.size() << " of " << library.planned
+          << " checks run\n";
+}
+
 void TextReport::LibraryEnd(const LibraryReport& library) {
     ClearProgress();
     m_out << library.Summary() << "\n";

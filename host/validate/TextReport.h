@@ -18,6 +18,8 @@ public:
     // A line on a terminal that the next output overwrites.
     void Progress(size_t number, size_t total, const std::string& id);
     void Result(const CheckResult& result);
+    // Before the summary of a library whose run was stopped: how far it came.
+    void Interrupted(const LibraryReport& library);
     void LibraryEnd(const LibraryReport& library);
     void End(const ValidationReport& report);
 

@@ -24,6 +24,7 @@
 #include "FilePath.h"
 #include "HostError.h"
 #include "HostRules.h"
+#include "Interruption.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "ModuleLibrary.h"
@@ -126,38 +127,44 @@ struct CheckTask {
     bool done = false;
 };
 
-CheckResult RunTask(const CheckTask& task, const std::string& path,
-                    const ValidateArguments& arguments, uint32_t seed) {
+// The task's result; nothing when the run was stopped before it had one.
+std::optional<CheckResult> RunTask(const CheckTask& task, const std::string& path,
+                                   const ValidateArguments& arguments, uint32_t seed) {
     RunSettings settings;
     settings.seed = seed + static_cast<uint32_t>(task.run);
     settings.timeout_seconds = arguments.timeout_seconds;
     settings.trace = arguments.trace;
     settings.result_channel = arguments.result_channel;
     const auto start = std::chrono::steady_clock::now();
-    CheckResult result;
+    std::optional<CheckResult> result;
     {
         const std::unique_ptr<Watchdog> watchdog = WatchInProcess(arguments, task.check->id);
         result = arguments.in_process ? CheckRunner::InProcess(*task.check, path, settings)
                                       : CheckRunner::Isolated(*task.check, path, settings);
     }
-    result.seconds =
+    if (!result) return result;
+    result->seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (arguments.repeat > 1) {
-        result.run = task.run + 1;
-        result.message = "[run " + std::to_string(task.run + 1) + "]" +
-                         (result.message.empty() ? "" : " " + result.message);
+        result->run = task.run + 1;
+        result->message = "[run " + std::to_string(task.run + 1) + "]" +
+                          (result->message.empty() ? "" : " " + result->message);
     }
     return result;
 }
 
 // Runs every task, up to `jobs` children at once (one at a time in this process), and hands
 // the results to `report` in the tasks' order, each as soon as it and all before it are known.
+// A stop of the run ends it early: no task begins after it, and a task it cut short has no
+// result to report.
 void RunTasks(std::vector<CheckTask>& tasks, int jobs, const std::string& path,
               const ValidateArguments& arguments, uint32_t seed,
               const std::function<void(size_t)>& report) {
     if (arguments.in_process || jobs <= 1) {
-        for (size_t index = 0; index < tasks.size(); ++index) {
-            tasks[index].result = RunTask(tasks[index], path, arguments, seed);
+        for (size_t index = 0; index < tasks.size() && !Interruption::Happened(); ++index) {
+            std::optional<CheckResult> result = RunTask(tasks[index], path, arguments, seed);
+            if (!result) return;
+            tasks[index].result = std::move(*result);
             report(index);
         }
         return;
@@ -166,20 +173,27 @@ void RunTasks(std::vector<CheckTask>& tasks, int jobs, const std::string& path,
     std::condition_variable finished;
     std::atomic<size_t> next{0};
     std::vector<std::thread> workers;
-    for (int job = 0; job < jobs && job < static_cast<int>(tasks.size()); ++job) {
+    int working = std::min(jobs, static_cast<int>(tasks.size()));
+    for (int job = 0; job < working; ++job) {
         workers.emplace_back([&] {
-            for (size_t index = next++; index < tasks.size(); index = next++) {
-                CheckResult result = RunTask(tasks[index], path, arguments, seed);
+            for (size_t index = next++; index < tasks.size() && !Interruption::Happened();
+                 index = next++) {
+                std::optional<CheckResult> result = RunTask(tasks[index], path, arguments, seed);
+                if (!result) break;
                 const std::lock_guard<std::mutex> lock(mutex);
-                tasks[index].result = std::move(result);
+                tasks[index].result = std::move(*result);
                 tasks[index].done = true;
                 finished.notify_all();
             }
+            const std::lock_guard<std::mutex> lock(mutex);
+            --working;
+            finished.notify_all();
         });
     }
     for (size_t index = 0; index < tasks.size(); ++index) {
         std::unique_lock<std::mutex> lock(mutex);
-        finished.wait(lock, [&] { return tasks[index].done; });
+        finished.wait(lock, [&] { return tasks[index].done || working == 0; });
+        if (!tasks[index].done) continue;
         lock.unlock();
         report(index);
     }
@@ -191,8 +205,18 @@ LibraryReport ValidateLibrary(const std::string& path, const std::vector<const C
                               const ValidateArguments& arguments, uint32_t seed, TextReport* text) {
     LibraryReport library;
     library.path = path;
+    library.planned = checks.size() * static_cast<size_t>(arguments.repeat);
     if (text != nullptr) text->Library(path);
     library.load_error = LoadError(path, arguments);
+    if (Interruption::Happened()) {
+        library.load_error.clear();
+        library.interrupted = true;
+        if (text != nullptr) {
+            text->Interrupted(library);
+            text->LibraryEnd(library);
+        }
+        return library;
+    }
     if (!library.load_error.empty() || arguments.load_only) {
         if (text != nullptr && !library.load_error.empty()) {
             text->Unloadable(library.load_error);
@@ -214,7 +238,11 @@ LibraryReport ValidateLibrary(const std::string& path, const std::vector<const C
         }
         library.results.push_back(std::move(tasks[index].result));
     });
-    if (text != nullptr) text->LibraryEnd(library);
+    library.interrupted = Interruption::Happened();
+    if (text != nullptr) {
+        if (library.interrupted) text->Interrupted(library);
+        text->LibraryEnd(library);
+    }
     return library;
 }
 
@@ -254,6 +282,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         return CommandEntry::kBadArguments;
     }
     if (arguments.in_process) CheckRunner::PrepareChild();
+    if (!arguments.result_channel.empty()) ChildProcess::EndWithParent();
     std::optional<OutputFile> junit;
     if (!arguments.junit.empty()) {
         for (const std::string& library : arguments.libraries) {
@@ -261,6 +290,9 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         }
         junit.emplace("--junit", arguments.junit);
     }
+    // After the --junit file's own handler, which this one replaces: a stopped run reports what
+    // it has and fails, and the file is removed as for any failure.
+    if (!arguments.in_process) Interruption::Install();
 
     ValidationReport report;
     report.seed = seed_given ? arguments.seed : FreshSeed();
@@ -273,6 +305,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
     for (const std::string& path : arguments.libraries) {
         report.libraries.push_back(
             ValidateLibrary(path, checks, arguments, report.seed, plain ? &text : nullptr));
+        if (report.libraries.back().interrupted) break;
     }
     if (plain) text.End(report);
     if (!arguments.result_channel.empty()) {
@@ -285,6 +318,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         JsonReport::Write(out, report);
     }
     out << std::flush;
+    if (report.Interrupted()) return CommandEntry::kFailure;
     if (junit) {
         junit->Write([&](const std::string& path) {
             std::ofstream file(FilePath(path), std::ios::binary);

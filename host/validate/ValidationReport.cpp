@@ -26,3 +26,8 @@ bool ValidationReport::AnyUnloadable() const {
     return std::any_of(libraries.begin(), libraries.end(),
                        [](const LibraryReport& library) { return !library.load_error.empty(); });
 }
+
+bool ValidationReport::Interrupted() const {
+    return std::any_of(libraries.begin(), libraries.end(),
+                       [](const LibraryReport& library) { return library.interrupted; });
+}

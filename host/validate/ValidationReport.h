@@ -3,6 +3,7 @@
 #ifndef QVHOST_VALIDATE_VALIDATION_REPORT_H
 #define QVHOST_VALIDATE_VALIDATION_REPORT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@ struct LibraryReport {
     std::string path;
     std::string load_error;  // set when the library cannot be loaded or lacks an export
     std::vector<CheckResult> results;
+    size_t planned = 0;        // the checks to run, each run of --repeat counted
+    bool interrupted = false;  // the run was stopped: `results` holds those before the stop
 
     int Passed() const { return Count(CheckStatus::kPassed); }
     int Skipped() const { return Count(CheckStatus::kSkipped); }
@@ -21,7 +24,7 @@ struct LibraryReport {
     int Failed() const { return static_cast<int>(results.size()) - Passed() - Skipped() - Warned(); }
     // Under `strict`, a warning fails the library too.
     bool Success(bool strict = false) const {
-        return load_error.empty() && Failed() == 0 && (!strict || Warned() == 0);
+        return load_error.empty() && !interrupted && Failed() == 0 && (!strict || Warned() == 0);
     }
     // "N passed, N failed", then ", N warned" and ", N skipped" when any was; for a library that
     // could not be validated, says so.
@@ -40,6 +43,7 @@ struct ValidationReport {
 
     bool Success() const;
     bool AnyUnloadable() const;
+    bool Interrupted() const;
 };
 
 #endif

@@ -6,7 +6,10 @@
 # without it), TIMEOUT (seconds per check), STDERR (optional: a text the document must carry from
 # a child's output), FAILURES_ONLY (optional: SKIPPED results are left out of the comparison),
 # JOBS (optional: checks run at once, 1 without it; above 1 the results must still come in the
-# table's order), REPEAT (optional: runs of the selected checks).
+# table's order), REPEAT (optional: runs of the selected checks), CONTAINED (optional: "peak<N MB"
+# bounds the validator's own peak memory, read from /proc while it runs; "helper" hands the
+# module a helper command that writes its pid, which must be gone once the run is), SCRATCH (a
+# folder for what CONTAINED needs).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
@@ -20,10 +23,42 @@ set(filter_arguments "")
 if(FILTER)
     set(filter_arguments --filter "${FILTER}")
 endif()
+set(measured "")
+if(CONTAINED MATCHES "^peak<([0-9]+) MB$")
+    math(EXPR most_kb "${CMAKE_MATCH_1} * 1024")
+    # Its VmHWM as last read before it ended (newlines, not semicolons, in a list).
+    set(measured bash -c [=[
+"$@" &
+while grep -s VmHWM /proc/$!/status
+do sleep 0.01
+done | tail -n 1 >&2
+wait $!
+]=] measure)
+elseif(CONTAINED STREQUAL "helper")
+    file(REMOVE_RECURSE ${SCRATCH})
+    file(MAKE_DIRECTORY ${SCRATCH})
+    set(ENV{QVFIXTURE_HELPER} "echo $$ > '${SCRATCH}/helper.pid'; exec sleep 600")
+endif()
 execute_process(
-    COMMAND ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7 --timeout ${TIMEOUT}
-            --jobs ${JOBS} --repeat ${REPEAT} ${filter_arguments}
+    COMMAND ${measured} ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7
+            --timeout ${TIMEOUT} --jobs ${JOBS} --repeat ${REPEAT} ${filter_arguments}
     OUTPUT_VARIABLE document ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
+if(measured)
+    string(REGEX MATCH "VmHWM:[ \t]*([0-9]+) kB" peak "${errors}")
+    if(NOT peak OR CMAKE_MATCH_1 GREATER most_kb)
+        message(FATAL_ERROR "the validator's peak memory: '${peak}', at most ${most_kb} kB allowed")
+    endif()
+elseif(CONTAINED STREQUAL "helper")
+    # Killed with its check's group: gone within 5 s, or a zombie left to whoever adopted it.
+    file(STRINGS ${SCRATCH}/helper.pid helper)
+    execute_process(COMMAND bash -c "for k in $(seq 100); do
+        grep -qs '^State:[[:space:]]*[^ZX]' /proc/$0/status || exit 0; sleep 0.05; done
+        kill -9 $0; exit 1" ${helper} RESULT_VARIABLE alive)
+    if(NOT helper OR alive)
+        message(FATAL_ERROR "the module's helper '${helper}' outlived its check")
+    endif()
+    file(REMOVE_RECURSE ${SCRATCH})
+endif()
 
 if(EXPECTED STREQUAL "load" OR EXPECTED MATCHES "=UNLOADABLE$")
     string(JSON load_error ERROR_VARIABLE no_error GET "${document}" libraries 0 load_error)
