@@ -1,15 +1,15 @@
-# Stops a long render with SIGINT, as a user's Ctrl-C does, once its output has begun to be
-# written (a part file beside the target has grown, or the target itself changed): the file it
+# Stops a long render or play with SIGINT, as a user's Ctrl-C does, once its output has begun to
+# be written (a part file beside the target has grown, or the target itself changed): the file it
 # was to replace keeps its bytes, and nothing is left beside it.
-# Arguments: QVHOST, LIBRARY (a module with a sample input In and a sample output), FOLDER (a
-# scratch folder).
+# Arguments: QVHOST, COMMAND (render or play), LIBRARY (a module with a sample input In and a
+# sample output), FOLDER (a scratch folder).
 cmake_minimum_required(VERSION 3.25)
 
 file(REMOVE_RECURSE ${FOLDER})
 file(MAKE_DIRECTORY ${FOLDER})
 file(WRITE ${FOLDER}/kept.csv "earlier\n")
 set(script [=[
-"$1" render "$2" --samples 28800000 --input In=noise:1 --csv "$3/kept.csv" &
+"$1" "$4" "$2" --samples 28800000 --input In=noise:1 --csv "$3/kept.csv" &
 pid=$!
 for attempt in $(seq 1 1200); do
     written=$(find "$3" -name 'kept.csv*' -size +1k | head -n 1)
@@ -20,13 +20,13 @@ done
 kill -INT $pid
 wait $pid
 ]=])
-execute_process(COMMAND bash -c "${script}" interrupt ${QVHOST} ${LIBRARY} ${FOLDER}
+execute_process(COMMAND bash -c "${script}" interrupt ${QVHOST} ${LIBRARY} ${FOLDER} ${COMMAND}
                 RESULT_VARIABLE code)
 file(READ ${FOLDER}/kept.csv kept)
 file(GLOB left ${FOLDER}/*)
 list(REMOVE_ITEM left ${FOLDER}/kept.csv)
 if(code EQUAL 0 OR NOT kept STREQUAL "earlier\n" OR left)
-    message(FATAL_ERROR "an interrupted render (exit ${code}) left kept.csv holding '${kept}' and "
+    message(FATAL_ERROR "an interrupted ${COMMAND} (exit ${code}) left kept.csv holding '${kept}' and "
                         "'${left}' beside it")
 endif()
 file(REMOVE_RECURSE ${FOLDER})
