@@ -15,7 +15,7 @@ set(QV_THIRD_PARTY_PACKAGES
     "gcc-mingw-w64-i686-posix: libgcc.a libgcc_eh.a crtbegin.o crtend.o"
     "g++-mingw-w64-i686-posix: libstdc++.a"
     "mingw-w64-i686-dev: crt2.o dllcrt2.o libmingw32.a libmingwex.a libmoldname.a libmsvcrt.a
-                         libkernel32.a libpthread.a libwinpthread.a"
+                         libkernel32.a libpthread.a libwinpthread.a libshell32.a"
     "libcli11-dev: <CLI/...>"
     "nlohmann-json3-dev: <nlohmann/...>"
 )

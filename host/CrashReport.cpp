@@ -42,9 +42,13 @@ void WriteCrashLine(const char* what, long long number) {
 }
 
 #ifdef _WIN32
+// Writes the line and ends the process with the exception's code, as Windows would, without
+// the system's crash dialog or debugger.
 LONG WINAPI ReportException(EXCEPTION_POINTERS* exception) {
-    WriteCrashLine("exception code ", exception->ExceptionRecord->ExceptionCode);
-    return EXCEPTION_CONTINUE_SEARCH;
+    const DWORD code = exception->ExceptionRecord->ExceptionCode;
+    WriteCrashLine("exception code ", code);
+    TerminateProcess(GetCurrentProcess(), code);
+    return EXCEPTION_EXECUTE_HANDLER;
 }
 
 void InstallHandler() { SetUnhandledExceptionFilter(&ReportException); }
