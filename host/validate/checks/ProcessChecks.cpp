@@ -1,3 +1,5 @@
+#include <initializer_list>
+
 #include "AllocationCount.h"
 #include "AllocationWatch.h"
 #include "CallRecorder.h"
@@ -18,10 +20,16 @@ void ExpectEntryKnown(CheckContext& context, AudioSideHost& audio, const std::st
     }
 }
 
-// The run the rules of processing are checked on: every input through its values, every signal.
-void PlayTypically(ModuleSession& session, CheckContext& context) {
+// The run the rules of processing are checked on (every input through its values, every signal),
+// failed on the host's findings under `failing` and warned on the first under `warning`.
+void PlayUnderRules(CheckContext& context, std::initializer_list<const char*> failing,
+                    const char* warning = nullptr) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
     session.RunTypical(context);
     session.PlayEverySignal(context);
+    for (const char* rule : failing) context.FailOnRule(session.Host(), rule);
+    if (warning != nullptr) context.WarnOnRule(session.Host(), warning);
 }
 
 }  // namespace
@@ -108,37 +116,17 @@ void NoAllocation(CheckContext& context) {
 }
 
 void BufferBounds(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ModuleSession session(library);
-    PlayTypically(session, context);
-    context.FailOnRule(session.Host(), "writes-in-frames");
-    context.FailOnRule(session.Host(), "writes-in-buffer");
-    context.FailOnRule(session.Host(), "inputs-unwritten");
+    PlayUnderRules(context, {"writes-in-frames", "writes-in-buffer", "inputs-unwritten"});
 }
 
 void OutputsFinite(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ModuleSession session(library);
-    PlayTypically(session, context);
-    context.FailOnRule(session.Host(), "outputs-not-nan");
-    context.FailOnRule(session.Host(), "outputs-finite");
-    context.WarnOnRule(session.Host(), "outputs-normal");
+    PlayUnderRules(context, {"outputs-not-nan", "outputs-finite"}, "outputs-normal");
 }
 
 void PinMessages(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ModuleSession session(library);
-    PlayTypically(session, context);
-    context.FailOnRule(session.Host(), "messages-for-pins");
-    context.FailOnRule(session.Host(), "messages-not-late");
-    context.WarnOnRule(session.Host(), "host-opcodes-known");
+    PlayUnderRules(context, {"messages-for-pins", "messages-not-late"}, "host-opcodes-known");
 }
 
-void StaticOutputs(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ModuleSession session(library);
-    PlayTypically(session, context);
-    context.FailOnRule(session.Host(), "static-outputs-hold");
-}
+void StaticOutputs(CheckContext& context) { PlayUnderRules(context, {"static-outputs-hold"}); }
 
 }  // namespace ProcessChecks

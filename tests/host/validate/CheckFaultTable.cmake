@@ -8,11 +8,17 @@
 # joined by commas), TEXTS (every variant's text its result must carry, joined by "|").
 cmake_minimum_required(VERSION 3.25)
 
-execute_process(COMMAND ${EMULATOR} ${QVHOST} validate --list
-                OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
-if(NOT exit_code EQUAL 0)
-    message(FATAL_ERROR "qvhost validate --list: exit code ${exit_code}: ${errors}")
-endif()
+# What `qvhost validate OPTION` prints, into the variable OUT.
+function(qvhost_listing option out)
+    execute_process(COMMAND ${EMULATOR} ${QVHOST} validate ${option}
+                    OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
+    if(NOT exit_code EQUAL 0)
+        message(FATAL_ERROR "qvhost validate ${option}: exit code ${exit_code}: ${errors}")
+    endif()
+    set(${out} "${listing}" PARENT_SCOPE)
+endfunction()
+
+qvhost_listing(--list listing)
 # One check a line: its id, then its description.
 string(REGEX MATCHALL "(^|\n)[a-z0-9-]+" checks "${listing}")
 list(TRANSFORM checks STRIP)
@@ -28,11 +34,7 @@ if(NOT checks OR unproven OR unknown)
                         "`qvhost validate --list` lacks: '${unknown}'\n${listing}")
 endif()
 
-execute_process(COMMAND ${EMULATOR} ${QVHOST} validate --rules
-                OUTPUT_VARIABLE rules ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
-if(NOT exit_code EQUAL 0)
-    message(FATAL_ERROR "qvhost validate --rules: exit code ${exit_code}: ${errors}")
-endif()
+qvhost_listing(--rules rules)
 # One rule a line, ending in what its findings say, in quotes.
 string(REGEX MATCHALL "say \"[^\"\n]+\"" markers "${rules}")
 set(unfound "")
