@@ -158,7 +158,8 @@ void OutputFile::Commit() {
 }
 
 void OutputFile::RefuseClashes(const std::string& library,
-                               const std::vector<std::pair<std::string, std::string>>& outputs) {
+                               const std::vector<std::pair<std::string, std::string>>& outputs,
+                               const std::vector<std::pair<std::string, std::string>>& inputs) {
     for (size_t k = 0; k < outputs.size(); ++k) {
         const auto& [option, path] = outputs[k];
         if (path.empty()) continue;
@@ -168,6 +169,11 @@ void OutputFile::RefuseClashes(const std::string& library,
         }
         if (SameFile(path, library)) {
             throw UsageError(option + " " + path + ": is the module library itself");
+        }
+        for (const auto& [input_option, input] : inputs) {
+            if (!input.empty() && SameFile(path, input)) {
+                throw UsageError(option + " " + path + ": is the file of " + input_option);
+            }
         }
         for (size_t other = 0; other < k; ++other) {
             if (!outputs[other].second.empty() && SameFile(path, outputs[other].second)) {

@@ -28,10 +28,12 @@ public:
     void Commit();
 
     // The outputs of one command, refused as a usage error before anything runs: an empty path,
-    // a folder, the module library itself, or two outputs that are one file. Each output is
-    // its option and its path; an empty path is an option not given.
+    // a folder, the module library itself, one of the command's `inputs`, or two outputs that
+    // are one file. Each output and input is its option and its path; an empty path is an
+    // option not given.
     static void RefuseClashes(const std::string& library,
-                              const std::vector<std::pair<std::string, std::string>>& outputs);
+                              const std::vector<std::pair<std::string, std::string>>& outputs,
+                              const std::vector<std::pair<std::string, std::string>>& inputs = {});
 
 private:
     std::string m_option;

@@ -20,9 +20,9 @@ double ValueFor(const PinDescription& pin, const std::string& text) {
     if (pin.datatype == DT_ENUM) {
         if (auto value = EnumList(pin.datatype_extra).ValueOf(text)) return *value;
     }
-    const std::string choices =
-        pin.datatype == DT_ENUM ? ": its choices are " + EnumList(pin.datatype_extra).Describe()
-                                : std::string();
+    const std::string choices = pin.datatype == DT_ENUM
+                                    ? ": its choices are " + EnumList(pin.datatype_extra).Describe()
+                                    : std::string();
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(text.c_str(), &end);
@@ -92,6 +92,31 @@ std::optional<int32_t> PinSetting::FindSampleInput(const AudioSideHost& audio,
         return std::nullopt;
     }
     return pin;
+}
+
+std::optional<int32_t> PinSetting::FindGuiPin(const AudioSideHost& audio, const std::string& name) {
+    const std::vector<PinDescription>& table = audio.PinTable();
+    for (size_t index = 0; index < table.size(); ++index) {
+        if ((table[index].flags & IO_UI_COMMUNICATION) != 0 && table[index].name == name) {
+            return static_cast<int32_t>(index);
+        }
+    }
+    return std::nullopt;
+}
+
+double PinSetting::HeldValue(const PinDescription& pin, const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    const bool number = !text.empty() && *end == '\0' && std::isfinite(value);
+    if (pin.datatype == DT_FLOAT && number && std::fabs(value) <= FLT_MAX) return value;
+    if (pin.datatype != DT_FLOAT && number && value == std::floor(value) && value >= INT32_MIN &&
+        value <= INT32_MAX) {
+        return value;
+    }
+    throw UsageError("pin " + pin.name + " cannot hold '" + text + "': it holds " +
+                     (pin.datatype == DT_FLOAT ? "finite 32-bit floats"
+                                               : "whole numbers from -2147483648 to 2147483647"));
 }
 
 bool PinSetting::NeedsGuiObject(const AudioSideHost& audio,

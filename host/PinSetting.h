@@ -25,8 +25,15 @@ public:
     // The audio index of the sample input of this name, or nothing.
     static std::optional<int32_t> FindSampleInput(const AudioSideHost& audio,
                                                   const std::string& name);
+    // The table index of the user-interface pin of this name, or nothing.
+    static std::optional<int32_t> FindGuiPin(const AudioSideHost& audio, const std::string& name);
+    // `text` as a value pin `pin` can hold: any whole 32-bit number for a pin of whole numbers
+    // (a choice the list lacks, as a patch of a later version holds), any finite 32-bit float for
+    // a float pin. UsageError for anything else.
+    static double HeldValue(const PinDescription& pin, const std::string& text);
     // Whether any of `settings` names a pin of the GUI side alone, which needs the GUI object.
-    static bool NeedsGuiObject(const AudioSideHost& audio, const std::vector<std::string>& settings);
+    static bool NeedsGuiObject(const AudioSideHost& audio,
+                               const std::vector<std::string>& settings);
     // Applies `setting`; an audio-side pin's status is reported `after` samples from now.
     static void Apply(ReferenceHost& host, const std::string& setting, uint32_t after = 0);
 };

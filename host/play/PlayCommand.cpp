@@ -1,17 +1,20 @@
 #include "PlayCommand.h"
 
 #include <CLI/CLI.hpp>
-
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "ArgumentChecks.h"
 #include "AudioSideHost.h"
+#include "ChildProcess.h"
 #include "FilePath.h"
 #include "HostError.h"
 #include "OutputFile.h"
+#include "PlayScript.h"
 #include "PlaySession.h"
 #include "ProblemReport.h"
 
@@ -22,7 +25,23 @@ struct PlayArguments {
     std::vector<std::string> timeline;
     uint32_t seed = 0;
     std::string csv;
+    std::string script;
+    // Set by the validator replaying a failing session: the channel the problems go to.
+    std::string result_channel;
 };
+
+// The play a script file describes; a UsageError when it cannot be read.
+PlayOptions ReadScript(const std::string& path) {
+    std::error_code error;
+    std::ifstream file(FilePath(path), std::ios::binary);
+    if (!std::filesystem::is_regular_file(FilePath(path), error) || !file) {
+        throw UsageError("--script " + path + ": not a file that can be read");
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad()) throw UsageError("--script " + path + ": cannot be read");
+    return PlayScript::Parse(text.str(), path);
+}
 
 // The CSV a play writes as it goes: a header, then a row per sample.
 class CsvRows {
@@ -55,28 +74,40 @@ private:
 CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
     auto arguments = std::make_shared<PlayArguments>();
     PlayOptions& options = arguments->options;
-    CLI::App* play = app.add_subcommand("play", "Apply settings on a timeline and watch both sides");
+    CLI::App* play =
+        app.add_subcommand("play", "Apply settings on a timeline and watch both sides");
     play->add_option("LIB", arguments->path, "Path of the module library")->required();
-    play->add_option("--at", arguments->timeline,
-                     "SAMPLE:PIN=VALUE, applied at that sample (PIN=SIGNAL for a sample input)");
-    play->add_option("--input", options.inputs,
-                     "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse");
-    play->add_option("--samples", options.samples, "How many samples to play")
-        ->check(ArgumentChecks::WholeRange(1, 28800000));
-    play->add_option("--block", options.block, "Samples per block")
-        ->check(ArgumentChecks::WholeRange(1, AudioSideHost::kMaxBlockSize));
-    play->add_option("--rate", options.rate, "Sample rate")
-        ->check(ArgumentChecks::FiniteRange(1.0, 1.0e6));
-    CLI::Option* seed_option = play->add_option(
-        "--seed", arguments->seed, "Seed the runtime's generator once the objects exist (srand)");
+    CLI::Option* script = play->add_option(
+        "--script", arguments->script,
+        "FILE: the whole play, one action a line, in place of the options that follow");
+    const std::vector<CLI::Option*> timeline_options{
+        play->add_option(
+            "--at", arguments->timeline,
+            "SAMPLE:PIN=VALUE, applied at that sample (PIN=SIGNAL for a sample input)"),
+        play->add_option("--input", options.inputs,
+                         "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse"),
+        play->add_option("--samples", options.samples, "How many samples to play")
+            ->check(ArgumentChecks::WholeRange(1, 28800000)),
+        play->add_option("--block", options.block, "Samples per block")
+            ->check(ArgumentChecks::WholeRange(1, AudioSideHost::kMaxBlockSize)),
+        play->add_option("--rate", options.rate, "Sample rate")
+            ->check(ArgumentChecks::FiniteRange(1.0, 1.0e6)),
+        play->add_option("--seed", arguments->seed,
+                         "Seed the runtime's generator once the objects exist (srand)")};
+    for (CLI::Option* option : timeline_options) script->excludes(option);
+    CLI::Option* seed_option = timeline_options.back();
     play->add_option("--csv", arguments->csv, "Write outputs and GUI pin values per sample");
+    play->add_option(ChildProcess::kResultChannelOption, arguments->result_channel)->group("");
     return {play, [arguments, seed_option](std::ostream& out, std::ostream& err) {
+                if (!arguments->result_channel.empty()) ChildProcess::EndWithParent();
                 PlayOptions chosen = arguments->options;
+                if (!arguments->script.empty()) chosen = ReadScript(arguments->script);
                 if (seed_option->count() > 0) chosen.seed = arguments->seed;
                 for (const std::string& timed : arguments->timeline) {
                     chosen.timeline.push_back(PlaySession::ParseTimed(timed, chosen.samples));
                 }
-                OutputFile::RefuseClashes(arguments->path, {{"--csv", arguments->csv}});
+                OutputFile::RefuseClashes(arguments->path, {{"--csv", arguments->csv}},
+                                          {{"--script", arguments->script}});
                 std::optional<OutputFile> csv;
                 if (!arguments->csv.empty()) csv.emplace("--csv", arguments->csv);
                 const ModuleLibrary library(arguments->path);
@@ -96,6 +127,11 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                     out << "sample " << event.sample << ": " << event.text << "\n";
                 }
                 const int verdict = ProblemReport::Print(result.problems, err);
+                if (!arguments->result_channel.empty()) {
+                    std::string problems;
+                    for (const std::string& problem : result.problems) problems += problem + "\n";
+                    ChildProcess::WriteToParent(arguments->result_channel, problems);
+                }
                 // A run that broke the host contract leaves no file that looks like a good one.
                 if (csv && verdict == CommandEntry::kSuccess) {
                     csv->Write([&](const std::string&) { rows->Close(); });

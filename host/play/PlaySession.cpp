@@ -4,35 +4,31 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <tuple>
 
 #include "HostError.h"
-#include "PinSetting.h"
 #include "ModuleLibrary.h"
+#include "PinSetting.h"
+#include "PlayScript.h"
 #include "ReferenceHost.h"
+#include "SignalFeed.h"
 #include "SignalGenerator.h"
 
 namespace {
 
-// A sample input fed a signal, counted from the sample it started at.
-struct FedInput {
-    int32_t pin;
-    SignalGenerator signal;
-    uint32_t since;
-};
-
-// Feeds `pin` the signal `definition` from sample `at` on, in place of what it had, and tells the
-// object at the current sample whether the input now moves.
-void Feed(AudioSideHost& audio, std::vector<FedInput>& fed, int32_t pin,
-          const std::string& definition, uint32_t at, const std::string& option) {
+// Feeds `pin` the signal `definition` from sample `at` on, and tells the object at the current
+// sample whether the input now moves (or the status given).
+void Feed(AudioSideHost& audio, SignalFeed& feed, int32_t pin, const std::string& definition,
+          uint32_t at, std::optional<int32_t> status, const std::string& origin) {
     try {
-        SignalGenerator signal(definition);
-        fed.erase(std::remove_if(fed.begin(), fed.end(),
-                                 [pin](const FedInput& input) { return input.pin == pin; }),
-                  fed.end());
-        audio.PostPinStatus(pin, signal.IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
-        fed.push_back({pin, std::move(signal), at});
+        feed.Feed(pin, definition, at);
+        if (!status) {
+            status =
+                SignalGenerator(definition).IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING;
+        }
+        audio.PostPinStatus(pin, *status);
     } catch (const UsageError& refused) {
-        throw UsageError(option + ": " + PinSetting::AudioPinName(audio, pin) +
+        throw UsageError(origin + ": " + PinSetting::AudioPinName(audio, pin) +
                          " is a sample input, which takes a signal: " + refused.what());
     }
 }
@@ -42,9 +38,104 @@ double GuiValue(const GuiSideHost& gui, const PinDescription& pin, int32_t index
                                     : static_cast<double>(gui.Pins().IntValue(index));
 }
 
+// Values a patch holds, set before either object starts; the GUI object is told of each of its
+// pins before it is initialised.
+void Store(ReferenceHost& host, const std::vector<std::string>& stored) {
+    AudioSideHost& audio = host.Audio();
+    std::vector<int32_t> told;
+    for (const std::string& setting : stored) {
+        const auto [name, text] = PinSetting::Split(setting);
+        const auto audio_pin = PinSetting::FindAudioPin(audio, name);
+        const auto gui_pin = PinSetting::FindGuiPin(audio, name);
+        const bool variable = audio_pin && audio.AudioPin(*audio_pin).variable_address != nullptr;
+        if (!variable && !gui_pin) {
+            throw UsageError("store " + setting + ": the module has no pin " + name +
+                             " with a variable or on the GUI side");
+        }
+        const PinDescription& pin =
+            variable ? audio.AudioPin(*audio_pin) : audio.PinTable()[static_cast<size_t>(*gui_pin)];
+        const double value = PinSetting::HeldValue(pin, text);
+        if (variable) audio.WritePinVariable(*audio_pin, value);
+        if (gui_pin) {
+            host.Gui().LoadStoredValue(*gui_pin, value);
+            told.push_back(*gui_pin);
+        }
+    }
+    for (const int32_t index : told) {
+        host.Gui().Dispatch(GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f);
+    }
+}
+
+// The run's sample rate and block size, and the sample its blocks are counted from.
+struct PlayClock {
+    float rate;
+    uint32_t block;
+    uint32_t grid = 0;
+};
+
+// Does what `action` says, at sample `done`.
+void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAction& action,
+           uint32_t done) {
+    AudioSideHost& audio = host.Audio();
+    const auto refuse = [&action](const std::string& why) {
+        throw UsageError(action.origin + ": " + why);
+    };
+    try {
+        switch (action.kind) {
+        case PlayAction::Kind::kSet:
+            if (const auto input = PinSetting::FindSampleInput(audio, action.pin)) {
+                Feed(audio, feed, *input, action.value, done, action.status, action.origin);
+            } else {
+                PinSetting::Apply(host, action.pin + "=" + action.value, 0);
+            }
+            return;
+        case PlayAction::Kind::kInput: {
+            const auto input = PinSetting::FindSampleInput(audio, action.pin);
+            if (!input) refuse("the module has no sample input " + action.pin);
+            Feed(audio, feed, *input, action.value, done, action.status, action.origin);
+            return;
+        }
+        case PlayAction::Kind::kGui: {
+            const auto index = PinSetting::FindGuiPin(audio, action.pin);
+            if (!index) refuse("the module has no user-interface pin " + action.pin);
+            const PinDescription& pin = audio.PinTable()[static_cast<size_t>(*index)];
+            const double value = PinSetting::HeldValue(pin, action.value);
+            if (pin.datatype == DT_FLOAT) {
+                host.Gui().SetPinFloat(*index, static_cast<float>(value));
+            } else {
+                host.Gui().SetPin(*index, static_cast<int32_t>(value));
+            }
+            return;
+        }
+        case PlayAction::Kind::kVariable: {
+            const auto pin = PinSetting::FindAudioPin(audio, action.pin);
+            if (!pin || audio.AudioPin(*pin).variable_address == nullptr) {
+                refuse("the module has no audio pin " + action.pin + " with a variable");
+            }
+            audio.WritePinVariable(*pin, PinSetting::HeldValue(audio.AudioPin(*pin), action.value));
+            audio.PostPinStatus(*pin, action.status.value_or(PIN_STATUS_CHANGED));
+            return;
+        }
+        case PlayAction::Kind::kRate:
+            clock.rate = std::stof(action.value);
+            audio.SetSampleRate(clock.rate);
+            return;
+        case PlayAction::Kind::kBlock:
+            clock.block = static_cast<uint32_t>(std::stoul(action.value));
+            clock.grid = done;
+            audio.SetBlockSize(static_cast<int32_t>(clock.block));
+            return;
+        }
+    } catch (const UsageError& refused) {
+        const std::string what = refused.what();
+        if (what.rfind(action.origin, 0) == 0) throw;
+        refuse(what);
+    }
+}
+
 }  // namespace
 
-TimedSetting PlaySession::ParseTimed(const std::string& text, uint32_t samples) {
+PlayAction PlaySession::ParseTimed(const std::string& text, uint32_t samples) {
     const size_t colon = text.find(':');
     char* end = nullptr;
     errno = 0;
@@ -57,9 +148,11 @@ TimedSetting PlaySession::ParseTimed(const std::string& text, uint32_t samples) 
         throw UsageError("--at " + text + ": sample " + text.substr(0, colon) +
                          " is not within the run, 0 to " + std::to_string(samples - 1));
     }
-    TimedSetting timed{static_cast<uint32_t>(sample), text.substr(colon + 1)};
-    PinSetting::Split(timed.setting);
-    return timed;
+    PlayAction action;
+    action.sample = static_cast<uint32_t>(sample);
+    std::tie(action.pin, action.value) = PinSetting::Split(text.substr(colon + 1));
+    action.origin = "--at " + text;
+    return action;
 }
 
 PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions& options,
@@ -71,10 +164,14 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     if (options.seed) std::srand(*options.seed);
     AudioSideHost& audio = host.Audio();
     GuiSideHost& gui = host.Gui();
+    PlayClock clock{options.rate, static_cast<uint32_t>(options.block)};
+    audio.StartClockAt(options.clock);
     audio.SetSampleRate(options.rate);
     audio.SetBlockSize(options.block);
+    Store(host, options.stored);
     audio.Open();
     gui.Initialise();
+    const uint32_t start = audio.SampleClock();
 
     const std::vector<PinDescription>& table = audio.PinTable();
     std::vector<int32_t> outputs;
@@ -91,19 +188,18 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         result.columns.push_back(table[index].name);
     }
 
-    std::vector<FedInput> fed;
+    std::vector<PlayAction> timeline;
     for (const std::string& input : options.inputs) {
-        const auto [name, definition] = PinSetting::Split(input);
-        const auto pin = PinSetting::FindSampleInput(audio, name);
-        if (!pin) throw UsageError("--input " + input + ": the module has no sample input " + name);
-        Feed(audio, fed, *pin, definition, 0, "--input " + input);
+        PlayAction action;
+        action.kind = PlayAction::Kind::kInput;
+        std::tie(action.pin, action.value) = PinSetting::Split(input);
+        action.origin = "--input " + input;
+        timeline.push_back(action);
     }
-
-    std::vector<TimedSetting> timeline = options.timeline;
+    timeline.insert(timeline.end(), options.timeline.begin(), options.timeline.end());
     std::stable_sort(timeline.begin(), timeline.end(),
-                     [](const TimedSetting& a, const TimedSetting& b) { return a.sample < b.sample; });
-    const uint32_t start = audio.SampleClock();
-    const uint32_t block = static_cast<uint32_t>(options.block);
+                     [](const PlayAction& a, const PlayAction& b) { return a.sample < b.sample; });
+    SignalFeed feed;
     size_t next = 0;
     size_t writes_seen = 0;
     const auto note_gui_writes = [&](uint32_t sample) {
@@ -118,28 +214,23 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     };
     note_gui_writes(0);
     std::vector<double> row;
-    // Blocks of the chosen size, each cut where a setting is due and the last one at the run's
-    // end: every setting lands at its own sample, and the run is exactly as long as asked.
+    // Blocks of the chosen size, each cut where an action is due and the last one at the run's
+    // end: every action lands at its own sample, and the run is exactly as long as asked.
     for (uint32_t done = 0; done < options.samples;) {
         for (; next < timeline.size() && timeline[next].sample <= done; ++next) {
-            const std::string& setting = timeline[next].setting;
-            result.events.push_back({done, "set " + setting});
-            const auto [name, value] = PinSetting::Split(setting);
-            if (const auto input = PinSetting::FindSampleInput(audio, name)) {
-                Feed(audio, fed, *input, value, done, "--at " + std::to_string(done) + ":" + setting);
-            } else {
-                PinSetting::Apply(host, setting, 0);
+            const PlayAction& action = timeline[next];
+            if (action.kind == PlayAction::Kind::kSet) {
+                result.events.push_back({done, "set " + action.pin + "=" + action.value});
+            } else if (action.origin.rfind("--input", 0) != 0) {
+                result.events.push_back({done, PlayScript::Describe(action)});
             }
+            Apply(host, feed, clock, action, done);
             note_gui_writes(done);
         }
-        uint32_t frames = std::min(block - done % block, options.samples - done);
+        uint32_t frames =
+            std::min(clock.block - (done - clock.grid) % clock.block, options.samples - done);
         if (next < timeline.size()) frames = std::min(frames, timeline[next].sample - done);
-        for (const FedInput& input : fed) {
-            float* buffer = audio.InputBuffer(input.pin);
-            for (uint32_t i = 0; i < frames; ++i) {
-                buffer[i] = input.signal.Sample(uint64_t{done} + i - input.since, options.rate);
-            }
-        }
+        feed.Fill(audio, done, frames, clock.rate);
         audio.ProcessFrames(static_cast<int32_t>(frames));
         note_gui_writes(done);
         for (uint32_t i = 0; rows && i < frames; ++i) {
@@ -156,9 +247,10 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         const std::string pin = message.pin >= 0 && message.pin < audio.AudioPinCount()
                                     ? PinSetting::AudioPinName(audio, message.pin)
                                     : "pin " + std::to_string(message.pin);
-        const std::string what = message.opcode == HOST_OP_STATUS_CHANGE
-                                     ? "status of " + pin + " " + AudioSideHost::StatusName(message.value)
-                                     : "value of " + pin + " = " + std::to_string(message.value);
+        const std::string what =
+            message.opcode == HOST_OP_STATUS_CHANGE
+                ? "status of " + pin + " " + AudioSideHost::StatusName(message.value)
+                : "value of " + pin + " = " + std::to_string(message.value);
         result.events.push_back({message.stamp - start, "audio sent " + what});
     }
     std::stable_sort(result.events.begin(), result.events.end(),

@@ -1,5 +1,6 @@
-// Watching a module work: both objects made and started as a host starts them, then a timeline of
-// settings applied at chosen samples while blocks are processed. Every pin write of the GUI object
+// Watching a module work: both objects made and started as a host starts them, with any values
+// a patch stored, then a timeline of actions (settings, signals, rates, block sizes) each at its
+// own sample while blocks are processed. Every pin write of the GUI object
 // and every value and status message of the audio object is kept with its sample, and per sample
 // the audio outputs and the GUI pins' values, handed on as they are made (a run's memory does not
 // grow with its length). Serves any module: one that lives on the GUI side
@@ -14,19 +15,19 @@
 #include <vector>
 
 #include "ModuleLibrary.h"
-
-struct TimedSetting {
-    uint32_t sample;
-    std::string setting;  // PIN=VALUE, or PIN=SIGNAL for a sample input
-};
+#include "PlayAction.h"
 
 struct PlayOptions {
     uint32_t samples = 4800;
     int32_t block = 64;
     float rate = 48000.0f;
-    std::optional<uint32_t> seed;      // the runtime's generator, seeded once the objects exist
-    std::vector<TimedSetting> timeline;  // in any order; applied in order of sample
-    // PIN=SIGNAL for sample inputs from the start; a setting of the timeline may change one.
+    uint32_t clock = 0;            // the sample clock at the first sample
+    std::optional<uint32_t> seed;  // the runtime's generator, seeded once the objects exist
+    // PIN=VALUE a patch holds, in the variable and the GUI object before either starts; the GUI
+    // object is told of each before it is initialised.
+    std::vector<std::string> stored;
+    std::vector<PlayAction> timeline;  // in any order; applied in order of sample
+    // PIN=SIGNAL for sample inputs from the start; an action of the timeline may change one.
     std::vector<std::string> inputs;
 };
 
@@ -49,8 +50,10 @@ using PlayRowSink = std::function<void(uint32_t sample, const std::vector<std::s
 
 class PlaySession {
 public:
-    // "SAMPLE:PIN=VALUE" with a sample within a run of `samples`; UsageError for anything else.
-    static TimedSetting ParseTimed(const std::string& text, uint32_t samples);
+    // "SAMPLE:PIN=VALUE" with a sample within a run of `samples`, as a user's setting;
+    // UsageError for anything else.
+    static PlayAction ParseTimed(const std::string& text, uint32_t samples);
+    // UsageError for an action the module cannot take, named by where it was given.
     static PlayResult Execute(const ModuleLibrary& library, const PlayOptions& options,
                               const PlayRowSink& rows = {});
 };

@@ -19,7 +19,10 @@ std::string Word(QVWord word) { return std::to_string(static_cast<long long>(wor
 }  // namespace
 
 CheckContext::CheckContext(std::string library_path, uint32_t seed, const std::string& check_id)
-    : m_library_path(std::move(library_path)), m_random(seed ^ HashOf(check_id)) {}
+    : m_library_path(std::move(library_path)),
+      m_check_id(check_id),
+      m_seed(seed),
+      m_random(seed ^ HashOf(check_id)) {}
 
 std::vector<int32_t> CheckContext::EdgeValues() {
     return {0,
@@ -56,6 +59,7 @@ std::string CheckContext::Summary() const {
     if (m_failures > kMaxDescribedFailures) {
         text += " (and " + std::to_string(m_failures - kMaxDescribedFailures) + " more)";
     }
+    if (KeptFailure()) text += "; " + m_kept_failure;
     return text;
 }
 
@@ -102,7 +106,8 @@ void CheckContext::FailOnRule(const ReferenceHost& host, const std::string& rule
 
 void CheckContext::WarnOnRule(const ReferenceHost& host, const std::string& rule_id) {
     const HostRule& rule = HostRules::Get(rule_id);
-    for (const std::vector<std::string>* warnings : {&host.Audio().Warnings(), &host.Gui().Warnings()}) {
+    for (const std::vector<std::string>* warnings :
+         {&host.Audio().Warnings(), &host.Gui().Warnings()}) {
         for (const std::string& warning : *warnings) {
             if (warning.find(rule.marker) != std::string::npos) return Warn(warning);
         }

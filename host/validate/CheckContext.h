@@ -11,8 +11,8 @@
 
 #include "AudioSideHost.h"
 #include "GuiSideHost.h"
-#include "QVHostTypes.h"
 #include "ModuleLibrary.h"
+#include "QVHostTypes.h"
 #include "ReferenceHost.h"
 
 class CheckContext {
@@ -23,6 +23,14 @@ public:
     CheckContext(std::string library_path, uint32_t seed, const std::string& check_id);
 
     const std::string& LibraryPath() const { return m_library_path; }
+    const std::string& CheckId() const { return m_check_id; }
+    uint32_t Seed() const { return m_seed; }
+    // Where failing sessions are kept as play scripts (`--keep-failures`); empty for nowhere.
+    const std::string& FailureFolder() const { return m_failure_folder; }
+    void SetFailureFolder(std::string folder) { m_failure_folder = std::move(folder); }
+    // What became of the check's failing session, said after its failures: once per check.
+    void KeepFailure(const std::string& text) { m_kept_failure = text; }
+    bool KeptFailure() const { return !m_kept_failure.empty(); }
     // Every random choice of a check comes from here: the same seed, the same choices.
     uint32_t NextRandom() { return static_cast<uint32_t>(m_random()); }
     // The edge values every integer argument is tried with, and one drawn at random.
@@ -60,6 +68,10 @@ public:
 
 private:
     std::string m_library_path;
+    std::string m_check_id;
+    uint32_t m_seed;
+    std::string m_failure_folder;
+    std::string m_kept_failure;
     std::mt19937 m_random;
     int m_failures = 0;
     std::vector<std::string> m_described;

@@ -1,6 +1,7 @@
 #include "CheckRunner.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -13,8 +14,6 @@
 #include "HostThreads.h"
 #include "JsonReport.h"
 #include "RecordValidator.h"
-
-#include <csignal>
 
 #ifdef _WIN32
 #include "WindowsApi.h"
@@ -157,6 +156,7 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
     CheckResult result;
     result.id = check.id;
     CheckContext context(library, settings.seed, check.id);
+    context.SetFailureFolder(settings.failure_folder);
     {
         std::function<void(const std::string&)> sink;
         if (!settings.result_channel.empty()) {
@@ -205,6 +205,9 @@ std::vector<std::string> CheckRunner::ChildArguments(const CheckEntry& check,
                                        "--filter",     std::string("^") + check.id + "$",
                                        "--seed",       std::to_string(settings.seed)};
     if (settings.trace) arguments.push_back("--trace");
+    if (!settings.failure_folder.empty()) {
+        arguments.insert(arguments.end(), {"--keep-failures", settings.failure_folder});
+    }
     return arguments;
 }
 
@@ -261,9 +264,9 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
         const std::string escaped = EscapedException(outcome.err);
         if (!escaped.empty()) {
             reported.status = CheckStatus::kFailed;
-            reported.message = (reported.message.empty() ? "" : reported.message + "\n") +
-                               "the module caught an exception at a host call and went on: " +
-                               escaped;
+            reported.message =
+                (reported.message.empty() ? "" : reported.message + "\n") +
+                "the module caught an exception at a host call and went on: " + escaped;
         }
         return reported;
     }

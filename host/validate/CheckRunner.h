@@ -15,6 +15,7 @@ struct RunSettings {
     uint32_t seed = 0;
     double timeout_seconds = 10.0;
     bool trace = false;
+    std::string failure_folder;  // where failing sessions are kept as play scripts; "" for none
     // In a child: the channel to the validator, where the trace is streamed as it is made.
     std::string result_channel;
 };

@@ -8,32 +8,29 @@
 #include "AllocationCount.h"
 #include "CallRecorder.h"
 #include "EnumList.h"
+#include "FailingSession.h"
+#include "PinSetting.h"
+#include "PlayScript.h"
 
 namespace {
 
-// A test signal for a sample input, by sample number from its start.
+// A test signal for a sample input (SignalGenerator), as a host announces it; noise takes the
+// seed after its colon.
 struct Signal {
     const char* name;
+    const char* definition;
     int32_t status;
-    float (*sample)(uint32_t n, uint32_t seed);
 };
 
 const Signal kSignals[] = {
-    {"silence", PIN_STATUS_STATIC, [](uint32_t, uint32_t) { return 0.0f; }},
-    {"DC +1", PIN_STATUS_STATIC, [](uint32_t, uint32_t) { return 1.0f; }},
-    {"DC -1", PIN_STATUS_STATIC, [](uint32_t, uint32_t) { return -1.0f; }},
-    {"a sine", PIN_STATUS_MOVING,
-     [](uint32_t n, uint32_t) { return static_cast<float>(std::sin(n * 0.0627)); }},
-    {"noise", PIN_STATUS_MOVING,
-     [](uint32_t n, uint32_t seed) {
-         const uint32_t x = (n + seed) * 2654435761u;
-         return static_cast<float>(static_cast<int32_t>(x ^ (x >> 15))) / 2147483648.0f;
-     }},
-    {"subnormals", PIN_STATUS_STATIC,
-     [](uint32_t, uint32_t) { return std::numeric_limits<float>::denorm_min(); }},
-    {"an impulse", PIN_STATUS_MOVING, [](uint32_t n, uint32_t) { return n == 0 ? 1.0f : 0.0f; }},
-    {"a jump", PIN_STATUS_STATIC,
-     [](uint32_t n, uint32_t) { return n < ModuleSession::kBlockSize ? 0.0f : 1.0f; }},
+    {"silence", "dc:0", PIN_STATUS_STATIC},
+    {"DC +1", "dc:1", PIN_STATUS_STATIC},
+    {"DC -1", "dc:-1", PIN_STATUS_STATIC},
+    {"a sine", "sine:440", PIN_STATUS_MOVING},
+    {"noise", "noise:", PIN_STATUS_MOVING},
+    {"subnormals", "dc:1e-45", PIN_STATUS_STATIC},
+    {"an impulse", "impulse", PIN_STATUS_MOVING},
+    {"a jump", "dc:0", PIN_STATUS_STATIC},  // to dc:1 after a block
 };
 constexpr int kBlocksPerSignal = 3;
 
@@ -47,12 +44,88 @@ void ModuleSession::Start(uint32_t clock, float rate) {
     m_host.Audio().StartClockAt(clock);
     m_host.Audio().SetSampleRate(rate);
     m_host.Audio().SetBlockSize(kBlockSize);
+    m_play.clock = clock;
+    m_play.rate = rate;
+    m_play.block = kBlockSize;
+    // A host restoring a patch may tell the GUI object of each stored pin before initialising it.
+    for (const int32_t index : m_stored_gui_pins) {
+        m_host.Gui().Dispatch(GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f);
+    }
     m_host.Audio().Open();
     m_host.Gui().Initialise();
+    m_start = m_host.Audio().SampleClock();
+    m_started = true;
+}
+
+uint32_t ModuleSession::Position() const {
+    return m_started ? m_host.Audio().SampleClock() - m_start : 0;
+}
+
+void ModuleSession::Keep(uint32_t sample, PlayAction::Kind kind, const std::string& pin,
+                         const std::string& value, std::optional<int32_t> status) {
+    if (!m_started) return Unscripted();
+    m_play.timeline.push_back({sample, kind, pin, value, status, "the session's play"});
 }
 
 void ModuleSession::ProcessBlocks(int count) {
-    for (int block = 0; block < count; ++block) m_host.Audio().ProcessBlock();
+    AudioSideHost& audio = m_host.Audio();
+    for (int block = 0; block < count; ++block) {
+        m_feed.Fill(audio, Position(), static_cast<uint32_t>(audio.BlockSize()),
+                    audio.SampleRate());
+        audio.ProcessBlock();
+    }
+}
+
+void ModuleSession::SetBlockSize(int32_t size) {
+    m_host.Audio().SetBlockSize(size);
+    if (!m_started) return;
+    Keep(Position(), PlayAction::Kind::kBlock, "", std::to_string(size));
+}
+
+void ModuleSession::SetSampleRate(float rate) {
+    m_host.Audio().SetSampleRate(rate);
+    if (!m_started) return;
+    Keep(Position(), PlayAction::Kind::kRate, "", PlayScript::Number(rate));
+}
+
+void ModuleSession::SetGuiValue(int32_t table_index, double value) {
+    const AudioSideHost& audio = m_host.Audio();
+    const PinDescription& pin = audio.PinTable().at(static_cast<size_t>(table_index));
+    if (pin.datatype == DT_FLOAT) {
+        m_host.Gui().SetPinFloat(table_index, static_cast<float>(value));
+        value = static_cast<float>(value);
+    } else {
+        m_host.Gui().SetPin(table_index, static_cast<int32_t>(value));
+    }
+    // A play names pins: a name two user-interface pins share cannot say which.
+    if (PinSetting::FindGuiPin(audio, pin.name) != table_index) Unscripted();
+    Keep(Position(), PlayAction::Kind::kGui, pin.name, PlayScript::Number(value));
+}
+
+void ModuleSession::SetVariable(int32_t audio_pin, double value, int32_t status, uint32_t offset) {
+    AudioSideHost& audio = m_host.Audio();
+    audio.WritePinVariable(audio_pin, value);
+    audio.PostPinStatus(audio_pin, status, offset);
+    Keep(Position() + offset, PlayAction::Kind::kVariable,
+         PinSetting::AudioPinName(audio, audio_pin), PlayScript::Number(value), status);
+}
+
+void ModuleSession::FeedSignal(int32_t audio_pin, const std::string& definition, int32_t status) {
+    AudioSideHost& audio = m_host.Audio();
+    m_feed.Feed(audio_pin, definition, Position());
+    audio.PostPinStatus(audio_pin, status);
+    Keep(Position(), PlayAction::Kind::kInput, PinSetting::AudioPinName(audio, audio_pin),
+         definition, status);
+}
+
+void ModuleSession::Store(size_t table_index, int32_t audio_pin, bool gui, double value) {
+    const std::string& name = m_host.Audio().PinTable().at(table_index).name;
+    if (audio_pin >= 0) m_host.Audio().WritePinVariable(audio_pin, value);
+    if (gui) {
+        m_host.Gui().LoadStoredValue(static_cast<int32_t>(table_index), value);
+        m_stored_gui_pins.push_back(static_cast<int32_t>(table_index));
+    }
+    m_play.stored.push_back(name + "=" + PlayScript::Number(value));
 }
 
 std::vector<int32_t> ModuleSession::UserValues(const PinDescription& pin, CheckContext& context) {
@@ -84,7 +157,7 @@ void ModuleSession::ChangeEveryInput(CheckContext& context,
                 continue;
             }
             for (const int32_t value : {1, 0}) {
-                m_host.Gui().SetPin(static_cast<int32_t>(other), value);
+                SetGuiValue(static_cast<int32_t>(other), value);
                 step();
             }
         }
@@ -94,7 +167,7 @@ void ModuleSession::ChangeEveryInput(CheckContext& context,
         for (const int32_t value : UserValues(pins[index], context)) {
             Step("pin " + std::to_string(index) + " (" + pins[index].name + ") set to " +
                  std::to_string(value) + " on the GUI side");
-            m_host.Gui().SetPin(static_cast<int32_t>(index), value);
+            SetGuiValue(static_cast<int32_t>(index), value);
             step();
             if (pins[index].datatype != DT_BOOL) toggle_booleans(index);
         }
@@ -122,19 +195,17 @@ std::vector<int32_t> ModuleSession::SampleInputs(const AudioSideHost& audio) {
 }
 
 void ModuleSession::PlayEverySignal(CheckContext& context) {
-    AudioSideHost& audio = m_host.Audio();
-    const std::vector<int32_t> inputs = SampleInputs(audio);
-    const uint32_t size = static_cast<uint32_t>(audio.BlockSize());
+    const std::vector<int32_t> inputs = SampleInputs(m_host.Audio());
     for (const Signal& signal : kSignals) {
-        const uint32_t seed = context.NextRandom();
+        std::string definition = signal.definition;
+        if (definition == "noise:") definition += std::to_string(context.NextRandom());
         Step(std::string(signal.name) + " on the sample inputs");
-        for (const int32_t pin : inputs) audio.PostPinStatus(pin, signal.status);
+        for (const int32_t pin : inputs) FeedSignal(pin, definition, signal.status);
         for (uint32_t block = 0; block < kBlocksPerSignal; ++block) {
-            for (const int32_t pin : inputs) {
-                float* buffer = audio.InputBuffer(pin);
-                for (uint32_t n = 0; n < size; ++n) buffer[n] = signal.sample(block * size + n, seed);
+            if (block == 1 && std::string(signal.name) == "a jump") {
+                for (const int32_t pin : inputs) FeedSignal(pin, "dc:1", signal.status);
             }
-            audio.ProcessBlock();
+            ProcessBlocks(1);
         }
     }
 }
@@ -160,7 +231,8 @@ void ModuleSession::EndStep() {
     const uint64_t heap_calls = AllocationCount::Counted();
     if (heap_calls < m_heap_calls_seen) m_heap_calls_seen = 0;
     if (heap_calls > m_heap_calls_seen) {
-        m_findings.push_back("at " + m_step + ": " + std::to_string(heap_calls - m_heap_calls_seen) +
+        m_findings.push_back("at " + m_step + ": " +
+                             std::to_string(heap_calls - m_heap_calls_seen) +
                              " calls of heap functions inside process calls and event deliveries, "
                              "expected none; the latest inside: " +
                              CallRecorder::Describe(AllocationCount::LatestCall()));
@@ -171,11 +243,21 @@ void ModuleSession::EndStep() {
 void ModuleSession::Verdict(CheckContext& context) {
     EndStep();
     for (const std::string& finding : m_findings) context.Fail(finding);
+    if (!m_findings.empty() && m_scripted && !context.FailureFolder().empty() &&
+        !context.KeptFailure()) {
+        std::stable_sort(
+            m_play.timeline.begin(), m_play.timeline.end(),
+            [](const PlayAction& a, const PlayAction& b) { return a.sample < b.sample; });
+        m_play.samples = std::max<uint32_t>(Position(), 1);
+        for (const PlayAction& action : m_play.timeline) {
+            m_play.samples = std::max(m_play.samples, action.sample + 1);
+        }
+        context.KeepFailure(FailingSession::Keep(m_play, m_findings.front(), context));
+    }
     const std::vector<std::string>& warnings = m_host.Audio().Warnings();
     if (!warnings.empty()) {
-        context.Warn(warnings.front() + (warnings.size() > 1
-                                             ? " (and " + std::to_string(warnings.size() - 1) +
-                                                   " more)"
-                                             : ""));
+        context.Warn(
+            warnings.front() +
+            (warnings.size() > 1 ? " (and " + std::to_string(warnings.size() - 1) + " more)" : ""));
     }
 }

@@ -4,19 +4,23 @@
 // rule the host watches holds over all of them: what the host finds (a write outside a call's
 // frames, a non-finite output, a message for the past, a STATIC output that moves, a GUI-side
 // fault) and every heap call inside a process call or event delivery is kept with the step it
-// came in, its block size and its rate.
+// came in, its block size and its rate. What the session does through its own calls is kept as a
+// play (PlayScript), so that a failing session can be played again by `qvhost play --script`.
 #ifndef QVHOST_VALIDATE_MODULE_SESSION_H
 #define QVHOST_VALIDATE_MODULE_SESSION_H
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CheckContext.h"
 #include "ModuleLibrary.h"
 #include "PinDescription.h"
+#include "PlaySession.h"
 #include "ReferenceHost.h"
+#include "SignalFeed.h"
 
 class ModuleSession {
 public:
@@ -29,7 +33,22 @@ public:
     // Both objects made (unless they are already), the sample clock at `clock`, sample rate and
     // block size set, the audio object opened, the GUI object initialised.
     void Start(uint32_t clock = 0, float rate = kSampleRate);
+    // Blocks of the current size, each sample input fed its signal.
     void ProcessBlocks(int count);
+    // The host's actions between blocks, each kept in the session's play.
+    void SetBlockSize(int32_t size);
+    void SetSampleRate(float rate);
+    // Through the GUI object, in the pin's datatype.
+    void SetGuiValue(int32_t table_index, double value);
+    // Into the module's variable, the audio object told `status` `offset` samples on.
+    void SetVariable(int32_t audio_pin, double value, int32_t status, uint32_t offset);
+    // A signal (SignalGenerator) on a sample input from the next block on, announced as `status`.
+    void FeedSignal(int32_t audio_pin, const std::string& definition, int32_t status);
+    // A value the patch holds, before Start: in the variable and the GUI object as the pin has
+    // them; Start tells the GUI object of it before initialising it.
+    void Store(size_t table_index, int32_t audio_pin, bool gui, double value);
+    // The session does what a play cannot say (pins repeated, threads): it keeps no play.
+    void Unscripted() { m_scripted = false; }
     // Every GUI input pin through its user values; each boolean input is raised and lowered
     // after every other change, so the module does its work. `after_each` runs after every step.
     void ChangeEveryInput(CheckContext& context, const std::function<void()>& after_each = {});
@@ -42,7 +61,7 @@ public:
     // Names the step that follows; the step before it ends here.
     void Step(const std::string& what);
     // Every finding of the whole session fails the check, named by its step; the host's
-    // warnings warn.
+    // warnings warn. With a folder for failing sessions, the first failing one is kept there.
     void Verdict(CheckContext& context);
 
     // The audio indices of the module's sample inputs.
@@ -55,12 +74,22 @@ public:
 private:
     // Keeps what the host found, and the heap calls counted, since the step began.
     void EndStep();
+    uint32_t Position() const;
+    // Adds an action to the session's play.
+    void Keep(uint32_t sample, PlayAction::Kind kind, const std::string& pin,
+              const std::string& value, std::optional<int32_t> status = std::nullopt);
 
     ReferenceHost m_host;
+    bool m_started = false;
+    uint32_t m_start = 0;  // the sample clock at the session's first sample
     std::string m_step = "starting";
     size_t m_problems_seen = 0;
     uint64_t m_heap_calls_seen;
     std::vector<std::string> m_findings;
+    bool m_scripted = true;
+    PlayOptions m_play;
+    std::vector<int32_t> m_stored_gui_pins;
+    SignalFeed m_feed;
 };
 
 #endif

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -57,6 +58,7 @@ struct ValidateArguments {
     std::string junit;
     bool trace = false;
     bool strict = false;
+    std::string keep_failures;
     // Children running checks at once; the machine's cores unless set.
     int jobs = 0;
     // Set by the validator for its own children: load only, and where to write the result.
@@ -134,6 +136,7 @@ std::optional<CheckResult> RunTask(const CheckTask& task, const std::string& pat
     settings.seed = seed + static_cast<uint32_t>(task.run);
     settings.timeout_seconds = arguments.timeout_seconds;
     settings.trace = arguments.trace;
+    settings.failure_folder = arguments.keep_failures;
     settings.result_channel = arguments.result_channel;
     const auto start = std::chrono::steady_clock::now();
     std::optional<CheckResult> result;
@@ -281,6 +284,15 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         err << "qvhost: validate: --filter " << arguments.filter << " selects no check\n";
         return CommandEntry::kBadArguments;
     }
+    if (!arguments.keep_failures.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(FilePath(arguments.keep_failures), error);
+        if (!std::filesystem::is_directory(FilePath(arguments.keep_failures), error)) {
+            err << "qvhost: validate: --keep-failures " << arguments.keep_failures
+                << ": not a folder, and none can be made there\n";
+            return CommandEntry::kBadArguments;
+        }
+    }
     if (arguments.in_process) CheckRunner::PrepareChild();
     if (!arguments.result_channel.empty()) ChildProcess::EndWithParent();
     std::optional<OutputFile> junit;
@@ -358,6 +370,9 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
     validate->add_flag("--trace", arguments->trace,
                        "Print every call between host and module, with arguments and answers");
     validate->add_flag("--strict", arguments->strict, "Count WARNED results as failures");
+    validate->add_option("--keep-failures", arguments->keep_failures,
+                         "DIR: keep each failing session as a play script there, shortened, "
+                         "with the qvhost play command that replays it");
     arguments->jobs = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
     validate
         ->add_option("--jobs", arguments->jobs,

@@ -70,20 +70,6 @@ std::vector<double> CombinedValues(const ValuePin& pin, const PinDescription& de
     return {pin.values.front(), pin.values.back()};
 }
 
-// Every sample input moving: a sine on even turns, noise on odd ones.
-void FillMovingInputs(AudioSideHost& audio, size_t turn, uint32_t& phase) {
-    for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
-        float* buffer = audio.InputBuffer(pin);
-        for (int32_t n = 0; n < audio.BlockSize(); ++n) {
-            const uint32_t x = (phase + static_cast<uint32_t>(n)) * 2654435761u;
-            buffer[n] = turn % 2 == 0 ? static_cast<float>(std::sin((phase + n) * 0.0627))
-                                      : static_cast<float>(static_cast<int32_t>(x ^ (x >> 15))) /
-                                            2147483648.0f;
-        }
-    }
-    phase += static_cast<uint32_t>(audio.BlockSize());
-}
-
 // A user's changes, made ahead so that the GUI thread draws nothing from the shared random source.
 struct UserChange {
     int32_t pin;
@@ -156,6 +142,8 @@ void Threads(CheckContext& context) {
     CallObserver::Install(nullptr);
     ModuleSession first(library);
     ModuleSession second(library);
+    first.Unscripted();
+    second.Unscripted();
     first.Start();
     first.Step("one object on an audio thread of its own, the GUI object on the GUI thread");
     RunThreaded({&first}, context);
@@ -224,18 +212,16 @@ void BlocksAndRates(CheckContext& context) {
     const AllocationWatch heap_watch(library);
     for (const float rate : {8000.0f, 44100.0f, 192000.0f}) {
         ModuleSession session(library);
-        session.Start();
-        AudioSideHost& audio = session.Host().Audio();
-        audio.SetSampleRate(rate);
+        session.Start(0, rate);
         for (int block = 0; block < 24; ++block) {
-            audio.SetBlockSize(
+            session.SetBlockSize(
                 1 + static_cast<int32_t>(context.NextRandom() % AudioSideHost::kMaxBlockSize));
             session.Step("block " + std::to_string(block));
-            audio.ProcessBlock();
+            session.ProcessBlocks(1);
             // A change of rate inside the session, as a host makes when its device changes.
-            if (block == 12) audio.SetSampleRate(rate == 192000.0f ? 48000.0f : rate * 2);
+            if (block == 12) session.SetSampleRate(rate == 192000.0f ? 48000.0f : rate * 2);
         }
-        audio.SetBlockSize(ModuleSession::kBlockSize);
+        session.SetBlockSize(ModuleSession::kBlockSize);
         session.ChangeEveryInput(context);
         session.PlayEverySignal(context);
         session.Verdict(context);
@@ -280,22 +266,20 @@ void ValuesBlocksRates(CheckContext& context) {
         ModuleSession session(library);
         session.Start(0, rate);
         AudioSideHost& audio = session.Host().Audio();
-        for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
-            audio.PostPinStatus(pin, PIN_STATUS_MOVING);
-        }
-        uint32_t phase = 0;
         for (const Combination& combination : combinations) {
             if (combination.rate != rate) continue;
-            audio.SetBlockSize(combination.block_size != 0
-                                   ? combination.block_size
-                                   : 1 + static_cast<int32_t>(context.NextRandom() %
-                                                              AudioSideHost::kMaxBlockSize));
+            session.SetBlockSize(combination.block_size != 0
+                                     ? combination.block_size
+                                     : 1 + static_cast<int32_t>(context.NextRandom() %
+                                                                AudioSideHost::kMaxBlockSize));
             SetValue(session, context, pins[combination.pin], combination.value, turn);
-            const int32_t blocks = std::max(2, kCombinationSamples / audio.BlockSize());
-            for (int32_t block = 0; block < blocks; ++block) {
-                FillMovingInputs(audio, turn, phase);
-                audio.ProcessBlock();
+            // Every sample input moving: a sine on even turns, noise on odd ones.
+            for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+                session.FeedSignal(pin,
+                                   turn % 2 == 0 ? "sine:440" : "noise:" + std::to_string(turn),
+                                   PIN_STATUS_MOVING);
             }
+            session.ProcessBlocks(std::max(2, kCombinationSamples / audio.BlockSize()));
             ++turn;
         }
         session.Verdict(context);
@@ -330,6 +314,7 @@ void RepeatedPins(CheckContext& context) {
         } catch (const HostError& refused) {
             return context.Skip(refused.what());
         }
+        session.Unscripted();
         session.Step(std::to_string(copies) + " more pins than described");
         session.Start();
         session.ChangeEveryInput(context);
@@ -350,20 +335,14 @@ void StoredValues(CheckContext& context) {
     // Each stored pin holds a value that is not its default (0) before Open and Initialise.
     for (const ValuePin& pin : pins) {
         if ((audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) == 0) continue;
-        const double value = StoredValue(audio.PinTable()[pin.table_index], pin);
-        if (pin.audio_index >= 0) audio.WritePinVariable(pin.audio_index, value);
-        if (pin.gui) host.Gui().LoadStoredValue(static_cast<int32_t>(pin.table_index), value);
+        session.Store(pin.table_index, pin.audio_index, pin.gui,
+                      StoredValue(audio.PinTable()[pin.table_index], pin));
         ++stored;
     }
     if (stored == 0) return context.Skip("the module stores no input pin with the patch");
+    // Start tells the GUI object of each stored pin before initialising it, as a host restoring
+    // a patch may.
     session.Step("stored values notified before GUI_OP_INITIALISE, then opening");
-    // A host restoring a patch may tell the GUI object of each stored pin before initialising it.
-    for (const ValuePin& pin : pins) {
-        if (pin.gui && (audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) != 0) {
-            host.Gui().Dispatch(GUI_OP_PIN_CHANGED, static_cast<int32_t>(pin.table_index), 0,
-                                nullptr, 0.0f);
-        }
-    }
     session.Start();
     session.ProcessBlocks(4);
     session.ChangeEveryInput(context);

@@ -67,18 +67,10 @@ void SetValue(ModuleSession& session, CheckContext& context, const ValuePin& pin
     step << "pin " << pin.table_index << " (" << host.Audio().PinTable()[pin.table_index].name
          << ") set to " << value;
     session.Step(step.str());
-    if (pin.gui) {
-        const int32_t index = static_cast<int32_t>(pin.table_index);
-        if (host.Audio().PinTable()[pin.table_index].datatype == DT_FLOAT) {
-            host.Gui().SetPinFloat(index, static_cast<float>(value));
-        } else {
-            host.Gui().SetPin(index, static_cast<int32_t>(value));
-        }
-    }
+    if (pin.gui) session.SetGuiValue(static_cast<int32_t>(pin.table_index), value);
     if (pin.audio_index >= 0) {
-        AudioSideHost& audio = host.Audio();
-        audio.WritePinVariable(pin.audio_index, value);
-        const uint32_t offset = context.NextRandom() % static_cast<uint32_t>(audio.BlockSize());
-        audio.PostPinStatus(pin.audio_index, kStatuses[turn % 3], offset);
+        const uint32_t offset =
+            context.NextRandom() % static_cast<uint32_t>(host.Audio().BlockSize());
+        session.SetVariable(pin.audio_index, value, kStatuses[turn % 3], offset);
     }
 }

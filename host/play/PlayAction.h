@@ -1,0 +1,30 @@
+// One thing a host does at a sample of a play: a user's setting, a value set through one side
+// alone, a signal on a sample input, a new sample rate or block size. `--at`, `--input` and each
+// line of a script make one.
+#ifndef QVHOST_PLAY_ACTION_H
+#define QVHOST_PLAY_ACTION_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct PlayAction {
+    enum class Kind {
+        kSet,       // PIN=VALUE as a user sets it; a sample input takes a signal
+        kGui,       // PIN=VALUE through the GUI object alone, any value the pin's type holds
+        kVariable,  // PIN=VALUE into the module's variable, then the audio object told
+        kInput,     // PIN=SIGNAL on a sample input from here on, then the audio object told
+        kRate,      // the sample rate from here on (value: hertz)
+        kBlock,     // the block size from here on (value: samples)
+    };
+    uint32_t sample = 0;
+    Kind kind = Kind::kSet;
+    std::string pin;    // empty for a rate or a block size
+    std::string value;  // the value, signal or number as written
+    // For a variable or an input: the status the audio object is told (PIN_STATUS_*); without
+    // one a variable is CHANGED, a dc signal CHANGED and any other signal MOVING.
+    std::optional<int32_t> status;
+    std::string origin;  // where it was given, for messages: "--at 200:Level=5", "FILE:7"
+};
+
+#endif

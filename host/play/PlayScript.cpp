@@ -1,0 +1,206 @@
+#include "PlayScript.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include "AudioSideHost.h"
+#include "HostError.h"
+#include "QVHostTypes.h"
+
+namespace {
+
+struct StatusWord {
+    const char* word;
+    int32_t status;
+};
+constexpr StatusWord kStatusWords[] = {
+    {"changed", PIN_STATUS_CHANGED}, {"moving", PIN_STATUS_MOVING}, {"static", PIN_STATUS_STATIC}};
+
+constexpr double kMostSamples = 28800000;
+
+// Reads one script line by line, each error naming the script and the line.
+class ScriptReader {
+public:
+    ScriptReader(const std::string& source, int line)
+        : m_where(source + ":" + std::to_string(line)) {}
+
+    [[noreturn]] void Refuse(const std::string& why) const {
+        throw UsageError("--script " + m_where + ": " + why);
+    }
+    const std::string& Where() const { return m_where; }
+
+    double Number(const std::string& text, const std::string& what, double low, double high,
+                  bool whole) const {
+        char* end = nullptr;
+        errno = 0;
+        const double value = std::strtod(text.c_str(), &end);
+        if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value) ||
+            value < low || value > high || (whole && value != std::floor(value))) {
+            Refuse(what + " '" + text + "' is not " + (whole ? "a whole number" : "a number") +
+                   " from " + PlayScript::Number(low) + " to " + PlayScript::Number(high));
+        }
+        return value;
+    }
+
+    // "PIN=VALUE", and a status after it when `status` is given.
+    void Setting(const std::string& text, PlayAction& action, bool takes_status) const {
+        const size_t equals = text.find('=');
+        if (equals == std::string::npos || equals == 0) Refuse("'" + text + "' is not PIN=VALUE");
+        action.pin = text.substr(0, equals);
+        std::istringstream rest(text.substr(equals + 1));
+        std::string word;
+        rest >> action.value;
+        if (action.value.empty()) Refuse("'" + text + "' gives no value");
+        if (!(rest >> word)) return;
+        std::string extra;
+        if (!takes_status || (rest >> extra)) Refuse("'" + text + "' has more than PIN=VALUE");
+        for (const StatusWord& status : kStatusWords) {
+            if (word == status.word) action.status = status.status;
+        }
+        if (!action.status) Refuse("'" + word + "' is not a status: changed, moving or static");
+    }
+
+private:
+    std::string m_where;
+};
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+std::string PlayScript::Number(double value) {
+    std::ostringstream text;
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        text << static_cast<long long>(value);
+        return text.str();
+    }
+    for (int digits = 1; digits <= 17; ++digits) {
+        text.str("");
+        text.precision(digits);
+        text << value;
+        if (std::strtod(text.str().c_str(), nullptr) == value) break;
+    }
+    return text.str();
+}
+
+PlayOptions PlayScript::Parse(const std::string& text, const std::string& source) {
+    PlayOptions options;
+    std::istringstream lines(text);
+    std::string raw;
+    std::vector<std::pair<PlayAction, ScriptReader>> timed;
+    for (int number = 1; std::getline(lines, raw); ++number) {
+        const ScriptReader reader(source, number);
+        const std::string line = Trimmed(raw.substr(0, raw.find('#')));
+        if (line.empty()) continue;
+        std::istringstream words(line);
+        std::string keyword;
+        words >> keyword;
+        PlayAction action;
+        action.origin = "--script " + reader.Where();
+        const bool at = keyword == "at";
+        if (at) {
+            std::string sample;
+            words >> sample >> keyword;
+            action.sample =
+                static_cast<uint32_t>(reader.Number(sample, "sample", 0, kMostSamples - 1, true));
+        }
+        std::string rest;
+        std::getline(words, rest);
+        rest = Trimmed(rest);
+        const auto number_of = [&](double low, double high, bool whole) {
+            return reader.Number(rest, keyword, low, high, whole);
+        };
+        if (keyword == "set" || keyword == "gui" || keyword == "variable") {
+            if (!at)
+                reader.Refuse(keyword + " needs a sample: at SAMPLE " + keyword + " PIN=VALUE");
+            action.kind = keyword == "set"   ? PlayAction::Kind::kSet
+                          : keyword == "gui" ? PlayAction::Kind::kGui
+                                             : PlayAction::Kind::kVariable;
+            reader.Setting(rest, action, action.kind == PlayAction::Kind::kVariable);
+        } else if (keyword == "input") {
+            action.kind = PlayAction::Kind::kInput;
+            reader.Setting(rest, action, true);
+        } else if (keyword == "rate" && at) {
+            action.kind = PlayAction::Kind::kRate;
+            action.value = Number(number_of(1.0, 1.0e6, false));
+        } else if (keyword == "block" && at) {
+            action.kind = PlayAction::Kind::kBlock;
+            action.value = Number(number_of(1, AudioSideHost::kMaxBlockSize, true));
+        } else if (keyword == "rate") {
+            options.rate = static_cast<float>(number_of(1.0, 1.0e6, false));
+            continue;
+        } else if (keyword == "block") {
+            options.block = static_cast<int32_t>(number_of(1, AudioSideHost::kMaxBlockSize, true));
+            continue;
+        } else if (keyword == "samples" && !at) {
+            options.samples = static_cast<uint32_t>(number_of(1, kMostSamples, true));
+            continue;
+        } else if (keyword == "clock" && !at) {
+            options.clock = static_cast<uint32_t>(number_of(0, 4294967295.0, true));
+            continue;
+        } else if (keyword == "seed" && !at) {
+            options.seed = static_cast<uint32_t>(number_of(0, 4294967295.0, true));
+            continue;
+        } else if (keyword == "store" && !at) {
+            reader.Setting(rest, action, false);
+            options.stored.push_back(action.pin + "=" + action.value);
+            continue;
+        } else {
+            reader.Refuse("'" + line +
+                          "' is not an action: samples, rate, block, clock, seed, store, input, "
+                          "or at SAMPLE set, gui, variable, input, rate or block");
+        }
+        timed.emplace_back(action, reader);
+    }
+    for (const auto& [action, reader] : timed) {
+        if (action.sample >= options.samples) {
+            reader.Refuse("sample " + std::to_string(action.sample) +
+                          " is not within the run, 0 to " + std::to_string(options.samples - 1));
+        }
+        options.timeline.push_back(action);
+    }
+    return options;
+}
+
+std::string PlayScript::Describe(const PlayAction& action) {
+    std::string status;
+    for (const StatusWord& word : kStatusWords) {
+        if (action.status == word.status) status = std::string(" ") + word.word;
+    }
+    switch (action.kind) {
+    case PlayAction::Kind::kSet:
+        return "set " + action.pin + "=" + action.value;
+    case PlayAction::Kind::kGui:
+        return "gui " + action.pin + "=" + action.value;
+    case PlayAction::Kind::kVariable:
+        return "variable " + action.pin + "=" + action.value + status;
+    case PlayAction::Kind::kInput:
+        return "input " + action.pin + "=" + action.value + status;
+    case PlayAction::Kind::kRate:
+        return "rate " + action.value;
+    case PlayAction::Kind::kBlock:
+        return "block " + action.value;
+    }
+    return "";
+}
+
+std::string PlayScript::Format(const PlayOptions& options) {
+    std::ostringstream text;
+    text << "samples " << options.samples << "\nrate " << Number(options.rate) << "\nblock "
+         << options.block << "\n";
+    if (options.clock != 0) text << "clock " << options.clock << "\n";
+    if (options.seed) text << "seed " << *options.seed << "\n";
+    for (const std::string& stored : options.stored) text << "store " << stored << "\n";
+    for (const std::string& input : options.inputs) text << "input " << input << "\n";
+    for (const PlayAction& action : options.timeline) {
+        text << "at " << action.sample << " " << Describe(action) << "\n";
+    }
+    return text.str();
+}

@@ -1,0 +1,29 @@
+// The signals a host feeds its sample inputs during a play, each counted from the sample it
+// started at: a signal replaces the one its input had.
+#ifndef QVHOST_SIGNAL_FEED_H
+#define QVHOST_SIGNAL_FEED_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "AudioSideHost.h"
+#include "SignalGenerator.h"
+
+class SignalFeed {
+public:
+    // Feeds audio pin `pin` `definition` from sample `at` on; UsageError for an unknown signal.
+    void Feed(int32_t pin, const std::string& definition, uint32_t at);
+    // Writes `frames` samples of each fed input from sample `at` into its buffer.
+    void Fill(AudioSideHost& audio, uint32_t at, uint32_t frames, double rate) const;
+
+private:
+    struct FedInput {
+        int32_t pin;
+        SignalGenerator signal;
+        uint32_t since;
+    };
+    std::vector<FedInput> m_inputs;
+};
+
+#endif

@@ -1,0 +1,145 @@
+#include "FailingSession.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "ChildProcess.h"
+#include "FilePath.h"
+#include "HostError.h"
+#include "HostRules.h"
+#include "OutputFile.h"
+#include "PlayScript.h"
+
+namespace {
+
+// Replays a shortening may take, and the time it may take: a check keeps its time limit.
+constexpr int kMostReplays = 400;
+constexpr std::chrono::seconds kMostTime{4};
+constexpr double kReplaySeconds = 2.0;
+
+// `played` ending before sample `samples`: the actions due after it dropped.
+PlayOptions EndingAt(const PlayOptions& played, uint32_t samples) {
+    PlayOptions shorter = played;
+    shorter.samples = samples;
+    shorter.timeline.clear();
+    for (const PlayAction& action : played.timeline) {
+        if (action.sample < samples) shorter.timeline.push_back(action);
+    }
+    return shorter;
+}
+
+}  // namespace
+
+PlayOptions FailingSession::Shorten(const PlayOptions& played,
+                                    const std::function<bool(const PlayOptions&)>& fails,
+                                    int replays) {
+    const auto still_fails = [&](const PlayOptions& candidate) {
+        return replays-- > 0 && fails(candidate);
+    };
+    PlayOptions best = played;
+    // The earliest end that still fails, halving the samples in question.
+    const auto end_early = [&] {
+        for (uint32_t low = 1; low < best.samples && replays > 0;) {
+            const uint32_t middle = low + (best.samples - low) / 2;
+            const PlayOptions candidate = EndingAt(best, middle);
+            if (still_fails(candidate)) {
+                best = candidate;
+            } else {
+                low = middle + 1;
+            }
+        }
+    };
+    end_early();
+    // The actions, in runs halving in length, then each stored value.
+    for (size_t run = std::max<size_t>(1, best.timeline.size() / 2); run > 0; run /= 2) {
+        for (size_t first = 0; first < best.timeline.size() && replays > 0;) {
+            PlayOptions candidate = best;
+            const auto begin = candidate.timeline.begin() + static_cast<std::ptrdiff_t>(first);
+            candidate.timeline.erase(begin, begin + static_cast<std::ptrdiff_t>(std::min(
+                                                        run, candidate.timeline.size() - first)));
+            if (still_fails(candidate)) {
+                best = candidate;
+            } else {
+                first += run;
+            }
+        }
+    }
+    for (size_t stored = best.stored.size(); stored-- > 0 && replays > 0;) {
+        PlayOptions candidate = best;
+        candidate.stored.erase(candidate.stored.begin() + static_cast<std::ptrdiff_t>(stored));
+        if (still_fails(candidate)) best = candidate;
+    }
+    // What is left, moved to start at the first sample (the actions come in order of sample),
+    // and ended early once more.
+    if (!best.timeline.empty() && best.timeline.front().sample > 0 && replays > 0) {
+        PlayOptions candidate = best;
+        const uint32_t first = best.timeline.front().sample;
+        for (PlayAction& action : candidate.timeline) action.sample -= first;
+        candidate.samples -= first;
+        if (still_fails(candidate)) best = candidate;
+    }
+    end_early();
+    return best;
+}
+
+std::string FailingSession::Keep(const PlayOptions& played, const std::string& finding,
+                                 const CheckContext& context) {
+    // The finding names its step first: "at STEP: what the host found".
+    const std::string found = finding.substr(std::min(finding.find(": "), finding.size()));
+    const HostRule* broken = nullptr;
+    for (const HostRule& rule : HostRules::All()) {
+        if (broken == nullptr && found.find(rule.marker) != std::string::npos) broken = &rule;
+    }
+    if (broken == nullptr || std::string(broken->id) == "no-heap-in-process") {
+        return "no play script kept: `qvhost play` does not watch for what it found";
+    }
+    // Each play runs in a child of its own, as `qvhost play` runs it: a fresh load of the
+    // library, whose crash or hang ends only that play.
+    const std::filesystem::path folder = FilePath(context.FailureFolder());
+    // One folder serves every library of a run: each file is named after its library and check.
+    const std::string name =
+        FilePath(context.LibraryPath()).stem().u8string() + "." + context.CheckId() + ".qvs";
+    const std::string trying = (folder / FilePath(name + ".trying")).u8string();
+    const auto deadline = std::chrono::steady_clock::now() + kMostTime;
+    const std::string marker = broken->marker;
+    const auto fails = [&](const PlayOptions& candidate) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        {
+            std::ofstream out(FilePath(trying), std::ios::binary);
+            out << PlayScript::Format(candidate);
+        }
+        const ChildOutcome outcome = ChildProcess::RunSelf(
+            {"play", context.LibraryPath(), "--script", trying}, kReplaySeconds);
+        return outcome.ending == ChildOutcome::kExited &&
+               outcome.result.find(marker) != std::string::npos;
+    };
+    const bool replays = fails(played);
+    const PlayOptions shortest = replays ? Shorten(played, fails, kMostReplays) : played;
+    std::error_code error;
+    std::filesystem::remove(FilePath(trying), error);
+    if (!replays) {
+        return "no play script kept: played again by `qvhost play`, the session did not break "
+               "rule " +
+               std::string(broken->id);
+    }
+    const std::string path = (folder / FilePath(name)).u8string();
+    const std::string command = "qvhost play " + context.LibraryPath() + " --script " + path;
+    OutputFile file("--keep-failures", path);
+    file.Write([&](const std::string& part) {
+        std::ofstream out(FilePath(part), std::ios::binary);
+        out << "# " << context.CheckId() << " (qvhost validate --seed " << context.Seed()
+            << ") broke rule " << broken->id << ": " << finding << "\n# Shortened from "
+            << played.timeline.size() << " actions and " << played.samples
+            << " samples. Replay: " << command << "\n"
+            << PlayScript::Format(shortest);
+        out.close();
+        if (!out) throw HostError("cannot write " + part);
+    });
+    file.Commit();
+    return "the shortest failing session found (" + std::to_string(shortest.timeline.size()) +
+           " of " + std::to_string(played.timeline.size()) + " actions, " +
+           std::to_string(shortest.samples) + " samples) replays with: " + command;
+}
