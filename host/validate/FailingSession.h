@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CheckContext.h"
+#include "PlayScript.h"
 #include "PlaySession.h"
 
 class FailingSession {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "PlayScript.h"
+
 namespace {
 bool HasEvent(const PlayResult& result, uint32_t sample, const std::string& text) {
     for (const PlayEvent& event : result.events) {
@@ -22,14 +24,14 @@ TEST(PlaySession, CutsBlocksWhereSettingsAreDueAndWhereTheRunEnds) {
     options.block = 64;
     options.timeline = {PlaySession::ParseTimed("200:Level=5", options.samples)};
     std::vector<double> levels;
-    const PlayResult result = PlaySession::Execute(
-        library, options,
-        [&](uint32_t sample, const std::vector<std::string>& columns,
-            const std::vector<double>& values) {
-            ASSERT_EQ(columns.front(), "Level");
-            EXPECT_EQ(sample, levels.size());
-            levels.push_back(values.front());
-        });
+    const PlayResult result =
+        PlaySession::Execute(library, options,
+                             [&](uint32_t sample, const std::vector<std::string>& columns,
+                                 const std::vector<double>& values) {
+                                 ASSERT_EQ(columns.front(), "Level");
+                                 EXPECT_EQ(sample, levels.size());
+                                 levels.push_back(values.front());
+                             });
     EXPECT_TRUE(result.problems.empty());
     ASSERT_EQ(levels.size(), 300u);
     EXPECT_EQ((std::vector<double>{levels[199], levels[200], levels[299]}),
@@ -55,4 +57,29 @@ TEST(PlaySession, FeedsSampleInputsTheirSignalsAndChangesThemOnTheTimeline) {
     EXPECT_TRUE(result.problems.empty());
     EXPECT_TRUE(HasEvent(result, 0, "audio sent value of Signal = 1"));
     EXPECT_TRUE(HasEvent(result, 100, "audio sent value of Signal = 2"));
+}
+
+// A script's actions each land at their own sample: a stored value before the objects start, a
+// GUI-side value, and a block size whose blocks are counted from its sample.
+TEST(PlaySession, PlaysAScriptsStoredValuesAndActionsEachAtItsSample) {
+    const ModuleLibrary library(QV_FIXTURE_ECHO_KEEPS_CONTRACT);
+    const PlayOptions options = PlayScript::Parse(
+        "samples 200\nblock 64\nstore Level=3\nat 100 gui Level=7\nat 150 block 16\n", "s.qvs");
+    std::vector<double> levels;
+    const PlayResult result = PlaySession::Execute(
+        library, options,
+        [&](uint32_t, const std::vector<std::string>&, const std::vector<double>& values) {
+            levels.push_back(values.front());
+        });
+    EXPECT_TRUE(result.problems.empty());
+    ASSERT_EQ(levels.size(), 200u);
+    EXPECT_EQ((std::vector<double>{levels[0], levels[99], levels[100], levels[199]}),
+              (std::vector<double>{3, 3, 7, 7}));
+    // 128..149 before the new size, then 150..165 and 166..181 in blocks of 16.
+    for (const uint32_t sample : {128u, 150u, 166u}) {
+        const uint32_t frames = sample == 128 ? 22 : 16;
+        EXPECT_TRUE(HasEvent(result, sample,
+                             "audio sent status of Signal status " + std::to_string(frames)))
+            << frames << " frames from " << sample;
+    }
 }

@@ -8,8 +8,9 @@
 # JOBS (optional: checks run at once, 1 without it; above 1 the results must still come in the
 # table's order), REPEAT (optional: runs of the selected checks), CONTAINED (optional: "peak<N MB"
 # bounds the validator's own peak memory, read from /proc while it runs; "helper" hands the
-# module a helper command that writes its pid, which must be gone once the run is), SCRATCH (a
-# folder for what CONTAINED needs).
+# module a helper command that writes its pid, which must be gone once the run is; "replay:TEXT"
+# keeps the failing sessions with --keep-failures, and each must replay by `qvhost play --script`
+# to a problem carrying TEXT), SCRATCH (a folder for what CONTAINED needs).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
@@ -24,7 +25,12 @@ if(FILTER)
     set(filter_arguments --filter "${FILTER}")
 endif()
 set(measured "")
-if(CONTAINED MATCHES "^peak<([0-9]+) MB$")
+set(keep_arguments "")
+if(CONTAINED MATCHES "^replay:(.*)$")
+    set(replayed_problem "${CMAKE_MATCH_1}")
+    file(REMOVE_RECURSE ${SCRATCH})
+    set(keep_arguments --keep-failures ${SCRATCH})
+elseif(CONTAINED MATCHES "^peak<([0-9]+) MB$")
     math(EXPR most_kb "${CMAKE_MATCH_1} * 1024")
     # Its VmHWM as last read before it ended (newlines, not semicolons, in a list).
     set(measured bash -c [=[
@@ -42,6 +48,7 @@ endif()
 execute_process(
     COMMAND ${measured} ${EMULATOR} ${QVHOST} validate ${LIBRARY} --json --seed 7
             --timeout ${TIMEOUT} --jobs ${JOBS} --repeat ${REPEAT} ${filter_arguments}
+            ${keep_arguments}
     OUTPUT_VARIABLE document ERROR_VARIABLE errors RESULT_VARIABLE exit_code)
 if(measured)
     string(REGEX MATCH "VmHWM:[ \t]*([0-9]+) kB" peak "${errors}")
@@ -117,6 +124,23 @@ foreach(entry IN LISTS expected)
 endforeach()
 if(NOT exit_code EQUAL expected_exit)
     message(FATAL_ERROR "exit code ${exit_code}, expected ${expected_exit}: ${errors}")
+endif()
+if(keep_arguments)
+    file(GLOB kept ${SCRATCH}/*.qvs)
+    if(NOT kept OR NOT document MATCHES "replays with: [^\"]*--script")
+        message(FATAL_ERROR "no failing session kept in ${SCRATCH}:\n${document}")
+    endif()
+    foreach(script IN LISTS kept)
+        execute_process(COMMAND ${EMULATOR} ${QVHOST} play ${LIBRARY} --script ${script}
+                        OUTPUT_VARIABLE played ERROR_VARIABLE problems RESULT_VARIABLE replayed)
+        string(FIND "${problems}" "problem: " at_problem)
+        string(FIND "${problems}" "${replayed_problem}" at)
+        if(NOT replayed EQUAL 1 OR at_problem EQUAL -1 OR at EQUAL -1)
+            file(READ ${script} session)
+            message(FATAL_ERROR "${script} replayed with exit ${replayed}, expected 1 and a "
+                                "problem carrying '${replayed_problem}':\n${session}\n${problems}")
+        endif()
+    endforeach()
 endif()
 if(STDERR)
     string(FIND "${document}" "${STDERR}" at)

@@ -1,0 +1,82 @@
+#include "PlayScript.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "HostError.h"
+#include "QVHostTypes.h"
+
+namespace {
+std::string Fields(const PlayAction& action) {
+    return std::to_string(action.sample) + " " + PlayScript::Describe(action);
+}
+}  // namespace
+
+// A script read back is the play that was written, to the last bit of every number.
+TEST(PlayScript, ReadsBackThePlayItWrote) {
+    PlayOptions written;
+    written.samples = 300;
+    written.rate = 44100.5f;
+    written.block = 16;
+    written.clock = 4294966296u;
+    written.seed = 9;
+    written.stored = {"Level=3", "Gain dB=-0.25"};
+    const auto action = [](uint32_t sample, PlayAction::Kind kind, std::string pin,
+                           std::string value, std::optional<int32_t> status = std::nullopt) {
+        return PlayAction{sample, kind, std::move(pin), std::move(value), status, ""};
+    };
+    const double subnormal = std::numeric_limits<float>::denorm_min();
+    written.timeline = {
+        action(0, PlayAction::Kind::kSet, "Mode", "Wide"),
+        action(5, PlayAction::Kind::kGui, "Gain dB", PlayScript::Number(subnormal)),
+        action(7, PlayAction::Kind::kVariable, "Choice", "-2147483648", PIN_STATUS_MOVING),
+        action(9, PlayAction::Kind::kInput, "Clock", "square:1000", PIN_STATUS_STATIC),
+        action(11, PlayAction::Kind::kRate, "", "96000"),
+        action(299, PlayAction::Kind::kBlock, "", "7"),
+    };
+    const PlayOptions read = PlayScript::Parse(PlayScript::Format(written), "kept.qvs");
+    EXPECT_EQ(read.samples, 300u);
+    EXPECT_EQ(read.rate, 44100.5f);
+    EXPECT_EQ(read.block, 16);
+    EXPECT_EQ(read.clock, 4294966296u);
+    EXPECT_EQ(read.seed, 9u);
+    EXPECT_EQ(read.stored, written.stored);
+    ASSERT_EQ(read.timeline.size(), written.timeline.size());
+    for (size_t k = 0; k < read.timeline.size(); ++k) {
+        EXPECT_EQ(Fields(read.timeline[k]), Fields(written.timeline[k]));
+    }
+    EXPECT_EQ(std::strtod(read.timeline[1].value.c_str(), nullptr), subnormal);
+    EXPECT_EQ(read.timeline[2].status, PIN_STATUS_MOVING);
+}
+
+// Every line a script cannot play is a usage error naming the script, the line and what is wrong.
+TEST(PlayScript, RefusesEachLineItCannotPlayByItsNumber) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"at 10 set Level", "kept.qvs:3: 'Level' is not PIN=VALUE"},
+        {"at 10 variable Level=1 loud", "kept.qvs:3: 'loud' is not a status"},
+        {"at 10 gui Level=1 moving", "'Level=1 moving' has more than PIN=VALUE"},
+        {"at x gui Level=1", "sample 'x' is not a whole number"},
+        {"set Level=1", "set needs a sample"},
+        {"at 300 set Level=1", "kept.qvs:3: sample 300 is not within the run, 0 to 299"},
+        {"block 0", "block '0' is not a whole number from 1 to 4096"},
+        {"at 5 rate nan", "rate 'nan' is not a number"},
+        {"clock -1", "clock '-1' is not a whole number"},
+        {"jump 5", "'jump 5' is not an action"},
+    };
+    for (const auto& c : cases) {
+        const std::string script = std::string("samples 300\n# a comment\n") + c.line + "\n";
+        try {
+            PlayScript::Parse(script, "kept.qvs");
+            ADD_FAILURE() << c.line << " was taken";
+        } catch (const UsageError& refused) {
+            EXPECT_NE(std::string(refused.what()).find(c.message), std::string::npos)
+                << c.line << ": " << refused.what();
+        }
+    }
+}
