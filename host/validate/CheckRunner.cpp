@@ -11,9 +11,11 @@
 #include "CheckContext.h"
 #include "ChildProcess.h"
 #include "ContractCauses.h"
+#include "FailingSession.h"
 #include "HostThreads.h"
 #include "JsonReport.h"
 #include "RecordValidator.h"
+#include "SessionJournal.h"
 
 #ifdef _WIN32
 #include "WindowsApi.h"
@@ -157,6 +159,8 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
     result.id = check.id;
     CheckContext context(library, settings.seed, check.id);
     context.SetFailureFolder(settings.failure_folder);
+    const KeptSession kept{settings.failure_folder, library, check.id, settings.seed};
+    if (!settings.failure_folder.empty()) SessionJournal::Open(kept.JournalPath());
     {
         std::function<void(const std::string&)> sink;
         if (!settings.result_channel.empty()) {
@@ -189,6 +193,7 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
         }
         result.trace = recorder.TakeTrace();
     }
+    SessionJournal::Close();
     result.status = context.Failed()    ? CheckStatus::kFailed
                     : context.Skipped() ? CheckStatus::kSkipped
                     : context.Warned()  ? CheckStatus::kWarned
@@ -288,6 +293,11 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
     }
     const std::string cause = ContractCauses::LikelyCause(outcome.err);
     if (!cause.empty()) result.message += "\nlikely cause: " + cause;
+    if (!settings.failure_folder.empty()) {
+        const std::string kept =
+            FailingSession::KeepCrash({settings.failure_folder, library, check.id, settings.seed});
+        if (!kept.empty()) result.message += "; " + kept;
+    }
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -85,8 +86,17 @@ PlayOptions FailingSession::Shorten(const PlayOptions& played,
     return best;
 }
 
+std::string KeptSession::Path() const {
+    // One folder serves every library of a run: each file is named after its library and check.
+    return (FilePath(folder) /
+            FilePath(FilePath(library).stem().u8string() + "." + check_id + ".qvs"))
+        .u8string();
+}
+
+std::string KeptSession::JournalPath() const { return Path() + ".journal"; }
+
 std::string FailingSession::Keep(const PlayOptions& played, const std::string& finding,
-                                 const CheckContext& context) {
+                                 const KeptSession& where) {
     // The finding names its step first: "at STEP: what the host found".
     const std::string found = finding.substr(std::min(finding.find(": "), finding.size()));
     const HostRule* broken = nullptr;
@@ -96,43 +106,76 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
     if (broken == nullptr || std::string(broken->id) == "no-heap-in-process") {
         return "no play script kept: `qvhost play` does not watch for what it found";
     }
+    const std::string marker = broken->marker;
+    return Write(played, where, "broke rule " + std::string(broken->id) + ": " + finding,
+                 [&marker](const ChildOutcome& outcome) {
+                     return outcome.ending == ChildOutcome::kExited &&
+                            outcome.result.find(marker) != std::string::npos;
+                 });
+}
+
+std::string FailingSession::KeepCrash(const KeptSession& where) {
+    std::ifstream file(FilePath(where.JournalPath()), std::ios::binary);
+    if (!file) return "";
+    // The journal's last length is that of the block that was processing; an action may lie
+    // past it when the crash came before the next block.
+    std::string journal;
+    uint32_t samples = 1;
+    for (std::string line; std::getline(file, line);) {
+        uint32_t number = 0;
+        if (std::sscanf(line.c_str(), "samples %u", &number) == 1 ||
+            std::sscanf(line.c_str(), "at %u", &number) == 1) {
+            samples = std::max(samples, number + (line[0] == 'a' ? 1u : 0u));
+        }
+        if (line.rfind("samples", 0) != 0) journal += line + "\n";
+    }
+    file.close();
+    std::error_code error;
+    std::filesystem::remove(FilePath(where.JournalPath()), error);
+    PlayOptions played;
+    try {
+        played = PlayScript::Parse(journal + "samples " + std::to_string(samples) + "\n",
+                                   where.JournalPath());
+    } catch (const HostError& unreadable) {
+        return std::string("no play script kept: ") + unreadable.what();
+    }
+    return Write(played, where, "crashed", [](const ChildOutcome& outcome) {
+        return outcome.ending == ChildOutcome::kCrashed;
+    });
+}
+
+std::string FailingSession::Write(const PlayOptions& played, const KeptSession& where,
+                                  const std::string& what,
+                                  const std::function<bool(const ChildOutcome&)>& failed) {
     // Each play runs in a child of its own, as `qvhost play` runs it: a fresh load of the
     // library, whose crash or hang ends only that play.
-    const std::filesystem::path folder = FilePath(context.FailureFolder());
-    // One folder serves every library of a run: each file is named after its library and check.
-    const std::string name =
-        FilePath(context.LibraryPath()).stem().u8string() + "." + context.CheckId() + ".qvs";
-    const std::string trying = (folder / FilePath(name + ".trying")).u8string();
+    const std::string path = where.Path();
+    const std::string trying = path + ".trying";
     const auto deadline = std::chrono::steady_clock::now() + kMostTime;
-    const std::string marker = broken->marker;
     const auto fails = [&](const PlayOptions& candidate) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         {
             std::ofstream out(FilePath(trying), std::ios::binary);
             out << PlayScript::Format(candidate);
         }
-        const ChildOutcome outcome = ChildProcess::RunSelf(
-            {"play", context.LibraryPath(), "--script", trying}, kReplaySeconds);
-        return outcome.ending == ChildOutcome::kExited &&
-               outcome.result.find(marker) != std::string::npos;
+        return failed(
+            ChildProcess::RunSelf({"play", where.library, "--script", trying}, kReplaySeconds));
     };
     const bool replays = fails(played);
     const PlayOptions shortest = replays ? Shorten(played, fails, kMostReplays) : played;
     std::error_code error;
     std::filesystem::remove(FilePath(trying), error);
     if (!replays) {
-        return "no play script kept: played again by `qvhost play`, the session did not break "
-               "rule " +
-               std::string(broken->id);
+        return "no play script kept: played again by `qvhost play`, the session did not do what "
+               "it did here (" +
+               what.substr(0, what.find(':')) + ")";
     }
-    const std::string path = (folder / FilePath(name)).u8string();
-    const std::string command = "qvhost play " + context.LibraryPath() + " --script " + path;
+    const std::string command = "qvhost play " + where.library + " --script " + path;
     OutputFile file("--keep-failures", path);
     file.Write([&](const std::string& part) {
         std::ofstream out(FilePath(part), std::ios::binary);
-        out << "# " << context.CheckId() << " (qvhost validate --seed " << context.Seed()
-            << ") broke rule " << broken->id << ": " << finding << "\n# Shortened from "
-            << played.timeline.size() << " actions and " << played.samples
+        out << "# " << where.check_id << " (qvhost validate --seed " << where.seed << ") " << what
+            << "\n# Shortened from " << played.timeline.size() << " actions and " << played.samples
             << " samples. Replay: " << command << "\n"
             << PlayScript::Format(shortest);
         out.close();

@@ -1,25 +1,49 @@
 // A failing session kept for the module's author: the play it was (PlayScript), shortened to the
 // fewest actions and samples that still break the same rule when `qvhost play` plays them, and
-// written to the folder of `--keep-failures` as CHECK.qvs with the command that replays it.
+// written to the folder of `--keep-failures` as LIBRARY.CHECK.qvs with the command that replays it.
+// A session that broke a rule is kept by its check; one that crashed, by the validator, from the
+// journal its check left.
 #ifndef QVHOST_VALIDATE_FAILING_SESSION_H
 #define QVHOST_VALIDATE_FAILING_SESSION_H
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
-#include "CheckContext.h"
+#include "ChildProcess.h"
 #include "PlayScript.h"
 #include "PlaySession.h"
+
+// Where a check's failing session is kept.
+struct KeptSession {
+    std::string folder;
+    std::string library;
+    std::string check_id;
+    uint32_t seed;
+
+    std::string Path() const;  // FOLDER/LIBRARY.CHECK.qvs
+    // The play of the session under way, written as it goes (SessionJournal).
+    std::string JournalPath() const;
+};
 
 class FailingSession {
 public:
     // Keeps `played`, whose first finding was `finding`, and says where and how to replay it,
     // or why it cannot be replayed.
     static std::string Keep(const PlayOptions& played, const std::string& finding,
-                            const CheckContext& context);
+                            const KeptSession& where);
+    // Keeps the session of a check that crashed, from its journal, shortened while its play
+    // crashes too; empty when the check left no journal (it crashed outside a session).
+    static std::string KeepCrash(const KeptSession& where);
     // `played` shortened while `fails` holds for it, within `replays` plays; `played` must fail.
     static PlayOptions Shorten(const PlayOptions& played,
                                const std::function<bool(const PlayOptions&)>& fails, int replays);
+
+private:
+    // Shortens `played` while `failed` holds for its play, and writes what is left.
+    static std::string Write(const PlayOptions& played, const KeptSession& where,
+                             const std::string& what,
+                             const std::function<bool(const ChildOutcome&)>& failed);
 };
 
 #endif

@@ -11,6 +11,7 @@
 #include "FailingSession.h"
 #include "PinSetting.h"
 #include "PlayScript.h"
+#include "SessionJournal.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ void ModuleSession::Start(uint32_t clock, float rate) {
     m_play.clock = clock;
     m_play.rate = rate;
     m_play.block = kBlockSize;
+    if (m_scripted) SessionJournal::Claim(this, PlayScript::Format(m_play));
     // A host restoring a patch may tell the GUI object of each stored pin before initialising it.
     for (const int32_t index : m_stored_gui_pins) {
         m_host.Gui().Dispatch(GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f);
@@ -57,6 +59,13 @@ void ModuleSession::Start(uint32_t clock, float rate) {
     m_started = true;
 }
 
+ModuleSession::~ModuleSession() { SessionJournal::Release(this); }
+
+void ModuleSession::Unscripted() {
+    m_scripted = false;
+    SessionJournal::Release(this);
+}
+
 uint32_t ModuleSession::Position() const {
     return m_started ? m_host.Audio().SampleClock() - m_start : 0;
 }
@@ -65,6 +74,8 @@ void ModuleSession::Keep(uint32_t sample, PlayAction::Kind kind, const std::stri
                          const std::string& value, std::optional<int32_t> status) {
     if (!m_started) return Unscripted();
     m_play.timeline.push_back({sample, kind, pin, value, status, "the session's play"});
+    SessionJournal::Write(
+        this, "at " + std::to_string(sample) + " " + PlayScript::Describe(m_play.timeline.back()));
 }
 
 void ModuleSession::ProcessBlocks(int count) {
@@ -72,6 +83,7 @@ void ModuleSession::ProcessBlocks(int count) {
     for (int block = 0; block < count; ++block) {
         m_feed.Fill(audio, Position(), static_cast<uint32_t>(audio.BlockSize()),
                     audio.SampleRate());
+        SessionJournal::Write(this, "samples " + std::to_string(Position() + audio.BlockSize()));
         audio.ProcessBlock();
     }
 }
@@ -252,7 +264,9 @@ void ModuleSession::Verdict(CheckContext& context) {
         for (const PlayAction& action : m_play.timeline) {
             m_play.samples = std::max(m_play.samples, action.sample + 1);
         }
-        context.KeepFailure(FailingSession::Keep(m_play, m_findings.front(), context));
+        context.KeepFailure(FailingSession::Keep(
+            m_play, m_findings.front(),
+            {context.FailureFolder(), context.LibraryPath(), context.CheckId(), context.Seed()}));
     }
     const std::vector<std::string>& warnings = m_host.Audio().Warnings();
     if (!warnings.empty()) {

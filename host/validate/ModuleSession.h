@@ -28,6 +28,9 @@ public:
     static constexpr int32_t kBlockSize = 64;
 
     explicit ModuleSession(const ModuleLibrary& library);
+    ~ModuleSession();
+    ModuleSession(const ModuleSession&) = delete;
+    ModuleSession& operator=(const ModuleSession&) = delete;
 
     ReferenceHost& Host() { return m_host; }
     // Both objects made (unless they are already), the sample clock at `clock`, sample rate and
@@ -48,7 +51,7 @@ public:
     // them; Start tells the GUI object of it before initialising it.
     void Store(size_t table_index, int32_t audio_pin, bool gui, double value);
     // The session does what a play cannot say (pins repeated, threads): it keeps no play.
-    void Unscripted() { m_scripted = false; }
+    void Unscripted();
     // Every GUI input pin through its user values; each boolean input is raised and lowered
     // after every other change, so the module does its work. `after_each` runs after every step.
     void ChangeEveryInput(CheckContext& context, const std::function<void()>& after_each = {});

@@ -10,7 +10,7 @@
 # bounds the validator's own peak memory, read from /proc while it runs; "helper" hands the
 # module a helper command that writes its pid, which must be gone once the run is; "replay:TEXT"
 # keeps the failing sessions with --keep-failures, and each must replay by `qvhost play --script`
-# to a problem carrying TEXT), SCRATCH (a folder for what CONTAINED needs).
+# to a problem carrying TEXT, or "replay:crash" to a crash), SCRATCH (a folder for what CONTAINED needs).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
@@ -135,11 +135,17 @@ if(keep_arguments)
                         OUTPUT_VARIABLE played ERROR_VARIABLE problems RESULT_VARIABLE replayed)
         string(FIND "${problems}" "problem: " at_problem)
         string(FIND "${problems}" "${replayed_problem}" at)
-        if(NOT replayed EQUAL 1 OR at_problem EQUAL -1 OR at EQUAL -1)
-            file(READ ${script} session)
-            message(FATAL_ERROR "${script} replayed with exit ${replayed}, expected 1 and a "
-                                "problem carrying '${replayed_problem}':\n${session}\n${problems}")
+        if(replayed_problem STREQUAL "crash")
+            # A crash is any ending but an exit of the command's own (0, 1 or 2).
+            if(NOT replayed MATCHES "^[012]$")
+                continue()
+            endif()
+        elseif(replayed EQUAL 1 AND NOT at_problem EQUAL -1 AND NOT at EQUAL -1)
+            continue()
         endif()
+        file(READ ${script} session)
+        message(FATAL_ERROR "${script} replayed with exit ${replayed}, expected 1 and a problem "
+                            "carrying '${replayed_problem}':\n${session}\n${problems}")
     endforeach()
 endif()
 if(STDERR)
