@@ -127,10 +127,11 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                     out << "sample " << event.sample << ": " << event.text << "\n";
                 }
                 const int verdict = ProblemReport::Print(result.problems, err);
+                // The validator replaying a session: a play that ended, and what it found.
                 if (!arguments->result_channel.empty()) {
-                    std::string problems;
-                    for (const std::string& problem : result.problems) problems += problem + "\n";
-                    ChildProcess::WriteToParent(arguments->result_channel, problems);
+                    std::string played = std::string(kPlayedMark) + "\n";
+                    for (const std::string& problem : result.problems) played += problem + "\n";
+                    ChildProcess::WriteToParent(arguments->result_channel, played);
                 }
                 // A run that broke the host contract leaves no file that looks like a good one.
                 if (csv && verdict == CommandEntry::kSuccess) {

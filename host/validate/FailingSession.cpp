@@ -12,6 +12,7 @@
 #include "HostError.h"
 #include "HostRules.h"
 #include "OutputFile.h"
+#include "PlayCommand.h"
 #include "PlayScript.h"
 
 namespace {
@@ -139,8 +140,12 @@ std::string FailingSession::KeepCrash(const KeptSession& where) {
     } catch (const HostError& unreadable) {
         return std::string("no play script kept: ") + unreadable.what();
     }
+    // A crash under a sanitizer is an exit of its own, without the play's end.
     return Write(played, where, "crashed", [](const ChildOutcome& outcome) {
-        return outcome.ending == ChildOutcome::kCrashed;
+        return outcome.ending == ChildOutcome::kCrashed ||
+               (outcome.ending == ChildOutcome::kExited && outcome.code != 0 &&
+                outcome.code != CommandEntry::kBadArguments &&
+                outcome.result.rfind(PlayCommand::kPlayedMark, 0) != 0);
     });
 }
 

@@ -136,8 +136,9 @@ if(keep_arguments)
         string(FIND "${problems}" "problem: " at_problem)
         string(FIND "${problems}" "${replayed_problem}" at)
         if(replayed_problem STREQUAL "crash")
-            # A crash is any ending but an exit of the command's own (0, 1 or 2).
-            if(NOT replayed MATCHES "^[012]$")
+            # A crash is any ending but an exit of the command's own (0, 1 or 2), or a
+            # sanitizer's report of one.
+            if(NOT replayed MATCHES "^[012]$" OR problems MATCHES "Sanitizer|runtime error: ")
                 continue()
             endif()
         elseif(replayed EQUAL 1 AND NOT at_problem EQUAL -1 AND NOT at EQUAL -1)
