@@ -1,6 +1,4 @@
 #include "GuiModule.h"
-#include "RandomSource.h"
-#include "RecordingHost.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +10,9 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "RandomSource.h"
+#include "RecordingHost.h"
 
 namespace {
 // Makes the generator answer from a script of r values while it lives. A draw beyond the script,
@@ -197,13 +198,21 @@ TEST(GuiModule, HilimitInt32MaxDrawsBetweenTheLimitsInsteadOfWrapping) {
 TEST(GuiModule, TriggersDrawWhatDrawInRangeGivesOnEitherSideOfEveryRoadsLimits) {
     // Limits just inside and just outside the spans and low limits for which a trigger checks
     // the range once instead of at each draw.
-    const std::pair<int32_t, int32_t> limits[] = {
-        {0, 65537},          {0, 65538},           {-65538, 0},          {-65539, 0},
-        {65538, 0},          {65539, 0},           {1 << 24, (1 << 24) - 10},
-        {(1 << 24) + 1, (1 << 24) - 10},           {(1 << 24) - 10, 1 << 24},
-        {(1 << 24) - 10, (1 << 24) + 1},           {-(1 << 24), -(1 << 24) + 65537},
-        {-(1 << 24) - 1, -(1 << 24) + 65536},      {(1 << 24) + 65538, 1 << 24},
-        {INT32_MAX - 65537, INT32_MAX},            {INT32_MIN, INT32_MIN + 65537}};
+    const std::pair<int32_t, int32_t> limits[] = {{0, 65537},
+                                                  {0, 65538},
+                                                  {-65538, 0},
+                                                  {-65539, 0},
+                                                  {65538, 0},
+                                                  {65539, 0},
+                                                  {1 << 24, (1 << 24) - 10},
+                                                  {(1 << 24) + 1, (1 << 24) - 10},
+                                                  {(1 << 24) - 10, 1 << 24},
+                                                  {(1 << 24) - 10, (1 << 24) + 1},
+                                                  {-(1 << 24), -(1 << 24) + 65537},
+                                                  {-(1 << 24) - 1, -(1 << 24) + 65536},
+                                                  {(1 << 24) + 65538, 1 << 24},
+                                                  {INT32_MAX - 65537, INT32_MAX},
+                                                  {INT32_MIN, INT32_MIN + 65537}};
     for (const auto& [lolimit, hilimit] : limits) {
         for (const int32_t r : {0, 1, 16384, 32766, 32767}) {
             SCOPED_TRACE(std::to_string(lolimit) + ".." + std::to_string(hilimit) + " r " +
@@ -426,6 +435,40 @@ TEST(GuiModuleDraw, GivesTheKnownValuesAtTheEdgesOfR) {
     }
 }
 
+// Below zero the exact road truncates toward zero as the single-precision road does: a value
+// between two integers comes out as the one nearer zero, never the lower one nor the nearest.
+TEST(GuiModuleDraw, ExactDrawTruncatesTowardZeroBelowZeroToo) {
+    struct Case {
+        int32_t low;
+        int64_t upper;
+        int32_t r, expected;
+    };
+    const Case cases[] = {
+        // Spans wider than 65538 from a lower limit below zero.
+        {-40000, 40000, 1, -39997},             // -39997.56
+        {-40000, 40000, 7, -39982},             // -39982.91
+        {-40000, 40000, 16383, -1},             // -1.22
+        {-40000, 40000, 16384, 1},              // 1.22
+        {-40000, 40000, 32766, 39997},          // 39997.56
+        {-70000, 0, 1, -69997},                 // -69997.86
+        {-70000, 0, 16384, -34998},             // -34998.93
+        {-70000, 0, 32766, -2},                 // -2.14
+        {-1000000, -900000, 1, -999996},        // -999996.95
+        {-1000000, -900000, 16384, -949998},    // -949998.47
+        {-5, -100000, 16384, -50004},           // -50004.03, a falling span
+        {INT32_MIN, kTwoTo31, 1, -2147352571},  // -2147352571.99988
+        // Limits beyond 2^24 below zero, with narrow spans.
+        {-20000010, -20000000, 1, -20000009},              // -20000009.9997
+        {-20000010, -20000000, 20000, -20000003},          // -20000003.896
+        {INT32_MIN, INT32_MIN + 5, 16384, INT32_MIN + 3},  // INT32_MIN + 2.50003
+        {INT32_MIN, INT32_MIN + 5, 32766, INT32_MIN + 5},  // INT32_MIN + 4.99985
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GuiModule::DrawInRange(c.low, c.upper, c.r), c.expected)
+            << c.low << ".." << c.upper << " r " << c.r;
+    }
+}
+
 TEST(GuiModuleDraw, IsBitIdenticalToTheSinglePrecisionFormulaForSpansUpTo65538WithinTwoTo24) {
     const int32_t lows[] = {-16777216, -16777215, -1000001, -65538,   -3,
                             0,         1,         16711678, 16777215, 16777216};
@@ -508,9 +551,8 @@ TEST(GuiModuleDraw, EveryDrawLiesBetweenTheLimitsWhateverTheirSize) {
         int outside = 0;
         for (int32_t r = 0; r <= 32767; ++r) {
             const int32_t drawn = GuiModule::DrawInRange(c.lolimit, int64_t{c.hilimit} + 1, r);
-            const int64_t top = c.hilimit_plus_one_only_at_last_r && r < 32767
-                                    ? c.hilimit
-                                    : int64_t{c.hilimit} + 1;
+            const int64_t top =
+                c.hilimit_plus_one_only_at_last_r && r < 32767 ? c.hilimit : int64_t{c.hilimit} + 1;
             if ((drawn < c.lolimit || drawn > top) && ++outside <= 5)
                 ADD_FAILURE() << c.lolimit << ".." << c.hilimit << " r " << r << " gives " << drawn;
         }

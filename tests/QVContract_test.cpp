@@ -1,7 +1,8 @@
-#include "ContractFailurePattern.h"
 #include "QVContract.h"
 
 #include <gtest/gtest.h>
+
+#include "ContractFailurePattern.h"
 
 namespace {
 void CheckPositive(int value) { QV_REQUIRE(value > 0, SomeSource, 42); }
@@ -13,8 +14,19 @@ TEST(QVContractDeathTest, ReportsExpressionSourceAndLineOfTheCheck) {
     EXPECT_DEATH(CheckWithText(0), ContractFailurePattern("value is set", "Other.h", 7));
 }
 
+// A check that holds reports nothing, and its condition is evaluated once: never compiled out,
+// never twice.
 TEST(QVContract, PassingCheckDoesNothing) {
+    int evaluations = 0;
+    const auto counted = [&evaluations](int value) {
+        ++evaluations;
+        return value;
+    };
+    testing::internal::CaptureStderr();
     CheckPositive(1);
     CheckWithText(1);
-    SUCCEED();
+    QV_REQUIRE(counted(1) > 0, SomeSource, 43);
+    QV_REQUIRE_TEXT(counted(2) != 0, "counted", Other.h, 8);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(evaluations, 2);
 }

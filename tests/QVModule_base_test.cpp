@@ -1,6 +1,4 @@
-#include "ContractFailurePattern.h"
 #include "QVModule_base.h"
-#include "RecordingHost.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +6,11 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "ContractFailurePattern.h"
+#include "CountedAllocations.h"
+#include "QVPin.h"
+#include "RecordingHost.h"
 
 namespace {
 const uint32_t kHostHandle = 0xC0DE1234u;
@@ -97,6 +100,19 @@ ProcessFn EntryWord(QVModule_base::ProcessFunction fn) {
     std::memcpy(&entry, &fn, sizeof entry);
     return entry;
 }
+
+// Three sample inputs, described from constants: opening it allocates the pin array alone.
+class ThreeInputsModule : public QVModule_base {
+public:
+    ThreeInputsModule() : QVModule_base(&RecordingHost::Callback, kHostHandle) {}
+    bool GetPinProperties(int32_t index, QVPinProperties* props) override {
+        if (index < 0 || index >= 3) return false;
+        props->name = "In";
+        props->direction = DR_IN;
+        props->datatype = DT_FSAMPLE;
+        return true;
+    }
+};
 }  // namespace
 
 TEST(QVModule_base, ConstructionFillsTheRecordAndAsksTheHostNothing) {
@@ -224,8 +240,8 @@ TEST(QVModule_base, CloseFromInsideTheObjectsOwnHostCallWaitsForTheOutermostCall
     };
     record->dispatcher(record, MOD_OP_OPEN, 0, 0, nullptr, 0.0f);
     log.push_back("open returned");
-    EXPECT_EQ(log, (std::vector<std::string>{"Close", "close answered 1", "destroyed",
-                                             "open returned"}));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"Close", "close answered 1", "destroyed", "open returned"}));
     EXPECT_EQ(host.Opcodes(), std::vector<int32_t>{HOST_OP_PIN_COUNT});
 }
 
@@ -237,7 +253,8 @@ TEST(QVModule_base, AnExceptionInAHookNeverReachesTheHost) {
     EXPECT_EQ(module.Send(MOD_OP_OPEN), 0);
     EXPECT_EQ(module.hooks, std::vector<std::string>{"Open"});
     // Caught, but never unseen: the report names the host's call and what was thrown.
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "exception escaped MOD_OP_OPEN: open failed\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "exception escaped MOD_OP_OPEN: open failed\n");
 }
 
 struct PatchStoreCase {
@@ -341,10 +358,10 @@ TEST(QVModule_baseDeathTest, NullOrThisAdjustedMembersAreRefusedWhenInstalledOrQ
     SecondBaseModule module;
     EXPECT_DEATH(module.SetProcessFunction(nullptr),
                  ContractFailurePattern("fn != nullptr", "QVModule_base", 179));
-    EXPECT_DEATH(module.SetProcessFunction(
-                     static_cast<QVModule_base::ProcessFunction>(&SecondBaseModule::Process)),
-                 ContractFailurePattern("process function needs no this-adjustment",
-                                        "QVModule_base", 180));
+    EXPECT_DEATH(
+        module.SetProcessFunction(
+            static_cast<QVModule_base::ProcessFunction>(&SecondBaseModule::Process)),
+        ContractFailurePattern("process function needs no this-adjustment", "QVModule_base", 180));
     EXPECT_DEATH(
         module.QueueMemberCall(0, static_cast<QVModule_base::MemberCall>(&SecondBaseModule::Tick)),
         ContractFailurePattern("member call needs no this-adjustment", "QVModule_base", 345));
@@ -425,4 +442,19 @@ TEST(QVModule_base, WithoutAHostCallbackEveryHostCallAnswersZero) {
     EXPECT_EQ(module.HostRecord()->process, EntryWord(kWork));
     EXPECT_EQ(module.Send(MOD_OP_OPEN), 0);
     EXPECT_TRUE(host.calls.empty());
+}
+
+// A host may open an object again: the new pin array replaces the first, which is freed rather
+// than left behind.
+TEST(QVModule_base, RepeatedOpenFreesThePinArrayItReplaces) {
+    RecordingHost host;
+    host.pin_count = 3;
+    host.calls.reserve(64);  // the host's record of calls keeps one block throughout
+    ThreeInputsModule module;
+    module.Open();
+    const int64_t live = LiveAllocations();
+    module.Open();
+    EXPECT_EQ(LiveAllocations(), live);
+    EXPECT_EQ(module.PinOfDescription(2), module.GetPin(2));
+    EXPECT_EQ(module.GetPin(2)->GetIndex(), 2);
 }

@@ -1,5 +1,3 @@
-#include "ContractFailurePattern.h"
-#include "CountedAllocations.h"
 #include "it_enum_list.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +6,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "ContractFailurePattern.h"
+#include "CountedAllocations.h"
 
 namespace {
 
@@ -93,7 +94,8 @@ const std::vector<WalkCase> kWalkCases = {
     // counted value after the highest wraps as 32-bit arithmetic does.
     {L"range 2147483645,2147483647", 3,
      Counted({L"2147483645", L"2147483646", L"2147483647"}, 2147483645)},
-    {L"range -2147483648,-2147483647", 2,
+    {L"range -2147483648,-2147483647",
+     2,
      {{0, -2147483647 - 1, L"-2147483648"}, {1, -2147483647, L"-2147483647"}}},
     {L"A=2147483647,B", 2, {{0, 2147483647, L"A"}, {1, -2147483647 - 1, L"B"}}},
 };
@@ -167,12 +169,23 @@ struct Lookup {
 
 TEST(ItEnumList, ValueOrFirstAndContainsValueAnswerFromTheTextAlone) {
     const Lookup lookups[] = {
-        {L"Normal,Differ,Sum", 2, 2, true},    {L"Normal,Differ,Sum", 5, 0, false},
-        {L"Normal,Differ,Sum", 1, 1, true},    {L"Normal,Differ,Sum", 3, 0, false},
-        {L"A=5,B,C=2,D", 9, 5, false},         {L"A=5,B,C=2,D", 6, 6, true},
-        {L"", 0, 0, false},                    {L"", 7, 0, false},
-        {L"A,B,", 2, 0, false},                {L"range 3,6", 4, 4, true},
-        {L"range 3,6", 9, 3, false},           {L"range 10,0", 5, 0, false},
+        {L"Normal,Differ,Sum", 2, 2, true},
+        {L"Normal,Differ,Sum", 5, 0, false},
+        {L"Normal,Differ,Sum", 1, 1, true},
+        {L"Normal,Differ,Sum", 3, 0, false},
+        {L"A=5,B,C=2,D", 9, 5, false},
+        {L"A=5,B,C=2,D", 6, 6, true},
+        {L"", 0, 0, false},
+        {L"", 7, 0, false},
+        {L"A,B,", 2, 0, false},
+        {L"range 3,6", 4, 4, true},
+        {L"range 3,6", 9, 3, false},
+        {L"range 10,0", 5, 0, false},
+        // Equal bounds hold their one value.
+        {L"range 5,5", 5, 5, true},
+        {L"range 5,5", 6, 5, false},
+        {L"range -7,-7", -7, -7, true},
+        {L"range -7,-7", 0, -7, false},
         {L"range 2147483646,2147483647", 2147483647, 2147483647, true},
         // Wider than an item index can count: answered from the bounds.
         {L"range -2147483648,2147483647", 0, 0, true},
@@ -214,14 +227,27 @@ TEST(ItEnumList, EndedWalkStaysDoneUntilFirstStartsAgain) {
 }
 
 TEST(ItEnumList, TextToIntFollowsWcstolAndSaturatesAt32Bits) {
-    struct Reading { std::wstring text; int32_t base; int32_t number; };
+    struct Reading {
+        std::wstring text;
+        int32_t base;
+        int32_t number;
+    };
     const Reading readings[] = {
-        {L"  42x", 10, 42},        {L"-3", 10, -3},           {L"+7", 10, 7},
-        {L"", 10, 0},              {L"x1", 10, 0},            {L"2147483647", 10, 2147483647},
-        {L"2147483648", 10, 2147483647},                     {L"-2147483648", 10, -2147483647 - 1},
-        {L"-2147483649", 10, -2147483647 - 1},               {L"99999999999999999999", 10, 2147483647},
-        {L"ff", 16, 255},          {L"0x10", 0, 16},          {L"12", 1, 0},
-        {L"12", 37, 0},            {L"12", -5, 0},
+        {L"  42x", 10, 42},
+        {L"-3", 10, -3},
+        {L"+7", 10, 7},
+        {L"", 10, 0},
+        {L"x1", 10, 0},
+        {L"2147483647", 10, 2147483647},
+        {L"2147483648", 10, 2147483647},
+        {L"-2147483648", 10, -2147483647 - 1},
+        {L"-2147483649", 10, -2147483647 - 1},
+        {L"99999999999999999999", 10, 2147483647},
+        {L"ff", 16, 255},
+        {L"0x10", 0, 16},
+        {L"12", 1, 0},
+        {L"12", 37, 0},
+        {L"12", -5, 0},
     };
     for (const Reading& r : readings) {
         EXPECT_EQ(it_enum_list::TextToInt(r.text, r.base), r.number)
@@ -258,7 +284,8 @@ TEST(ItEnumList, LongListWalkCompletes) {
 
 TEST(ItEnumListDeathTest, RangeWithoutCommaBreaksTheConstructorContract) {
     for (const wchar_t* list : {L"range 5", L"range ", L"range,5", L"rangex 5"}) {
-        EXPECT_DEATH(it_enum_list items(list), ContractFailurePattern("p != -1", "it_enum_list", 27));
+        EXPECT_DEATH(it_enum_list items(list),
+                     ContractFailurePattern("p != -1", "it_enum_list", 27));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ModuleLibrary.h"
@@ -131,6 +132,21 @@ TEST(MarlglideRender, FollowsAMovingInputSampleBySample) {
         ASSERT_NEAR(out.samples[k], value, 1e-4) << k;
     }
     EXPECT_EQ(Changes(out), (std::vector<std::pair<uint32_t, int32_t>>{{0, PIN_STATUS_MOVING}}));
+}
+
+// Only subnormal sums are silence: a sum below FLT_EPSILON but at least FLT_MIN is glided to (in
+// one sample, so small is the distance) and held.
+TEST(MarlglideRender, FlushesSubnormalSumsAndKeepsTheSmallestNormalOnes) {
+    const std::pair<const char*, float> inputs[] = {
+        {"In=dc:1e-20", 1e-20f}, {"In=dc:-1e-20", -1e-20f}, {"In=dc:1.2e-38", 1.2e-38f},
+        {"In=dc:1e-38", 0.0f},   {"In=dc:-1e-40", 0.0f},
+    };
+    for (const auto& [input, expected] : inputs) {
+        const OutputTrack out = Out(Render(64, 64, {input}));
+        ASSERT_EQ(out.samples.size(), 64u) << input;
+        for (uint32_t k = 0; k < 64; ++k)
+            ASSERT_EQ(out.samples[k], expected) << input << " at " << k;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ModuleLibrary.h"
+#include "PlaySession.h"
 #include "RenderSession.h"
 
 namespace {
@@ -49,6 +50,9 @@ TEST(TallowholdRender, OutHoldsInFromEachChosenEdgeAndReleasesOnlyTheNewestEdge)
         {{"Mode=Rising"}, 0, 0},
         {{"Mode=Falling"}, kPeriod / 2, 0},
         {{"Mode=Rising", "Release=0.25"}, 0, 12},
+        // 12.48 and 12.96 samples: the release falls on the nearest sample.
+        {{"Mode=Rising", "Release=0.26"}, 0, 12},
+        {{"Mode=Rising", "Release=0.27"}, 0, 13},
         // 2 ms reaches past the next edge: every queued release is stale by then.
         {{"Mode=Rising", "Release=2"}, 0, 0},
     };
@@ -67,6 +71,51 @@ TEST(TallowholdRender, OutHoldsInFromEachChosenEdgeAndReleasesOnlyTheNewestEdge)
                 ADD_FAILURE() << c.settings.back() << ": sample " << n << " is " << out[n]
                               << ", expected " << expected;
             }
+        }
+    }
+}
+
+namespace {
+
+struct Crossing {
+    const char* mode;
+    const char* before;  // Clock's level up to sample 10
+    const char* after;   // and from sample 10 on
+    bool edge;
+};
+
+}  // namespace
+
+// An edge crosses 0.5 from at or below it to above it (rising), or from above it to at or below
+// it (falling): Clock stepping at sample 10 either takes In there or leaves Out at 0.
+TEST(TallowholdPlay, EdgesCrossHalfFromAtOrBelowToAboveAndBack) {
+    const Crossing crossings[] = {
+        {"Rising", "0.5", "1", true},  {"Rising", "0.25", "0.5", false},
+        {"Falling", "1", "0.5", true}, {"Falling", "0.5", "0", false},
+        {"Both", "0.5", "0.75", true}, {"Both", "0.5", "0.5", false},
+    };
+    const ModuleLibrary library(QV_TALLOWHOLD_LIBRARY);
+    for (const Crossing& c : crossings) {
+        const std::string label = std::string(c.mode) + " " + c.before + " to " + c.after;
+        PlayOptions options;
+        options.samples = 32;
+        options.block = 16;
+        options.inputs = {std::string("Clock=dc:") + c.before, "In=dc:-0.375"};
+        options.timeline = {PlaySession::ParseTimed(std::string("0:Mode=") + c.mode, 32),
+                            PlaySession::ParseTimed(std::string("10:Clock=dc:") + c.after, 32)};
+        std::vector<double> out;
+        const PlayResult result =
+            PlaySession::Execute(library, options,
+                                 [&](uint32_t, const std::vector<std::string>& columns,
+                                     const std::vector<double>& values) {
+                                     ASSERT_EQ(columns.front(), "Out");
+                                     out.push_back(values.front());
+                                 });
+        EXPECT_TRUE(result.problems.empty()) << label;
+        ASSERT_EQ(out.size(), 32u) << label;
+        for (uint32_t n = 0; n < 32; ++n) {
+            const double expected = c.edge && n >= 10 ? -0.375 : 0.0;
+            EXPECT_EQ(out[n], expected) << label << ", sample " << n;
         }
     }
 }
