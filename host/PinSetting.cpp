@@ -94,10 +94,12 @@ std::optional<int32_t> PinSetting::FindSampleInput(const AudioSideHost& audio,
     return pin;
 }
 
-std::optional<int32_t> PinSetting::FindGuiPin(const AudioSideHost& audio, const std::string& name) {
+std::optional<int32_t> PinSetting::FindTablePin(const AudioSideHost& audio, const std::string& name,
+                                                bool ui_only) {
     const std::vector<PinDescription>& table = audio.PinTable();
     for (size_t index = 0; index < table.size(); ++index) {
-        if ((table[index].flags & IO_UI_COMMUNICATION) != 0 && table[index].name == name) {
+        if ((!ui_only || (table[index].flags & IO_UI_COMMUNICATION) != 0) &&
+            table[index].name == name) {
             return static_cast<int32_t>(index);
         }
     }

@@ -25,8 +25,10 @@ public:
     // The audio index of the sample input of this name, or nothing.
     static std::optional<int32_t> FindSampleInput(const AudioSideHost& audio,
                                                   const std::string& name);
-    // The table index of the user-interface pin of this name, or nothing.
-    static std::optional<int32_t> FindGuiPin(const AudioSideHost& audio, const std::string& name);
+    // The table index of the first pin of this name, or nothing; of the first user-interface
+    // pin with `ui_only`.
+    static std::optional<int32_t> FindTablePin(const AudioSideHost& audio, const std::string& name,
+                                               bool ui_only);
     // `text` as a value pin `pin` can hold: any whole 32-bit number for a pin of whole numbers
     // (a choice the list lacks, as a patch of a later version holds), any finite 32-bit float for
     // a float pin. UsageError for anything else.

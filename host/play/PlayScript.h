@@ -9,7 +9,7 @@
 //   store PIN=VALUE                 a value the patch holds, set before the objects start
 //   input PIN=SIGNAL [STATUS]       a sample input's signal from the first sample
 //   at SAMPLE set PIN=VALUE         a user's setting, as --at SAMPLE:PIN=VALUE
-//   at SAMPLE gui PIN=VALUE         through the GUI object alone
+//   at SAMPLE gui PIN=VALUE         through the GUI object alone (any input pin)
 //   at SAMPLE variable PIN=VALUE [STATUS]   into the module's variable, the audio object told
 //   at SAMPLE input PIN=SIGNAL [STATUS]     a sample input's signal from here on
 //   at SAMPLE rate HZ               a new sample rate

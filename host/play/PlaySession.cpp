@@ -46,7 +46,7 @@ void Store(ReferenceHost& host, const std::vector<std::string>& stored) {
     for (const std::string& setting : stored) {
         const auto [name, text] = PinSetting::Split(setting);
         const auto audio_pin = PinSetting::FindAudioPin(audio, name);
-        const auto gui_pin = PinSetting::FindGuiPin(audio, name);
+        const auto gui_pin = PinSetting::FindTablePin(audio, name, true);
         const bool variable = audio_pin && audio.AudioPin(*audio_pin).variable_address != nullptr;
         if (!variable && !gui_pin) {
             throw UsageError("store " + setting + ": the module has no pin " + name +
@@ -96,8 +96,8 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
             return;
         }
         case PlayAction::Kind::kGui: {
-            const auto index = PinSetting::FindGuiPin(audio, action.pin);
-            if (!index) refuse("the module has no user-interface pin " + action.pin);
+            const auto index = PinSetting::FindTablePin(audio, action.pin, false);
+            if (!index) refuse("the module has no pin " + action.pin);
             const PinDescription& pin = audio.PinTable()[static_cast<size_t>(*index)];
             const double value = PinSetting::HeldValue(pin, action.value);
             if (pin.datatype == DT_FLOAT) {

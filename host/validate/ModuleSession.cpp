@@ -109,8 +109,8 @@ void ModuleSession::SetGuiValue(int32_t table_index, double value) {
     } else {
         m_host.Gui().SetPin(table_index, static_cast<int32_t>(value));
     }
-    // A play names pins: a name two user-interface pins share cannot say which.
-    if (PinSetting::FindGuiPin(audio, pin.name) != table_index) Unscripted();
+    // A play names pins: a name two pins share cannot say which.
+    if (PinSetting::FindTablePin(audio, pin.name, false) != table_index) Unscripted();
     Keep(Position(), PlayAction::Kind::kGui, pin.name, PlayScript::Number(value));
 }
 

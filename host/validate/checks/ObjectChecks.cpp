@@ -30,11 +30,10 @@ struct ObjectPlan {
 // One object played to its plan, its sample outputs kept block by block.
 class PlannedObject {
 public:
-    PlannedObject(const ModuleLibrary& library, const ObjectPlan& plan)
-        : m_session(library), m_plan(plan) {
+    PlannedObject(const ModuleLibrary& library, const ObjectPlan& plan) : m_session(library) {
         m_session.Start();
         AudioSideHost& audio = m_session.Host().Audio();
-        audio.SetBlockSize(kBlockSize);
+        m_session.SetBlockSize(kBlockSize);
         // Every choice the host makes for this object (values, where a status falls) comes from
         // the plan's seed: the same plan, the same play.
         CheckContext context(library.Path(), plan.seed, "object plan");
@@ -43,7 +42,8 @@ public:
             SetValue(m_session, context, pins[pin], plan.values[pin], pin);
         }
         for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
-            audio.PostPinStatus(pin, PIN_STATUS_MOVING);
+            m_session.FeedSignal(pin, "noise:" + std::to_string(plan.seed * 7919u + pin),
+                                 PIN_STATUS_MOVING);
         }
         m_session.Step("the object's own values and noise on its inputs");
     }
@@ -51,21 +51,13 @@ public:
     void PlayBlock() {
         AudioSideHost& audio = m_session.Host().Audio();
         const uint32_t size = static_cast<uint32_t>(audio.BlockSize());
-        for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
-            float* buffer = audio.InputBuffer(pin);
-            for (uint32_t n = 0; n < size; ++n) {
-                const uint32_t x = (m_played + n + m_plan.seed * 7919u + pin) * 2654435761u;
-                buffer[n] = static_cast<float>(static_cast<int32_t>(x ^ (x >> 15))) / 4294967296.0f;
-            }
-        }
-        audio.ProcessBlock();
+        m_session.ProcessBlocks(1);
         for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
             const PinDescription& description = audio.AudioPin(pin);
             if (description.direction != DR_OUT || description.datatype != DT_FSAMPLE) continue;
             const float* samples = audio.PinBuffer(pin);
             m_outputs.insert(m_outputs.end(), samples, samples + size);
         }
-        m_played += size;
     }
 
     ModuleSession& Session() { return m_session; }
@@ -73,8 +65,6 @@ public:
 
 private:
     ModuleSession m_session;
-    ObjectPlan m_plan;
-    uint32_t m_played = 0;
     std::vector<float> m_outputs;
 };
 
