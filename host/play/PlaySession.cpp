@@ -73,9 +73,19 @@ struct PlayClock {
     uint32_t grid = 0;
 };
 
-// Does what `action` says, at sample `done`.
+// Whether the host cuts its block at `action`: everything but a value handed to the module's
+// variable, which the host writes as the block starts and announces with a status at its own
+// sample inside the block, where the audio object's process call is split.
+bool Cuts(const AudioSideHost& audio, const PlayAction& action) {
+    if (action.kind == PlayAction::Kind::kVariable) return false;
+    return action.kind != PlayAction::Kind::kSet || !PinSetting::FindAudioPin(audio, action.pin) ||
+           PinSetting::FindSampleInput(audio, action.pin);
+}
+
+// Does what `action` says in the block that starts at sample `done`.
 void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAction& action,
            uint32_t done) {
+    const uint32_t after = action.sample > done ? action.sample - done : 0;
     AudioSideHost& audio = host.Audio();
     const auto refuse = [&action](const std::string& why) {
         throw UsageError(action.origin + ": " + why);
@@ -86,7 +96,7 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
             if (const auto input = PinSetting::FindSampleInput(audio, action.pin)) {
                 Feed(audio, feed, *input, action.value, done, action.status, action.origin);
             } else {
-                PinSetting::Apply(host, action.pin + "=" + action.value, 0);
+                PinSetting::Apply(host, action.pin + "=" + action.value, after);
             }
             return;
         case PlayAction::Kind::kInput: {
@@ -113,7 +123,7 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
                 refuse("the module has no audio pin " + action.pin + " with a variable");
             }
             audio.WritePinVariable(*pin, PinSetting::HeldValue(audio.AudioPin(*pin), action.value));
-            audio.PostPinStatus(*pin, action.status.value_or(PIN_STATUS_CHANGED));
+            audio.PostPinStatus(*pin, action.status.value_or(PIN_STATUS_CHANGED), after);
             return;
         }
         case PlayAction::Kind::kRate:
@@ -215,21 +225,35 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     note_gui_writes(0);
     std::vector<double> row;
     // Blocks of the chosen size, each cut where an action is due and the last one at the run's
-    // end: every action lands at its own sample, and the run is exactly as long as asked.
-    for (uint32_t done = 0; done < options.samples;) {
+    // end, but for a value handed to the module's variable, which comes as a status inside its
+    // block: every action lands at its own sample, and the run is exactly as long as asked.
+    uint32_t done = 0;
+    const auto apply = [&](const PlayAction& action) {
+        const uint32_t sample = std::max(action.sample, done);
+        if (action.kind == PlayAction::Kind::kSet) {
+            result.events.push_back({sample, "set " + action.pin + "=" + action.value});
+        } else if (action.origin.rfind("--input", 0) != 0) {
+            result.events.push_back({sample, PlayScript::Describe(action)});
+        }
+        Apply(host, feed, clock, action, done);
+        note_gui_writes(done);
+    };
+    while (done < options.samples) {
         for (; next < timeline.size() && timeline[next].sample <= done; ++next) {
-            const PlayAction& action = timeline[next];
-            if (action.kind == PlayAction::Kind::kSet) {
-                result.events.push_back({done, "set " + action.pin + "=" + action.value});
-            } else if (action.origin.rfind("--input", 0) != 0) {
-                result.events.push_back({done, PlayScript::Describe(action)});
-            }
-            Apply(host, feed, clock, action, done);
-            note_gui_writes(done);
+            apply(timeline[next]);
         }
         uint32_t frames =
             std::min(clock.block - (done - clock.grid) % clock.block, options.samples - done);
-        if (next < timeline.size()) frames = std::min(frames, timeline[next].sample - done);
+        for (size_t later = next; later < timeline.size(); ++later) {
+            if (timeline[later].sample >= done + frames) break;
+            if (Cuts(audio, timeline[later])) {
+                frames = timeline[later].sample - done;
+                break;
+            }
+        }
+        for (; next < timeline.size() && timeline[next].sample < done + frames; ++next) {
+            apply(timeline[next]);
+        }
         feed.Fill(audio, done, frames, clock.rate);
         audio.ProcessFrames(static_cast<int32_t>(frames));
         note_gui_writes(done);

@@ -10,7 +10,7 @@ constexpr int32_t kBlockSizes[] = {1, 7, 64, 256};
 void RunInBlocks(CheckContext& context, ModuleSession& session) {
     session.RunTypical(context);
     for (const int32_t size : kBlockSizes) {
-        session.Host().Audio().SetBlockSize(size);
+        session.SetBlockSize(size);
         session.ProcessBlocks(8);
     }
 }

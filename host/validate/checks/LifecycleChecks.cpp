@@ -1,12 +1,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "Checks.h"
-#include "ModuleLibrary.h"
-#include "ModuleSession.h"
 #include "AllocationCount.h"
 #include "AllocationWatch.h"
 #include "CallRecorder.h"
+#include "Checks.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
 #include "ProcessMemory.h"
 #include "ValuePins.h"
 
@@ -51,8 +51,8 @@ void ExpectNoLeak(CheckContext& context, const ModuleLibrary& library, const std
     const int64_t kept = AllocationCount::Live() - live_before;
     const int64_t growth = ProcessMemory::Bytes() - bytes_before;
     if (watch.Unavailable().empty() && kept > kAllowedLiveBlocks) {
-        context.Fail(std::to_string(cycles) + " " + what + " left " +
-                     std::to_string(kept) + " heap blocks of the module's behind, expected at most " +
+        context.Fail(std::to_string(cycles) + " " + what + " left " + std::to_string(kept) +
+                     " heap blocks of the module's behind, expected at most " +
                      std::to_string(kAllowedLiveBlocks));
     }
     if (guard_growth && quarantine.empty() && !CallRecorder::KeepingTrace() &&
@@ -74,8 +74,8 @@ void AudioMemory(CheckContext& context) {
     counting.CreateAudioObject();
     const int64_t audio_pins = std::max(1, counting.Audio().AudioPinCount());
     counting.CloseAudioObject();
-    const int cycles = static_cast<int>(
-        std::clamp<int64_t>(kPinCycles / audio_pins, kFewestCycles, kCycles));
+    const int cycles =
+        static_cast<int>(std::clamp<int64_t>(kPinCycles / audio_pins, kFewestCycles, kCycles));
     ExpectNoLeak(context, library, "audio create/open/process/close cycles", cycles, [&] {
         ReferenceHost host(library);
         host.CreateAudioObject();
@@ -118,7 +118,7 @@ void PerAction(CheckContext& context) {
     ModuleSession session(library);
     session.Start();
     AudioSideHost& audio = session.Host().Audio();
-    audio.SetBlockSize(16);
+    session.SetBlockSize(16);
     const std::vector<ValuePin> pins = ValuePins(audio, context);
     const int repeats = std::clamp(kActionBudget / std::max<int>(1, static_cast<int>(pins.size())),
                                    kFewestActions, kMostActions);
@@ -132,20 +132,23 @@ void PerAction(CheckContext& context) {
             [&] {
                 SetValue(session, context, pin, pin.values[turn % pin.values.size()], turn);
                 ++turn;
-                audio.ProcessBlock();
+                session.ProcessBlocks(1);
             },
             false);
     }
     const std::vector<int32_t> inputs = ModuleSession::SampleInputs(audio);
     const std::pair<std::string, std::function<void()>> actions[] = {
-        {"sample rate changes", [&] { audio.SetSampleRate(++turn % 2 ? 48000.0f : 44100.0f); }},
-        {"block size changes", [&] { audio.SetBlockSize(++turn % 2 ? 32 : 16); }},
+        {"sample rate changes", [&] { session.SetSampleRate(++turn % 2 ? 48000.0f : 44100.0f); }},
+        {"block size changes", [&] { session.SetBlockSize(++turn % 2 ? 32 : 16); }},
         {"input status changes, each followed by a block",
          [&] {
-             for (const int32_t pin : inputs) audio.PostPinStatus(pin, ++turn % 2 ? 1 : 2);
-             audio.ProcessBlock();
+             for (const int32_t pin : inputs) {
+                 session.FeedSignal(pin, "dc:0",
+                                    ++turn % 2 ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
+             }
+             session.ProcessBlocks(1);
          }},
-        {"blocks", [&] { audio.ProcessBlock(); }},
+        {"blocks", [&] { session.ProcessBlocks(1); }},
     };
     for (const auto& [what, action] : actions) {
         ExpectNoLeak(context, library, what, repeats, action, false);
