@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 PlayAction Gui(uint32_t sample, const std::string& pin) {
@@ -32,4 +33,23 @@ TEST(FailingSession, ShortensToTheFewestActionsAndSamplesThatStillFail) {
     for (const int budget : {0, 1, 3, 8}) {
         EXPECT_TRUE(fails(FailingSession::Shorten(played, fails, budget))) << budget << " replays";
     }
+}
+
+// A kept session replays as the validator played it: a value for the module's variable comes as
+// a status inside its block, which splits the process call (at buffer offset 36), not the block.
+// The fixture reports each process call on Signal as offset << 16 | frames.
+TEST(FailingSession, ReplaysAVariableAsAStatusInsideItsBlock) {
+    const ModuleLibrary library(QV_FIXTURE_CHOICE_ON_AUDIO_SIDE);
+    const PlayResult played = PlaySession::Execute(
+        library, PlayScript::Parse("samples 128\nat 100 variable Choice=0 moving\n", "kept.qvs"));
+    std::vector<std::pair<uint32_t, long>> calls;  // sample, buffer offset
+    for (const PlayEvent& event : played.events) {
+        if (event.text.rfind("audio sent status of Signal status ", 0) == 0) {
+            calls.emplace_back(event.sample, std::stol(event.text.substr(35)) >> 16);
+        }
+    }
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ((std::vector<std::pair<uint32_t, long>>(calls.begin(), calls.begin() + 3)),
+              (std::vector<std::pair<uint32_t, long>>{{0, 0}, {64, 0}, {100, 36}}));
+    EXPECT_TRUE(played.problems.empty());
 }
