@@ -6,6 +6,7 @@
 #include "CallObserver.h"
 #include "HostError.h"
 #include "HostNotes.h"
+#include "PinWriteText.h"
 
 void GuiSideHost::Attach(GuiHostRecord* record, const std::vector<PinDescription>& pins) {
     m_record = record;
@@ -43,6 +44,7 @@ QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index,
         ++m_counts.texts;
         return ReadWideText(index, value, ptr);
     case GUIHOST_OP_WRITE_PIN_PTR:
+        return WritePointer(index, ptr);
     case GUIHOST_OP_CALL8:
     case GUIHOST_OP_CALL18:
     case GUIHOST_OP_CALL19:
@@ -80,7 +82,7 @@ QVWord GuiSideHost::ReadValue(int32_t index, void* buffer) {
 
 QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
     ++m_counts.writes;
-    m_writes.push_back({index, value, opt, m_depth});
+    m_writes.push_back({index, value, opt, m_depth, nullptr});
     if (!CheckPin(GUIHOST_OP_WRITE_PIN_VALUE, index)) return 0;
     // The host takes a float pin's value from opt and every other pin's from value: a write
     // through the other argument loses the value.
@@ -91,6 +93,18 @@ QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
                 (float_pin ? "integer" : "float") + " argument");
     }
     Take(index, value, opt);
+    return 0;
+}
+
+QVWord GuiSideHost::WritePointer(int32_t index, const void* pointer) {
+    ++m_counts.writes;
+    PointerWrite handed{pointer, std::nullopt};
+    if (CheckPin(GUIHOST_OP_WRITE_PIN_PTR, index) &&
+        PinWriteText::CarriesText(m_pins.Datatype(index))) {
+        handed.text = PinWriteText::Read(pointer);
+    }
+    m_writes.push_back(
+        {index, 0, 0.0f, m_depth, std::make_shared<const PointerWrite>(std::move(handed))});
     return 0;
 }
 

@@ -5,24 +5,36 @@
 #ifndef QVHOST_GUI_SIDE_HOST_H
 #define QVHOST_GUI_SIDE_HOST_H
 
-#include "PinDescription.h"
-#include "PinValueStore.h"
-#include "QVHostTypes.h"
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-// A GUIHOST_OP_WRITE_PIN_VALUE the object made.
+#include "PinDescription.h"
+#include "PinValueStore.h"
+#include "QVHostTypes.h"
+
+// What a GUIHOST_OP_WRITE_PIN_PTR handed over.
+struct PointerWrite {
+    const void* pointer;
+    // For a pin of a datatype of the host's own, the text the pointer held at the write, copied
+    // then: the object may free it once the write returns.
+    std::optional<std::string> text;
+};
+
+// A pin write the object made: a GUIHOST_OP_WRITE_PIN_VALUE, or a GUIHOST_OP_WRITE_PIN_PTR. Kept
+// for every write of a session, so a value write costs no more than its four words.
 struct PinWrite {
     int32_t pin;
     int32_t value;
     float opt;
     int depth;  // notifications the host was inside when the write came: 1 for a direct answer
+    std::shared_ptr<const PointerWrite> by_pointer;  // null for a value write
 };
 
 struct GuiCounts {
@@ -91,6 +103,8 @@ public:
 private:
     QVWord ReadValue(int32_t index, void* buffer);
     QVWord WriteValue(int32_t index, int32_t value, float opt);
+    // Kept in the writes; the pin's value stays as it was, and the object hears of nothing.
+    QVWord WritePointer(int32_t index, const void* pointer);
     QVWord ReadWideText(int32_t index, int32_t units, void* buffer);
     // A pin takes a value, whoever set it: stored, passed to the listener, and notified as this
     // host notifies.
@@ -100,7 +114,6 @@ private:
     // Shows a user's change of a pin to the installed call observer, for the trace.
     void NoteUserChange(int32_t index, const std::string& value);
     void Problem(const std::string& text);
-
 
     // The object calls the host only from inside a call into it, on that call's thread: never
     // from a process call, an event delivery or a thread of its own.

@@ -31,6 +31,21 @@ void QVTestHost::Start(float rate, int32_t block) {
     m_host->Audio().SetBlockSize(block);
     m_host->Audio().Open();
     m_host->Gui().Initialise();
+    AudioSideHost& audio = m_host->Audio();
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        const PinDescription& description = audio.AudioPin(pin);
+        if (description.direction == DR_IN && description.datatype == DT_FSAMPLE) {
+            audio.PostPinStatus(pin, PIN_STATUS_MOVING);
+        }
+    }
+    m_started = true;
+}
+
+void QVTestHost::SetInputStatus(const std::string& pin, int32_t status) {
+    if (!m_started) throw HostError("SetInputStatus for " + pin + " before Start");
+    const auto input = PinSetting::FindSampleInput(m_host->Audio(), pin);
+    if (!input) throw HostError("SetInputStatus: " + pin + " is not a sample input of the module");
+    m_host->Audio().PostPinStatus(*input, status);
 }
 
 void QVTestHost::Set(const std::string& setting, uint32_t after) {
@@ -51,7 +66,9 @@ int32_t QVTestHost::TablePin(const std::string& name) const {
     throw HostError("the module has no pin " + name);
 }
 
-float* QVTestHost::Input(const std::string& pin) { return m_host->Audio().InputBuffer(AudioPin(pin)); }
+float* QVTestHost::Input(const std::string& pin) {
+    return m_host->Audio().InputBuffer(AudioPin(pin));
+}
 
 const float* QVTestHost::Output(const std::string& pin) {
     return m_host->Audio().PinBuffer(AudioPin(pin));

@@ -1,8 +1,9 @@
 // A host for a module's unit tests, with no real host: the reference host itself, serving the
 // module's own makeModule linked into the test program. It makes both objects and starts them as a
-// host does, sets value pins of either side by name, feeds sample inputs, processes blocks of
-// chosen sizes with events delivered exactly at their clock, and keeps what the module did: the
-// GUI object's writes, the audio object's messages, and every breach of the host contract seen.
+// host does, sets value pins of either side by name, feeds sample inputs and sets their statuses,
+// processes blocks of chosen sizes with events delivered exactly at their clock, and keeps what
+// the module did: the GUI object's writes (pointer writes too), the audio object's messages, and
+// every breach of the host contract seen.
 // A pin change is reported from inside the write that made it, as a real host reports it: once
 // per change, or once per write when the test chooses (the module's own writes included).
 // Installed with the SDK as QVSdk::testing.
@@ -26,7 +27,9 @@ public:
     QVTestHost& operator=(const QVTestHost&) = delete;
 
     // Both objects made, the rate and block size set, the audio object opened, the GUI object
-    // initialised.
+    // initialised. Every sample input is MOVING from the first block on: the object hears so
+    // (OnPinStatusChange) at the first block's first sample, as from a host whose inputs carry
+    // audio.
     void Start(float rate = 48000.0f, int32_t block = 64);
     // "PIN=VALUE" for a value pin of either side, as `qvhost render --set` takes it; an
     // audio-side pin's change is reported `after` samples into the next block.
@@ -35,11 +38,17 @@ public:
     // to read after it. Element 0 is the block's first sample.
     float* Input(const std::string& pin);
     const float* Output(const std::string& pin);
-    // Blocks of the current size; a status for each sample input as given (MOVING by default).
+    // After Start: tells the object that sample input `pin` has `status` (PIN_STATUS_STATIC,
+    // _CHANGED, _MOVING) from the next block's first sample on. HostError, naming the pin, for a
+    // pin that is not a sample input.
+    void SetInputStatus(const std::string& pin, int32_t status);
+    // Blocks of the current size.
     void Process(int blocks = 1);
     void SetBlockSize(int32_t block);
 
-    // What the GUI object wrote, in order; its pins' values as the host holds them.
+    // What the GUI object wrote, in order, pointer writes among them (with the text they carried
+    // to a pin of a datatype of the host's own; PinWriteText::Describe gives each write's line);
+    // its pins' values as the host holds them.
     const std::vector<PinWrite>& GuiWrites() const;
     int32_t GuiInt(const std::string& pin) const;
     float GuiFloat(const std::string& pin) const;
@@ -56,6 +65,7 @@ private:
 
     std::unique_ptr<ModuleSource> m_source;
     std::unique_ptr<ReferenceHost> m_host;
+    bool m_started = false;
 };
 
 #endif

@@ -9,6 +9,7 @@
 #include "HostError.h"
 #include "ModuleLibrary.h"
 #include "PinSetting.h"
+#include "PinWriteText.h"
 #include "PlayScript.h"
 #include "ReferenceHost.h"
 #include "SignalFeed.h"
@@ -215,11 +216,8 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     const auto note_gui_writes = [&](uint32_t sample) {
         for (; writes_seen < gui.Writes().size(); ++writes_seen) {
             const PinWrite& write = gui.Writes()[writes_seen];
-            const PinDescription& pin = table.at(static_cast<size_t>(write.pin));
             result.events.push_back(
-                {sample, "GUI wrote " + pin.name + " = " +
-                             (pin.datatype == DT_FLOAT ? std::to_string(write.opt)
-                                                       : std::to_string(write.value))});
+                {sample, PinWriteText::Describe(write, table.at(static_cast<size_t>(write.pin)))});
         }
     };
     note_gui_writes(0);

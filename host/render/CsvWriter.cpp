@@ -6,26 +6,32 @@
 #include "FilePath.h"
 #include "HostError.h"
 
-void CsvWriter::Write(std::ostream& out, const std::vector<OutputTrack>& outputs) {
+void CsvWriter::Write(std::ostream& out, const std::vector<SampleTrack>& outputs,
+                      const std::vector<SampleTrack>& inputs) {
+    std::vector<const SampleTrack*> columns;
+    for (const auto* tracks : {&outputs, &inputs}) {
+        for (const SampleTrack& track : *tracks) columns.push_back(&track);
+    }
     out << "sample";
-    for (const OutputTrack& output : outputs) out << ',' << output.name;
+    for (const SampleTrack* column : columns) out << ',' << column->name;
     out << '\n';
-    const size_t rows = outputs.empty() ? 0 : outputs.front().samples.size();
+    const size_t rows = columns.empty() ? 0 : columns.front()->samples.size();
     char number[32];
     for (size_t row = 0; row < rows; ++row) {
         out << row;
-        for (const OutputTrack& output : outputs) {
-            std::snprintf(number, sizeof number, "%.9g", static_cast<double>(output.samples[row]));
+        for (const SampleTrack* column : columns) {
+            std::snprintf(number, sizeof number, "%.9g", static_cast<double>(column->samples[row]));
             out << ',' << number;
         }
         out << '\n';
     }
 }
 
-void CsvWriter::WriteFile(const std::string& path, const std::vector<OutputTrack>& outputs) {
+void CsvWriter::WriteFile(const std::string& path, const std::vector<SampleTrack>& outputs,
+                          const std::vector<SampleTrack>& inputs) {
     std::ofstream file(FilePath(path), std::ios::binary);
     if (!file) throw HostError("cannot write " + path);
-    Write(file, outputs);
+    Write(file, outputs, inputs);
     file.close();
     if (!file) throw HostError("cannot write " + path);
 }

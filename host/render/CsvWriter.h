@@ -1,5 +1,5 @@
-// Writes rendered output pins as CSV: a header "sample,NAME,..." and one row per sample, each
-// value printed so that it reads back as the same float.
+// Writes rendered pins as CSV: a header "sample,NAME,..." and one row per sample, each value
+// printed so that it reads back as the same float. The output pins come first, then any inputs.
 #ifndef QVHOST_CSV_WRITER_H
 #define QVHOST_CSV_WRITER_H
 
@@ -11,9 +11,11 @@
 
 class CsvWriter {
 public:
-    static void Write(std::ostream& out, const std::vector<OutputTrack>& outputs);
+    static void Write(std::ostream& out, const std::vector<SampleTrack>& outputs,
+                      const std::vector<SampleTrack>& inputs = {});
     // Throws HostError when the file cannot be written.
-    static void WriteFile(const std::string& path, const std::vector<OutputTrack>& outputs);
+    static void WriteFile(const std::string& path, const std::vector<SampleTrack>& outputs,
+                          const std::vector<SampleTrack>& inputs = {});
 };
 
 #endif

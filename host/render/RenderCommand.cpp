@@ -1,18 +1,17 @@
 #include "RenderCommand.h"
 
 #include <CLI/CLI.hpp>
-
-#include <optional>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ArgumentChecks.h"
 #include "CsvWriter.h"
-#include "RenderSession.h"
 #include "OutputFile.h"
+#include "RenderSession.h"
 #include "WavWriter.h"
 
 namespace {
@@ -42,8 +41,8 @@ int PrintFailure(std::ostream& err, const std::vector<std::string>& problems) {
         }
     }
     for (const auto& [problem, count] : distinct) {
-        err << "qvhost: problem: " << problem << (count > 1 ? " (" + std::to_string(count) + " times)" : "")
-            << "\n";
+        err << "qvhost: problem: " << problem
+            << (count > 1 ? " (" + std::to_string(count) + " times)" : "") << "\n";
     }
     return CommandEntry::kFailure;
 }
@@ -52,7 +51,7 @@ int PrintFailure(std::ostream& err, const std::vector<std::string>& problems) {
 
 void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) {
     if (result.outputs.empty()) out << "no sample outputs\n";
-    for (const OutputTrack& output : result.outputs) {
+    for (const SampleTrack& output : result.outputs) {
         double peak = 0.0;
         double squares = 0.0;
         for (const float sample : output.samples) {
@@ -66,7 +65,8 @@ void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) 
         out << output.name << "  " << numbers << "  status changes "
             << output.status_changes.size();
         for (size_t k = 0; k < std::min(kListedChanges, output.status_changes.size()); ++k) {
-            out << (k == 0 ? ": " : ", ") << AudioSideHost::StatusName(output.status_changes[k].status) << " at "
+            out << (k == 0 ? ": " : ", ")
+                << AudioSideHost::StatusName(output.status_changes[k].status) << " at "
                 << output.status_changes[k].clock;
         }
         if (output.status_changes.size() > kListedChanges) out << ", ...";
@@ -92,7 +92,12 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
                        "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse");
     render->add_option("--set", options.settings, "PIN=VALUE for a pin that holds a value");
     render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV");
-    render->add_option("--csv", arguments->csv, "Write the outputs as CSV");
+    CLI::Option* csv_option =
+        render->add_option("--csv", arguments->csv, "Write the outputs as CSV");
+    render
+        ->add_flag("--inputs", options.keep_inputs,
+                   "Add each sample input's samples to the CSV, as in:PIN after the outputs")
+        ->needs(csv_option);
     return {render, [arguments](std::ostream& out, std::ostream& err) {
                 OutputFile::RefuseClashes(arguments->path,
                                           {{"--wav", arguments->wav}, {"--csv", arguments->csv}});
@@ -116,7 +121,7 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
                 }
                 if (csv) {
                     csv->Write([&](const std::string& path) {
-                        CsvWriter::WriteFile(path, result.outputs);
+                        CsvWriter::WriteFile(path, result.outputs, result.inputs);
                     });
                 }
                 for (OutputFile* file : {wav ? &*wav : nullptr, csv ? &*csv : nullptr}) {
@@ -125,9 +130,7 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
                 if (wav) out << "wrote " << arguments->wav << "\n";
                 if (csv) out << "wrote " << arguments->csv << "\n";
                 if (arguments->wav.empty() && arguments->csv.empty()) PrintSummary(out, result);
-                for (const GuiWrite& write : result.gui_writes) {
-                    out << "GUI wrote " << write.pin << " = " << write.value << "\n";
-                }
+                for (const std::string& write : result.gui_writes) out << write << "\n";
                 return static_cast<int>(CommandEntry::kSuccess);
             }};
 }

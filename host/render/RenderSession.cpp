@@ -7,8 +7,9 @@
 #include <utility>
 
 #include "HostError.h"
-#include "PinSetting.h"
 #include "ModuleLibrary.h"
+#include "PinSetting.h"
+#include "PinWriteText.h"
 #include "ReferenceHost.h"
 #include "SignalGenerator.h"
 
@@ -60,12 +61,18 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     }
 
     std::vector<int32_t> output_pins;
+    std::vector<int32_t> input_pins;
     for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
         const PinDescription& description = audio.AudioPin(pin);
-        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) {
+        if (description.datatype != DT_FSAMPLE) continue;
+        if (description.direction == DR_OUT) {
             output_pins.push_back(pin);
             result.outputs.push_back({PinSetting::AudioPinName(audio, pin), {}, {}});
             result.outputs.back().samples.reserve(options.samples);
+        } else if (options.keep_inputs) {
+            input_pins.push_back(pin);
+            result.inputs.push_back({"in:" + PinSetting::AudioPinName(audio, pin), {}, {}});
+            result.inputs.back().samples.reserve(options.samples);
         }
     }
 
@@ -78,8 +85,13 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
                 buffer[i] = input.signal.Sample(uint64_t{done} + i, options.rate);
             }
         }
-        audio.ProcessBlock();
         const uint32_t kept = std::min(block, options.samples - done);
+        // Before the process call: what the object was given.
+        for (size_t k = 0; k < input_pins.size(); ++k) {
+            const float* buffer = audio.InputBuffer(input_pins[k]);
+            result.inputs[k].samples.insert(result.inputs[k].samples.end(), buffer, buffer + kept);
+        }
+        audio.ProcessBlock();
         for (size_t k = 0; k < output_pins.size(); ++k) {
             const float* buffer = audio.PinBuffer(output_pins[k]);
             result.outputs[k].samples.insert(result.outputs[k].samples.end(), buffer,
@@ -97,11 +109,12 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     }
     result.counts = audio.Counts();
     if (host.Gui().IsAttached()) {
+        const std::vector<PinDescription>& table = audio.PinTable();
         for (const PinWrite& write : host.Gui().Writes()) {
-            const PinDescription& pin = audio.PinTable()[static_cast<size_t>(write.pin)];
+            // A write to a pin the table lacks is among the problems, which fail the render.
+            if (write.pin < 0 || static_cast<size_t>(write.pin) >= table.size()) continue;
             result.gui_writes.push_back(
-                {pin.name, pin.datatype == DT_FLOAT ? std::to_string(write.opt)
-                                                    : std::to_string(write.value)});
+                PinWriteText::Describe(write, table[static_cast<size_t>(write.pin)]));
         }
     }
     host.CloseGuiObject();

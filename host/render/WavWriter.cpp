@@ -13,7 +13,7 @@
 
 bool WavWriter::Available() { return true; }
 
-void WavWriter::WriteFile(const std::string& path, const std::vector<OutputTrack>& outputs,
+void WavWriter::WriteFile(const std::string& path, const std::vector<SampleTrack>& outputs,
                           float rate) {
     if (outputs.empty()) throw HostError("the module has no sample output to write");
     SF_INFO info{};
@@ -39,7 +39,7 @@ void WavWriter::WriteFile(const std::string& path, const std::vector<OutputTrack
 
 bool WavWriter::Available() { return false; }
 
-void WavWriter::WriteFile(const std::string&, const std::vector<OutputTrack>&, float) {
+void WavWriter::WriteFile(const std::string&, const std::vector<SampleTrack>&, float) {
     RequireAvailable();
 }
 

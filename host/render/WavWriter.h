@@ -15,7 +15,7 @@ public:
     static void RequireAvailable();
     // Throws HostError when WAV is not available, there is nothing to write, or the file cannot
     // be written.
-    static void WriteFile(const std::string& path, const std::vector<OutputTrack>& outputs,
+    static void WriteFile(const std::string& path, const std::vector<SampleTrack>& outputs,
                           float rate);
 };
 

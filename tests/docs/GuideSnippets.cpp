@@ -1,10 +1,11 @@
 // The guide's code that is not the template's, compiled as the guide shows it: a test finds every
 // paragraph of the guide's code here or in the template, so the guide cannot drift from the SDK.
+#include <string>
+
+#include "QVGUI_base.h"
 #include "QVModule_base.h"
 #include "QVPin.h"
 #include "it_enum_list.h"
-
-#include <string>
 
 namespace {
 
@@ -38,6 +39,21 @@ void QV_CDECL Gain::Process(int32_t buffer_offset, int32_t sample_frames) {
     for (int32_t i = 0; i < sample_frames; ++i) out[i] = in[i] * gain;
 }
 
+class Labeller : public QVGUI_base {
+public:
+    enum : int32_t { kLabel = 0 };
+    Labeller() : QVGUI_base(nullptr, 0) {}
+    void ShowLabel(int32_t said);
+
+private:
+    std::string m_label;
+};
+
+void Labeller::ShowLabel(int32_t said) {
+    m_label = "say " + std::to_string(said);
+    Pin(kLabel).SetValuePtr(m_label.data());
+}
+
 void WalkModes() {
     it_enum_list modes(L"Normal,Differ,Sum");
     for (modes.First(); !modes.IsDone(); modes.Next()) use(modes.CurrentItem().value, modes.CurrentItem().text);
@@ -51,5 +67,6 @@ void GuideSnippetsCompiled() {
     module.Open();
     Gain gain;
     (void)&Gain::Process;
+    (void)&Labeller::ShowLabel;
     WalkModes();
 }

@@ -32,13 +32,13 @@ RenderResult Render(uint32_t samples, int32_t block, std::vector<std::string> in
     return RenderSession::Execute(library, options);
 }
 
-const OutputTrack& Out(const RenderResult& result) {
+const SampleTrack& Out(const RenderResult& result) {
     EXPECT_TRUE(result.problems.empty()) << result.problems.front();
     EXPECT_EQ(result.outputs.size(), 1u);
     return result.outputs.front();
 }
 
-std::vector<std::pair<uint32_t, int32_t>> Changes(const OutputTrack& out) {
+std::vector<std::pair<uint32_t, int32_t>> Changes(const SampleTrack& out) {
     std::vector<std::pair<uint32_t, int32_t>> changes;
     for (const StatusChange& change : out.status_changes)
         changes.push_back({change.clock, change.status});
@@ -50,7 +50,7 @@ std::vector<std::pair<uint32_t, int32_t>> Changes(const OutputTrack& out) {
 TEST(MarlglideRender, LinearGlideArrivesAtItsSampleWhateverTheBlocks) {
     for (const int32_t block : {1, 100, 256, 480, 4096}) {
         const RenderResult result = Render(1000, block, {"In=dc:1"});
-        const OutputTrack& out = Out(result);
+        const SampleTrack& out = Out(result);
         for (const uint32_t k : {0u, 99u, 100u, 255u, 256u, 478u, 479u}) {
             EXPECT_NEAR(out.samples[k], std::min(1.0, (k + 1) / kSamplesPerFullScale), 1e-5)
                 << "block " << block << ", sample " << k;
@@ -66,7 +66,7 @@ TEST(MarlglideRender, LinearGlideArrivesAtItsSampleWhateverTheBlocks) {
 
 // The render ends before sample clock 480, where the glide arrives: that change lies past it.
 TEST(MarlglideRender, KeepsNoStatusChangeStampedAtTheEndOfTheRender) {
-    const OutputTrack out = Out(Render(480, 256, {"In=dc:1"}));
+    const SampleTrack out = Out(Render(480, 256, {"In=dc:1"}));
     EXPECT_EQ(Changes(out), (std::vector<std::pair<uint32_t, int32_t>>{{0, PIN_STATUS_MOVING}}));
 }
 
@@ -92,7 +92,7 @@ TEST(MarlglideRender, ANewTargetMidGlideOutlivesTheFirstPlansArrival) {
 }
 
 TEST(MarlglideRender, SmoothGlideSettlesOnceWithinItsThreshold) {
-    const OutputTrack out = Out(Render(8000, 256, {"In=dc:1"}, {"Shape=Smooth"}));
+    const SampleTrack out = Out(Render(8000, 256, {"In=dc:1"}, {"Shape=Smooth"}));
     ASSERT_EQ(out.status_changes.size(), 2u);
     const uint32_t arrival = out.status_changes[1].clock;
     const double kept = std::exp(-1.0 / kSamplesPerFullScale);
@@ -108,7 +108,7 @@ TEST(MarlglideRender, SmoothGlideSettlesOnceWithinItsThreshold) {
 }
 
 TEST(MarlglideRender, RepeatedInputsAreSummed) {
-    const OutputTrack out =
+    const SampleTrack out =
         Out(Render(400, 64, {"In=dc:0.25", "In#2=dc:0.5", "In#3=dc:-1"}, {"Time=5"}, 2));
     // -0.25 at 1/240 per sample: 60 samples.
     EXPECT_NEAR(out.samples[29], -30 / 240.0, 1e-5);
@@ -122,7 +122,7 @@ TEST(MarlglideRender, RepeatedInputsAreSummed) {
 // A moving input keeps the line-following function: each sample steps towards that sample's
 // input. A 25 Hz square at 48 kHz flips every 960 samples; a full swing of 2 takes 960.
 TEST(MarlglideRender, FollowsAMovingInputSampleBySample) {
-    const OutputTrack out = Out(Render(4000, 77, {"In=square:25"}, {"Time=5"}));
+    const SampleTrack out = Out(Render(4000, 77, {"In=square:25"}, {"Time=5"}));
     double value = 0.0;
     const double step = 1.0 / 240.0;
     for (uint32_t k = 0; k < 4000; ++k) {

@@ -5,7 +5,7 @@
 #include <sstream>
 
 TEST(CsvWriter, WritesOneColumnPerPinWithValuesThatReadBackExactly) {
-    const std::vector<OutputTrack> outputs{{"Out", {0.1f, -2.0f}, {}},
+    const std::vector<SampleTrack> outputs{{"Out", {0.1f, -2.0f}, {}},
                                            {"Out#2", {1e-7f, 3.0f}, {}}};
     std::ostringstream csv;
     CsvWriter::Write(csv, outputs);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -12,16 +14,17 @@
 
 namespace {
 
-enum { LEVEL, ECHO, GAIN, FLAG, CHOICE };
+enum { LEVEL, ECHO, GAIN, FLAG, CHOICE, LABEL };
 
 std::vector<PinDescription> Pins() {
-    std::vector<PinDescription> pins(5);
+    std::vector<PinDescription> pins(6);
     pins[LEVEL].datatype = DT_INT;
     pins[ECHO].datatype = DT_INT;
     pins[GAIN].datatype = DT_FLOAT;
     pins[FLAG].datatype = DT_BOOL;
     pins[CHOICE].datatype = DT_ENUM;
     pins[CHOICE].datatype_extra = "Low=-1,Mid,High=5";
+    pins[LABEL].datatype = 3;  // the host's own
     return pins;
 }
 
@@ -136,6 +139,40 @@ TEST(GuiSideHost, ReadsAndWritesFollowThePinsDatatype) {
     EXPECT_EQ(gain, 0.75f);
     EXPECT_EQ(object.Read(FLAG), 1);
     EXPECT_EQ(object.changes, (std::vector<int32_t>{GAIN, FLAG}));
+}
+
+// A pointer write is kept among the writes, with a copy of the text it pointed at when the pin
+// is of a datatype of the host's own; the pin keeps its value and the object hears of nothing.
+TEST(GuiSideHost, KeepsPointerWritesWithACopyOfTheTextForAPinOfTheHostsOwnDatatype) {
+    GuiSideHost host;
+    TestGuiObject object(host);
+    char text[] = "hello";
+    struct Case {
+        int32_t pin;
+        void* pointer;
+        std::optional<std::string> kept;
+    };
+    const Case cases[] = {
+        {LABEL, text, "hello"},
+        {LABEL, nullptr, std::nullopt},
+        {LEVEL, text, std::nullopt},  // an integer pin: the pointer is no text of its
+    };
+    for (const Case& c : cases) object.Ask(GUIHOST_OP_WRITE_PIN_PTR, c.pin, 0, c.pointer);
+    text[0] = 'j';
+    ASSERT_EQ(host.Writes().size(), std::size(cases));
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        const PinWrite& write = host.Writes()[k];
+        ASSERT_TRUE(write.by_pointer) << k;
+        EXPECT_EQ(write.pin, cases[k].pin) << k;
+        EXPECT_EQ(write.by_pointer->pointer, cases[k].pointer) << k;
+        EXPECT_EQ(write.by_pointer->text, cases[k].kept) << k;
+    }
+    EXPECT_EQ(host.Counts().writes, 3);
+    EXPECT_EQ(host.Pins().IntValue(LEVEL), 0);
+    EXPECT_TRUE(object.changes.empty());
+    EXPECT_TRUE(host.Problems().empty());
+    object.Ask(GUIHOST_OP_WRITE_PIN_PTR, 17, 0, text);
+    EXPECT_EQ(host.Problems().size(), 1u) << "a pin the table lacks";
 }
 
 // A GUI object calls the host only inside the host's calls into it, on their thread: a call

@@ -14,7 +14,7 @@
 // The native host writes 32-bit float WAV; the Windows host, built without libsndfile, refuses
 // with its reason.
 TEST(WavWriter, WritesFloatWavWhereAvailableAndSaysWhyWhereNot) {
-    const std::vector<OutputTrack> outputs{{"Out", std::vector<float>(100, 0.5f), {}},
+    const std::vector<SampleTrack> outputs{{"Out", std::vector<float>(100, 0.5f), {}},
                                            {"Out#2", std::vector<float>(100, -1.0f), {}}};
     const std::string path = testing::TempDir() + "wav_writer_test.wav";
     if (!WavWriter::Available()) {

@@ -129,7 +129,10 @@ void PinAccess(CheckContext& context) {
     context.FailOnRule(host, "known-record");
     const std::vector<PinDescription>& pins = host.Audio().PinTable();
     for (const PinWrite& write : host.Gui().Writes()) {
-        if (write.pin < 0 || static_cast<size_t>(write.pin) >= pins.size()) continue;
+        // A pointer write hands the pin no value to fit.
+        if (write.by_pointer || write.pin < 0 || static_cast<size_t>(write.pin) >= pins.size()) {
+            continue;
+        }
         const PinDescription& pin = pins[static_cast<size_t>(write.pin)];
         if (!FitsPin(pin, write.value)) {
             context.Fail("GUIHOST_OP_WRITE_PIN_VALUE of " + std::to_string(write.value) +
