@@ -142,7 +142,7 @@ TEST(MarlglideRender, FlushesSubnormalSumsAndKeepsTheSmallestNormalOnes) {
         {"In=dc:1e-38", 0.0f},   {"In=dc:-1e-40", 0.0f},
     };
     for (const auto& [input, expected] : inputs) {
-        const OutputTrack out = Out(Render(64, 64, {input}));
+        const SampleTrack out = Out(Render(64, 64, {input}));
         ASSERT_EQ(out.samples.size(), 64u) << input;
         for (uint32_t k = 0; k < 64; ++k)
             ASSERT_EQ(out.samples[k], expected) << input << " at " << k;

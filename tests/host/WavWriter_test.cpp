@@ -47,7 +47,7 @@ uint32_t Word(const std::string& bytes, size_t at, size_t size) {
 TEST(WavWriter, WritesEachOutputToItsOwnChannel) {
     if (!WavWriter::Available()) GTEST_SKIP() << "no WAV output in this host";
     constexpr size_t kFrames = 5;
-    std::vector<OutputTrack> outputs{{"Out", {}, {}}, {"Out#2", {}, {}}};
+    std::vector<SampleTrack> outputs{{"Out", {}, {}}, {"Out#2", {}, {}}};
     for (size_t frame = 0; frame < kFrames; ++frame) {
         outputs[0].samples.push_back(0.25f * static_cast<float>(frame));
         outputs[1].samples.push_back(-0.5f - static_cast<float>(frame));
