@@ -1,6 +1,7 @@
 #include "PlayScript.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -76,18 +77,10 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 std::string PlayScript::Number(double value) {
-    std::ostringstream text;
-    if (value == std::floor(value) && std::fabs(value) < 1e15) {
-        text << static_cast<long long>(value);
-        return text.str();
-    }
-    for (int digits = 1; digits <= 17; ++digits) {
-        text.str("");
-        text.precision(digits);
-        text << value;
-        if (std::strtod(text.str().c_str(), nullptr) == value) break;
-    }
-    return text.str();
+    // The shortest text that reads back to the same double.
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, written.ptr);
 }
 
 PlayOptions PlayScript::Parse(const std::string& text, const std::string& source) {

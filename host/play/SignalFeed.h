@@ -4,6 +4,7 @@
 #define QVHOST_SIGNAL_FEED_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,11 +20,10 @@ public:
 
 private:
     struct FedInput {
-        int32_t pin;
         SignalGenerator signal;
         uint32_t since;
     };
-    std::vector<FedInput> m_inputs;
+    std::vector<std::optional<FedInput>> m_inputs;  // by audio pin
 };
 
 #endif

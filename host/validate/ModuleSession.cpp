@@ -70,6 +70,8 @@ uint32_t ModuleSession::Position() const {
     return m_started ? m_host.Audio().SampleClock() - m_start : 0;
 }
 
+bool ModuleSession::Keeping() const { return m_scripted && SessionJournal::IsOpen(); }
+
 void ModuleSession::Keep(uint32_t sample, PlayAction::Kind kind, const std::string& pin,
                          const std::string& value, std::optional<int32_t> status) {
     if (!m_started) return Unscripted();
@@ -83,21 +85,24 @@ void ModuleSession::ProcessBlocks(int count) {
     for (int block = 0; block < count; ++block) {
         m_feed.Fill(audio, Position(), static_cast<uint32_t>(audio.BlockSize()),
                     audio.SampleRate());
-        SessionJournal::Write(this, "samples " + std::to_string(Position() + audio.BlockSize()));
+        if (Keeping()) {
+            SessionJournal::Write(this,
+                                  "samples " + std::to_string(Position() + audio.BlockSize()));
+        }
         audio.ProcessBlock();
     }
 }
 
 void ModuleSession::SetBlockSize(int32_t size) {
     m_host.Audio().SetBlockSize(size);
-    if (!m_started) return;
-    Keep(Position(), PlayAction::Kind::kBlock, "", std::to_string(size));
+    if (m_started && Keeping())
+        Keep(Position(), PlayAction::Kind::kBlock, "", std::to_string(size));
 }
 
 void ModuleSession::SetSampleRate(float rate) {
     m_host.Audio().SetSampleRate(rate);
-    if (!m_started) return;
-    Keep(Position(), PlayAction::Kind::kRate, "", PlayScript::Number(rate));
+    if (m_started && Keeping())
+        Keep(Position(), PlayAction::Kind::kRate, "", PlayScript::Number(rate));
 }
 
 void ModuleSession::SetGuiValue(int32_t table_index, double value) {
@@ -109,8 +114,9 @@ void ModuleSession::SetGuiValue(int32_t table_index, double value) {
     } else {
         m_host.Gui().SetPin(table_index, static_cast<int32_t>(value));
     }
+    if (!Keeping()) return;
     // A play names pins: a name two pins share cannot say which.
-    if (PinSetting::FindTablePin(audio, pin.name, false) != table_index) Unscripted();
+    if (PinSetting::FindTablePin(audio, pin.name, false) != table_index) return Unscripted();
     Keep(Position(), PlayAction::Kind::kGui, pin.name, PlayScript::Number(value));
 }
 
@@ -118,6 +124,7 @@ void ModuleSession::SetVariable(int32_t audio_pin, double value, int32_t status,
     AudioSideHost& audio = m_host.Audio();
     audio.WritePinVariable(audio_pin, value);
     audio.PostPinStatus(audio_pin, status, offset);
+    if (!Keeping()) return;
     Keep(Position() + offset, PlayAction::Kind::kVariable,
          PinSetting::AudioPinName(audio, audio_pin), PlayScript::Number(value), status);
 }
@@ -126,6 +133,7 @@ void ModuleSession::FeedSignal(int32_t audio_pin, const std::string& definition,
     AudioSideHost& audio = m_host.Audio();
     m_feed.Feed(audio_pin, definition, Position());
     audio.PostPinStatus(audio_pin, status);
+    if (!Keeping()) return;
     Keep(Position(), PlayAction::Kind::kInput, PinSetting::AudioPinName(audio, audio_pin),
          definition, status);
 }
@@ -137,7 +145,7 @@ void ModuleSession::Store(size_t table_index, int32_t audio_pin, bool gui, doubl
         m_host.Gui().LoadStoredValue(static_cast<int32_t>(table_index), value);
         m_stored_gui_pins.push_back(static_cast<int32_t>(table_index));
     }
-    m_play.stored.push_back(name + "=" + PlayScript::Number(value));
+    if (Keeping()) m_play.stored.push_back(name + "=" + PlayScript::Number(value));
 }
 
 std::vector<int32_t> ModuleSession::UserValues(const PinDescription& pin, CheckContext& context) {

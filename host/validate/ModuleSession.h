@@ -78,6 +78,9 @@ private:
     // Keeps what the host found, and the heap calls counted, since the step began.
     void EndStep();
     uint32_t Position() const;
+    // Whether the session keeps its play: only for a check that keeps its failing sessions, and
+    // only while the play can say what the session did.
+    bool Keeping() const;
     // Adds an action to the session's play.
     void Keep(uint32_t sample, PlayAction::Kind kind, const std::string& pin,
               const std::string& value, std::optional<int32_t> status = std::nullopt);

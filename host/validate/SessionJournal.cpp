@@ -32,6 +32,8 @@ void SessionJournal::Close() {
     g_path.clear();
 }
 
+bool SessionJournal::IsOpen() { return !g_path.empty(); }
+
 void SessionJournal::Claim(const void* owner, const std::string& head) {
     if (g_path.empty()) return;
     Discard();

@@ -11,6 +11,8 @@ public:
     // The check's journal is `path` from here on; "" for none. Closing removes the file.
     static void Open(const std::string& path);
     static void Close();
+    // Whether the check keeps its failing sessions: sessions keep their plays only then.
+    static bool IsOpen();
     // Session `owner` writes the journal from here on, starting anew with `head`.
     static void Claim(const void* owner, const std::string& head);
     // A line of `owner`'s play; nothing unless it holds the journal.
