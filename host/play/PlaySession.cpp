@@ -13,7 +13,6 @@
 #include "PlayScript.h"
 #include "ReferenceHost.h"
 #include "SignalFeed.h"
-#include "SignalGenerator.h"
 
 namespace {
 
@@ -22,12 +21,9 @@ namespace {
 void Feed(AudioSideHost& audio, SignalFeed& feed, int32_t pin, const std::string& definition,
           uint32_t at, std::optional<int32_t> status, const std::string& origin) {
     try {
-        feed.Feed(pin, definition, at);
-        if (!status) {
-            status =
-                SignalGenerator(definition).IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING;
-        }
-        audio.PostPinStatus(pin, *status);
+        const bool constant = feed.Feed(pin, definition, at);
+        audio.PostPinStatus(pin,
+                            status.value_or(constant ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING));
     } catch (const UsageError& refused) {
         throw UsageError(origin + ": " + PinSetting::AudioPinName(audio, pin) +
                          " is a sample input, which takes a signal: " + refused.what());

@@ -1,10 +1,12 @@
 #include "SignalFeed.h"
 
-void SignalFeed::Feed(int32_t pin, const std::string& definition, uint32_t at) {
+bool SignalFeed::Feed(int32_t pin, const std::string& definition, uint32_t at) {
     SignalGenerator signal(definition);
+    const bool constant = signal.IsConstant();
     const size_t slot = static_cast<size_t>(pin);
     if (m_inputs.size() <= slot) m_inputs.resize(slot + 1);
     m_inputs[slot] = FedInput{std::move(signal), at};
+    return constant;
 }
 
 void SignalFeed::Fill(AudioSideHost& audio, uint32_t at, uint32_t frames, double rate) const {

@@ -13,8 +13,9 @@
 
 class SignalFeed {
 public:
-    // Feeds audio pin `pin` `definition` from sample `at` on; UsageError for an unknown signal.
-    void Feed(int32_t pin, const std::string& definition, uint32_t at);
+    // Feeds audio pin `pin` `definition` from sample `at` on, and answers whether the signal stays
+    // constant (a host announces it CHANGED, any other MOVING); UsageError for an unknown signal.
+    bool Feed(int32_t pin, const std::string& definition, uint32_t at);
     // Writes `frames` samples of each fed input from sample `at` into its buffer.
     void Fill(AudioSideHost& audio, uint32_t at, uint32_t frames, double rate) const;
 

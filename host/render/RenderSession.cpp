@@ -11,27 +11,7 @@
 #include "PinSetting.h"
 #include "PinWriteText.h"
 #include "ReferenceHost.h"
-#include "SignalGenerator.h"
-
-namespace {
-
-struct FedInput {
-    int32_t pin;
-    SignalGenerator signal;
-};
-
-std::vector<FedInput> FeedInputs(AudioSideHost& audio, const std::vector<std::string>& inputs) {
-    std::vector<FedInput> fed;
-    for (const std::string& input : inputs) {
-        const auto [name, definition] = PinSetting::Split(input);
-        const auto pin = PinSetting::FindSampleInput(audio, name);
-        if (!pin) throw UsageError("the module has no sample input " + name);
-        fed.push_back({*pin, SignalGenerator(definition)});
-    }
-    return fed;
-}
-
-}  // namespace
+#include "SignalFeed.h"
 
 RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOptions& options) {
     RenderResult result;
@@ -49,15 +29,21 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     audio.SetBlockSize(options.block);
     audio.Open();
 
-    const std::vector<FedInput> fed = FeedInputs(audio, options.inputs);
+    SignalFeed feed;
+    std::vector<std::pair<int32_t, bool>> fed;  // each fed input, and whether its signal stays
+    for (const std::string& input : options.inputs) {
+        const auto [name, definition] = PinSetting::Split(input);
+        const auto pin = PinSetting::FindSampleInput(audio, name);
+        if (!pin) throw UsageError("the module has no sample input " + name);
+        fed.emplace_back(*pin, feed.Feed(*pin, definition, 0));
+    }
     if (PinSetting::NeedsGuiObject(audio, options.settings)) {
         host.CreateGuiObject();
         host.Gui().Initialise();
     }
     for (const std::string& setting : options.settings) PinSetting::Apply(host, setting);
-    for (const FedInput& input : fed) {
-        audio.PostPinStatus(input.pin,
-                            input.signal.IsConstant() ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
+    for (const auto& [pin, constant] : fed) {
+        audio.PostPinStatus(pin, constant ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
     }
 
     std::vector<int32_t> output_pins;
@@ -79,12 +65,7 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     const uint32_t start = audio.SampleClock();
     for (uint32_t done = 0; done < options.samples;) {
         const uint32_t block = static_cast<uint32_t>(options.block);
-        for (const FedInput& input : fed) {
-            float* buffer = audio.InputBuffer(input.pin);
-            for (uint32_t i = 0; i < block; ++i) {
-                buffer[i] = input.signal.Sample(uint64_t{done} + i, options.rate);
-            }
-        }
+        feed.Fill(audio, done, block, options.rate);
         const uint32_t kept = std::min(block, options.samples - done);
         // Before the process call: what the object was given.
         for (size_t k = 0; k < input_pins.size(); ++k) {
