@@ -34,7 +34,7 @@ function(qv_pack_tar_gz dir top epoch archive)
         OUTPUT_FILE ${archive}
         RESULT_VARIABLE failed)
     if(failed)
-        message(FATAL_ERROR "packing failed: ${archive}")
+        message(FATAL_ERROR " packing failed: ${archive}")
     endif()
 endfunction()
 

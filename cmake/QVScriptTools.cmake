@@ -6,7 +6,7 @@ function(qv_run)
     execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed)
     if(failed)
         list(JOIN ARGN " " command)
-        message(FATAL_ERROR "failed: ${command}")
+        message(FATAL_ERROR " failed: ${command}")
     endif()
 endfunction()
 
