@@ -19,7 +19,8 @@ void AudioSideHost::Attach(AudioHostRecord* record) {
     for (size_t index = 0; index < m_pin_table.size(); ++index) {
         // Sized for the largest block once, so no address handed out ever moves.
         if (m_pin_table[index].CreatesAudioPin()) {
-            m_buffers.Add(m_pin_table[index].name, m_pin_table[index].direction == DR_OUT);
+            m_buffers.Add(m_pin_table[index].name, m_pin_table[index].direction == DR_OUT,
+                          m_pin_table[index].datatype == DT_FSAMPLE);
             m_audio_pin_descriptions.push_back(index);
             m_static_watch.emplace_back();
         }
@@ -38,7 +39,8 @@ void AudioSideHost::RepeatLastPin(int32_t copies) {
     }
     const PinDescription& last = m_pin_table.back();
     for (int32_t copy = 0; copy < copies; ++copy) {
-        m_buffers.Add(last.name + " " + std::to_string(AudioPinCount()), last.direction == DR_OUT);
+        m_buffers.Add(last.name + " " + std::to_string(AudioPinCount()), last.direction == DR_OUT,
+                      last.datatype == DT_FSAMPLE);
         m_audio_pin_descriptions.push_back(m_pin_table.size() - 1);
         m_static_watch.emplace_back();
     }

@@ -11,6 +11,7 @@
 void GuiSideHost::Attach(GuiHostRecord* record, const std::vector<PinDescription>& pins) {
     m_record = record;
     m_pins = PinValueStore(pins);
+    m_latest_pointer_writes.assign(pins.size(), nullptr);
 }
 
 GuiSideHost::Entry::Entry(GuiSideHost& host) : m_host(host) {
@@ -99,12 +100,22 @@ QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
 QVWord GuiSideHost::WritePointer(int32_t index, const void* pointer) {
     ++m_counts.writes;
     PointerWrite handed{pointer, std::nullopt};
-    if (CheckPin(GUIHOST_OP_WRITE_PIN_PTR, index) &&
-        PinWriteText::CarriesText(m_pins.Datatype(index))) {
+    const bool known = CheckPin(GUIHOST_OP_WRITE_PIN_PTR, index);
+    if (known && PinWriteText::CarriesText(m_pins.Datatype(index))) {
         handed.text = PinWriteText::Read(pointer);
     }
-    m_writes.push_back(
-        {index, 0, 0.0f, m_depth, std::make_shared<const PointerWrite>(std::move(handed))});
+    if (!known) {
+        m_writes.push_back(
+            {index, 0, 0.0f, m_depth, std::make_shared<const PointerWrite>(std::move(handed))});
+        return 0;
+    }
+    // A module that shows the same text again (a label kept in the object, handed over at every
+    // change) costs the host one copy, not one a write.
+    std::shared_ptr<const PointerWrite>& latest = m_latest_pointer_writes[static_cast<size_t>(index)];
+    if (!latest || latest->pointer != handed.pointer || latest->text != handed.text) {
+        latest = std::make_shared<const PointerWrite>(std::move(handed));
+    }
+    m_writes.push_back({index, 0, 0.0f, m_depth, latest});
     return 0;
 }
 

@@ -129,6 +129,8 @@ private:
     bool m_report_every_write = false;
     ValueListener m_value_listener;
     std::vector<PinWrite> m_writes;
+    // Per pin, its latest pointer write, which a write of the same pointer and text shares.
+    std::vector<std::shared_ptr<const PointerWrite>> m_latest_pointer_writes;
     GuiCounts m_counts;
     std::vector<std::string> m_problems;
     std::vector<std::string> m_warnings;

@@ -73,12 +73,12 @@ SampleBuffers::SampleBuffers(size_t capacity, size_t length)
       m_guard(kGuardSamples, Pattern()),
       m_poison(capacity, FromBits(kPoisonBits)) {}
 
-void SampleBuffers::Add(const std::string& name, bool output) {
+void SampleBuffers::Add(const std::string& name, bool output, bool carries_samples) {
     // Room for the largest block once, left unwritten past the length: a module with many pins
     // costs the host what its blocks hold. The copy is made at every call, into room made here:
     // the host allocates nothing while the object works, so the object's allocations can be
     // counted.
-    Buffer buffer{name, output, Take(kGuardSamples + m_capacity + kGuardSamples),
+    Buffer buffer{name, output, carries_samples, Take(kGuardSamples + m_capacity + kGuardSamples),
                   Take(m_capacity)};
     float* samples = buffer.samples.get();
     std::copy(m_guard.begin(), m_guard.end(), samples);
@@ -107,6 +107,7 @@ void SampleBuffers::Before(uint32_t offset, uint32_t frames) {
     const size_t end = std::min<size_t>(size_t{offset} + frames, m_length);
     const size_t readable_end = ReadableEnd(offset, frames);
     for (Buffer& buffer : m_buffers) {
+        if (!buffer.carries_samples) continue;
         float* samples = buffer.samples.get() + kGuardSamples;
         // An event delivery leaves the outputs as the calls before it made them.
         if (buffer.output && frames > 0) std::fill(samples + end, samples + m_length, Pattern());
@@ -131,6 +132,7 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
     const size_t end = std::min<size_t>(size_t{offset} + frames, m_length);
     const size_t readable_end = ReadableEnd(offset, frames);
     for (Buffer& buffer : m_buffers) {
+        if (!buffer.carries_samples) continue;
         float* front = buffer.samples.get();
         float* samples = front + kGuardSamples;
         float* back = samples + m_length;

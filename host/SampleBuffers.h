@@ -6,7 +6,9 @@
 // reading outside its frames puts NaN into its output. After the call every write outside the
 // call's frames, into an input or into a guard zone is a problem, named by pin and offset, and
 // so is every output sample that is not a number or infinite; a subnormal output is a warning.
-// The watch costs what the block holds, not what the largest possible block would.
+// The watch costs what the block holds, not what the largest possible block would. A value pin
+// (an integer, say, sent with HOST_OP_PIN_VALUE) has a buffer too, but carries a value, not
+// samples: no rule of the watch applies to it.
 #ifndef QVHOST_SAMPLE_BUFFERS_H
 #define QVHOST_SAMPLE_BUFFERS_H
 
@@ -24,8 +26,9 @@ public:
     SampleBuffers(size_t capacity, size_t length);
 
     void Clear() { m_buffers.clear(); }
-    // A buffer of silence for one more audio pin. Its address never moves.
-    void Add(const std::string& name, bool output);
+    // A buffer of silence for one more audio pin, watched when it carries samples. Its address
+    // never moves.
+    void Add(const std::string& name, bool output, bool carries_samples);
     // Every buffer at least `length` samples long from now on (up to the capacity): the new
     // samples silent, the back guard zone moved past them.
     void Lengthen(size_t length);
@@ -56,6 +59,7 @@ private:
     struct Buffer {
         std::string name;
         bool output;
+        bool carries_samples;  // watched: a pin of samples, not of one value
         // Guard zone, the buffer, guard zone, for the capacity; only the first length samples
         // and the guards around them are ever written or read.
         std::unique_ptr<float[], Recycle> samples;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "AllocationCount.h"
+#include "CheckProgress.h"
 #include "OpcodeNames.h"
 
 namespace {
@@ -116,12 +117,13 @@ void CallRecorder::Enter(const CrossingCall& call) {
         AllocationCount::SetInModule(in_module);
         return;
     }
+    const bool to_host = ToHost(call.entry);
+    if (m_depth == 0 && !to_host) CheckProgress::CallEntered(call);
     if (m_depth < kMaxDepth) {
         m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
         m_calls[m_depth] = call;
     }
     ++m_depth;
-    const bool to_host = ToHost(call.entry);
     if (!to_host) AllocationCount::SetCurrentCall(call);
     AllocationCount::SetInModule(!to_host);
     if (call.entry == CallEntry::kProcess || call.entry == CallEntry::kEventHandler) {
@@ -142,7 +144,7 @@ void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
     if (call.entry == CallEntry::kHostAction) return;
     AllocationCount::SetCounting(false);
     AllocationCount::SetInModule(false);
-    --m_depth;
+    if (--m_depth == 0) CheckProgress::CallLeft();
     const bool known = m_depth >= 0 && m_depth < kMaxDepth;
     const bool thrown = known && std::uncaught_exceptions() > m_before[m_depth].exceptions;
     if (thrown && !ToHost(call.entry) && m_thrown_out_of.empty()) m_thrown_out_of = Describe(call);

@@ -28,6 +28,10 @@ public:
     // Where failing sessions are kept as play scripts (`--keep-failures`); empty for nowhere.
     const std::string& FailureFolder() const { return m_failure_folder; }
     void SetFailureFolder(std::string folder) { m_failure_folder = std::move(folder); }
+    // The seconds the check may take before it is ended; a check that repeats rounds spends a
+    // share of them (TimeBudget) rather than a fixed count.
+    void SetTimeLimit(double seconds) { m_time_limit = seconds; }
+    double TimeBudget(double share) const { return share * m_time_limit; }
     // What became of the check's failing session, said after its failures: once per check.
     void KeepFailure(const std::string& text) { m_kept_failure = text; }
     bool KeptFailure() const { return !m_kept_failure.empty(); }
@@ -71,6 +75,7 @@ private:
     std::string m_check_id;
     uint32_t m_seed;
     std::string m_failure_folder;
+    double m_time_limit = 10.0;
     std::string m_kept_failure;
     std::mt19937 m_random;
     int m_failures = 0;

@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <sstream>
 
 #include "CallRecorder.h"
 #include "CheckContext.h"
+#include "CheckProgress.h"
 #include "ChildProcess.h"
 #include "ContractCauses.h"
 #include "FailingSession.h"
@@ -16,6 +18,7 @@
 #include "JsonReport.h"
 #include "RecordValidator.h"
 #include "SessionJournal.h"
+#include "Watchdog.h"
 
 #ifdef _WIN32
 #include "WindowsApi.h"
@@ -25,19 +28,35 @@ namespace {
 
 // A trace line on the result channel, ahead of the result's document.
 const std::string kTraceMark = "T ";
+// What the check was doing shortly before its time ran out, among the trace lines.
+const std::string kProgressMark = "W ";
 // The calls a CRASHED or TIMEOUT result shows: the last ones before the end.
 constexpr size_t kTraceTail = 50;
 
-// Splits what a child wrote to its result channel into its streamed trace and its document.
-std::string SplitTrace(const std::string& channel, std::vector<std::string>* trace) {
+// Splits what a child wrote to its result channel into its streamed trace, the latest word of
+// its progress, and its document.
+std::string SplitTrace(const std::string& channel, std::vector<std::string>* trace,
+                       std::string* progress) {
     size_t at = 0;
-    while (channel.compare(at, kTraceMark.size(), kTraceMark) == 0) {
-        // A last line without its end was cut off by the child's end: still the child's trace.
+    for (;;) {
+        const bool traced = channel.compare(at, kTraceMark.size(), kTraceMark) == 0;
+        if (!traced && channel.compare(at, kProgressMark.size(), kProgressMark) != 0) break;
+        // A last line without its end was cut off by the child's end: still the child's.
         const size_t end = std::min(channel.find('\n', at), channel.size());
-        trace->push_back(channel.substr(at + kTraceMark.size(), end - at - kTraceMark.size()));
+        std::string line = channel.substr(at + kTraceMark.size(), end - at - kTraceMark.size());
+        if (traced) {
+            trace->push_back(std::move(line));
+        } else {
+            *progress = std::move(line);
+        }
         at = std::min(end + 1, channel.size());
     }
     return channel.substr(at);
+}
+
+// When a child tells its parent what its check is doing: shortly before the parent ends it.
+double ProgressNoticeSeconds(double timeout_seconds) {
+    return std::max(0.8 * timeout_seconds, timeout_seconds - 1.0);
 }
 
 // What a framework entry prints when it caught an exception on its way to the host: the module
@@ -159,6 +178,15 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
     result.id = check.id;
     CheckContext context(library, settings.seed, check.id);
     context.SetFailureFolder(settings.failure_folder);
+    context.SetTimeLimit(settings.timeout_seconds);
+    std::unique_ptr<Watchdog> progress_notice;
+    if (!settings.result_channel.empty()) {
+        progress_notice = std::make_unique<Watchdog>(
+            ProgressNoticeSeconds(settings.timeout_seconds), [&settings] {
+                ChildProcess::WriteToParent(settings.result_channel,
+                                            kProgressMark + CheckProgress::Describe() + "\n");
+            });
+    }
     const KeptSession kept{settings.failure_folder, library, check.id, settings.seed};
     if (!settings.failure_folder.empty()) SessionJournal::Open(kept.JournalPath());
     {
@@ -194,6 +222,7 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
         result.trace = recorder.TakeTrace();
     }
     SessionJournal::Close();
+    progress_notice.reset();
     result.status = context.Failed()    ? CheckStatus::kFailed
                     : context.Skipped() ? CheckStatus::kSkipped
                     : context.Warned()  ? CheckStatus::kWarned
@@ -208,7 +237,8 @@ std::vector<std::string> CheckRunner::ChildArguments(const CheckEntry& check,
     std::vector<std::string> arguments{"validate",     library,
                                        "--in-process", "--json",
                                        "--filter",     std::string("^") + check.id + "$",
-                                       "--seed",       std::to_string(settings.seed)};
+                                       "--seed",       std::to_string(settings.seed),
+                                       "--timeout",    std::to_string(settings.timeout_seconds)};
     if (settings.trace) arguments.push_back("--trace");
     if (!settings.failure_folder.empty()) {
         arguments.insert(arguments.end(), {"--keep-failures", settings.failure_folder});
@@ -249,13 +279,15 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
     result.child_stdout = outcome.out;
     result.child_stderr = outcome.err;
     std::vector<std::string> trace;
-    const std::string document = SplitTrace(outcome.result, &trace);
+    std::string progress;
+    const std::string document = SplitTrace(outcome.result, &trace, &progress);
     // A check that ended without a result shows the calls that led to its end.
     result.trace.assign(trace.size() > kTraceTail ? trace.end() - kTraceTail : trace.begin(),
                         trace.end());
     if (outcome.ending == ChildOutcome::kTimedOut) {
         std::ostringstream text;
         text << "no result within " << settings.timeout_seconds << " s; the child was ended";
+        if (!progress.empty()) text << ": " << progress;
         result.status = CheckStatus::kTimeout;
         result.message = text.str();
         return result;

@@ -100,7 +100,9 @@ uint32_t FreshSeed() {
 std::unique_ptr<Watchdog> WatchInProcess(const ValidateArguments& arguments,
                                          const std::string& what) {
     if (!arguments.in_process || !arguments.result_channel.empty()) return nullptr;
-    return std::make_unique<Watchdog>(what, arguments.timeout_seconds, CommandEntry::kFailure);
+    return std::make_unique<Watchdog>(
+        arguments.timeout_seconds,
+        Watchdog::EndProcess(what, arguments.timeout_seconds, CommandEntry::kFailure));
 }
 
 // Why the library cannot be validated, empty when it loads. The validator never loads a module

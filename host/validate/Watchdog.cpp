@@ -1,5 +1,6 @@
 #include "Watchdog.h"
 
+#include "CheckProgress.h"
 #include "HostThreads.h"
 
 #include <chrono>
@@ -10,8 +11,8 @@
 #include "WindowsApi.h"
 #endif
 
-Watchdog::Watchdog(std::string what, double seconds, int exit_code) {
-    m_thread = std::thread([this, what = std::move(what), seconds, exit_code] {
+Watchdog::Watchdog(double seconds, std::function<void()> on_expiry) {
+    m_thread = std::thread([this, seconds, on_expiry = std::move(on_expiry)] {
         HostThreads::MarkCurrent();
         std::unique_lock<std::mutex> lock(m_mutex);
         m_watching = true;
@@ -20,14 +21,7 @@ Watchdog::Watchdog(std::string what, double seconds, int exit_code) {
                                     [this] { return m_done; })) {
             return;
         }
-        std::fprintf(stderr, "TIMEOUT %s: no result within %g s; the run was ended\n",
-                     what.c_str(), seconds);
-        std::fflush(stderr);
-#ifdef _WIN32
-        // Ending the process the usual way waits for the loader, which a hang may hold.
-        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exit_code));
-#endif
-        std::_Exit(exit_code);
+        on_expiry();
     });
     std::unique_lock<std::mutex> lock(m_mutex);
     m_done_changed.wait(lock, [this] { return m_watching; });
@@ -40,4 +34,18 @@ Watchdog::~Watchdog() {
     }
     m_done_changed.notify_one();
     m_thread.join();
+}
+
+std::function<void()> Watchdog::EndProcess(std::string what, double seconds, int exit_code) {
+    return [what = std::move(what), seconds, exit_code] {
+        const std::string doing = CheckProgress::Describe();
+        std::fprintf(stderr, "TIMEOUT %s: no result within %g s; the run was ended%s%s\n",
+                     what.c_str(), seconds, doing.empty() ? "" : ": ", doing.c_str());
+        std::fflush(stderr);
+#ifdef _WIN32
+        // Ending the process the usual way waits for the loader, which a hang may hold.
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exit_code));
+#endif
+        std::_Exit(exit_code);
+    };
 }

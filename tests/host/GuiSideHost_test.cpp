@@ -173,6 +173,17 @@ TEST(GuiSideHost, KeepsPointerWritesWithACopyOfTheTextForAPinOfTheHostsOwnDataty
     EXPECT_TRUE(host.Problems().empty());
     object.Ask(GUIHOST_OP_WRITE_PIN_PTR, 17, 0, text);
     EXPECT_EQ(host.Problems().size(), 1u) << "a pin the table lacks";
+    // A label handed over again unchanged costs the host no second copy; a changed one does.
+    for (const char first : {'j', 'j', 'm'}) {
+        text[0] = first;
+        object.Ask(GUIHOST_OP_WRITE_PIN_PTR, LABEL, 0, text);
+    }
+    const std::vector<PinWrite>& writes = host.Writes();
+    ASSERT_EQ(writes.size(), 7u);
+    EXPECT_EQ(writes[4].by_pointer, writes[5].by_pointer);
+    EXPECT_NE(writes[5].by_pointer, writes[6].by_pointer);
+    EXPECT_EQ(writes[5].by_pointer->text, std::optional<std::string>("jello"));
+    EXPECT_EQ(writes[6].by_pointer->text, std::optional<std::string>("mello"));
 }
 
 // A GUI object calls the host only inside the host's calls into it, on their thread: a call
