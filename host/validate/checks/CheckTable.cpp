@@ -6,7 +6,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
     static const std::vector<CheckEntry> table{
         {"library-exports", "both exports are found under their undecorated names",
          &LibraryChecks::Exports},
-        {"library-reload-cycles", "100 load/unload cycles, objects made and closed in each",
+        {"library-reload-cycles",
+         "up to 100 load/unload cycles in half the time limit, objects made and closed in each",
          &LibraryChecks::ReloadCycles},
         {"properties-index-zero",
          "getModuleProperties(0) answers true with NUL-terminated name, id and about",
@@ -132,13 +133,13 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "from a process call, an event delivery or a thread of its own",
          &GuiChecks::CallsInItsCalls},
         {"lifecycle-audio-memory",
-         "10,000 create/open/close cycles of the audio object leave memory where it was",
+         "up to 10,000 create/open/close cycles of the audio object leave none of its blocks",
          &LifecycleChecks::AudioMemory},
         {"lifecycle-gui-memory",
-         "10,000 create/initialise/close cycles of the GUI object leave memory where it was",
+         "up to 10,000 create/initialise/close cycles of the GUI object leave none of its blocks",
          &LifecycleChecks::GuiMemory},
         {"lifecycle-per-action-memory",
-         "thousands of changes of each input value pin from both sides, and of each host action, "
+         "up to 2,000 changes of each input value pin from both sides, and of each host action, "
          "leave the module's heap blocks where they were",
          &LifecycleChecks::PerAction},
         {"lifecycle-close-order", "the two objects close in either order, each answering 1",
