@@ -253,6 +253,24 @@ void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     }
 }
 
+double AudioSideHost::ReadPinVariable(int32_t pin) const {
+    const PinDescription& description = AudioPin(pin);
+    const void* variable = description.variable_address;
+    if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
+    switch (description.datatype) {
+    case DT_ENUM:
+        return *static_cast<const int16_t*>(variable);
+    case DT_BOOL:
+        return *static_cast<const uint8_t*>(variable);
+    case DT_FLOAT:
+        return *static_cast<const float*>(variable);
+    case DT_INT:
+        return *static_cast<const int32_t*>(variable);
+    default:
+        throw HostError("pin " + description.name + " holds no value the host can set");
+    }
+}
+
 void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
     if (pin < 0 || pin >= AudioPinCount()) throw HostError("no audio pin " + std::to_string(pin));
     if (CallObserver::Installed() != nullptr) {

@@ -86,6 +86,8 @@ public:
     void SetPinValue(int32_t pin, double value);
     // SetPinValue's write alone, with no report.
     void WritePinVariable(int32_t pin, double value);
+    // What the pin's variable holds now, as its datatype holds it; HostError as WritePinVariable.
+    double ReadPinVariable(int32_t pin) const;
     // Tells the object that an input pin's status changed, `after` samples from now: within the
     // next block, the host splits the block there.
     void PostPinStatus(int32_t pin, int32_t status, uint32_t after = 0);

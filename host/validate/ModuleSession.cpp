@@ -54,6 +54,7 @@ void ModuleSession::Start(uint32_t clock, float rate) {
         m_host.Gui().Dispatch(GUI_OP_PIN_CHANGED, index, 0, nullptr, 0.0f);
     }
     m_host.Audio().Open();
+    m_gui_writes_before_initialise = m_host.Gui().Writes().size();
     m_host.Gui().Initialise();
     m_start = m_host.Audio().SampleClock();
     m_started = true;

@@ -50,6 +50,9 @@ public:
     // A value the patch holds, before Start: in the variable and the GUI object as the pin has
     // them; Start tells the GUI object of it before initialising it.
     void Store(size_t table_index, int32_t audio_pin, bool gui, double value);
+    // How many writes the GUI object had made when Start sent GUI_OP_INITIALISE: those before
+    // came from the notices of stored pins.
+    size_t GuiWritesBeforeInitialise() const { return m_gui_writes_before_initialise; }
     // The session does what a play cannot say (pins repeated, threads): it keeps no play.
     void Unscripted();
     // Every GUI input pin through its user values; each boolean input is raised and lowered
@@ -95,6 +98,7 @@ private:
     bool m_scripted = true;
     PlayOptions m_play;
     std::vector<int32_t> m_stored_gui_pins;
+    size_t m_gui_writes_before_initialise = 0;
     SignalFeed m_feed;
 };
 

@@ -10,6 +10,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -21,6 +22,7 @@
 #include "HostThreads.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
+#include "PlayScript.h"
 #include "ValuePins.h"
 
 namespace {
@@ -40,6 +42,43 @@ double StoredValue(const PinDescription& description, const ValuePin& pin) {
                                                       : pin.values.back();
     }
     return pin.values.back();
+}
+
+// A stored pin as the patch left it before loading: its value on the GUI side (as text) and in
+// the module's variable.
+struct StoredPin {
+    ValuePin pin;
+    std::string gui_value;
+    std::optional<double> variable;
+};
+
+// A loaded patch is the musician's: nothing the module does while the patch loads (the notices
+// of its stored pins, MOD_OP_OPEN, GUI_OP_INITIALISE) or in its first blocks may write over a
+// stored input pin's value.
+void ExpectStoredValuesKept(CheckContext& context, ModuleSession& session,
+                            const std::vector<StoredPin>& stored) {
+    ReferenceHost& host = session.Host();
+    const std::vector<PinWrite>& writes = host.Gui().Writes();
+    for (const StoredPin& kept : stored) {
+        const auto index = static_cast<int32_t>(kept.pin.table_index);
+        const std::string& name = host.Audio().PinTable()[kept.pin.table_index].name;
+        if (kept.pin.gui && host.Gui().Pins().ValueText(index) != kept.gui_value) {
+            const auto first = std::find_if(writes.begin(), writes.end(), [&](const PinWrite& w) {
+                return w.pin == index && !w.by_pointer;
+            });
+            const bool notice = first - writes.begin() <
+                                static_cast<std::ptrdiff_t>(session.GuiWritesBeforeInitialise());
+            context.Fail(std::string(notice ? "a notice of a stored pin before GUI_OP_INITIALISE"
+                                            : "GUI_OP_INITIALISE or the first blocks") +
+                         " wrote " + name + " = " + host.Gui().Pins().ValueText(index) +
+                         " over the stored " + kept.gui_value);
+        }
+        if (kept.variable && host.Audio().ReadPinVariable(kept.pin.audio_index) != *kept.variable) {
+            context.Fail("MOD_OP_OPEN or the first blocks wrote " + name + "'s variable = " +
+                         PlayScript::Number(host.Audio().ReadPinVariable(kept.pin.audio_index)) +
+                         " over the stored " + PlayScript::Number(*kept.variable));
+        }
+    }
 }
 
 // How many combinations of a value, a block size and a rate one run plays at most, for a module
@@ -330,21 +369,25 @@ void StoredValues(CheckContext& context) {
     ReferenceHost& host = session.Host();
     host.CreateObjects();
     AudioSideHost& audio = host.Audio();
-    int stored = 0;
+    std::vector<StoredPin> stored;
     const std::vector<ValuePin> pins = ::ValuePins(audio, context);
     // Each stored pin holds a value that is not its default (0) before Open and Initialise.
     for (const ValuePin& pin : pins) {
         if ((audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) == 0) continue;
         session.Store(pin.table_index, pin.audio_index, pin.gui,
                       StoredValue(audio.PinTable()[pin.table_index], pin));
-        ++stored;
+        StoredPin kept{pin, host.Gui().Pins().ValueText(static_cast<int32_t>(pin.table_index)),
+                       std::nullopt};
+        if (pin.audio_index >= 0) kept.variable = audio.ReadPinVariable(pin.audio_index);
+        stored.push_back(kept);
     }
-    if (stored == 0) return context.Skip("the module stores no input pin with the patch");
+    if (stored.empty()) return context.Skip("the module stores no input pin with the patch");
     // Start tells the GUI object of each stored pin before initialising it, as a host restoring
     // a patch may.
     session.Step("stored values notified before GUI_OP_INITIALISE, then opening");
     session.Start();
     session.ProcessBlocks(4);
+    ExpectStoredValuesKept(context, session, stored);
     session.ChangeEveryInput(context);
     session.Verdict(context);
 }
