@@ -40,14 +40,14 @@ constexpr int kBlocksPerSignal = 3;
 ModuleSession::ModuleSession(const ModuleLibrary& library)
     : m_host(library), m_heap_calls_seen(AllocationCount::Counted()) {}
 
-void ModuleSession::Start(uint32_t clock, float rate) {
+void ModuleSession::Start(uint32_t clock, float rate, int32_t block) {
     if (!m_host.Audio().IsAttached()) m_host.CreateObjects();
     m_host.Audio().StartClockAt(clock);
     m_host.Audio().SetSampleRate(rate);
-    m_host.Audio().SetBlockSize(kBlockSize);
+    m_host.Audio().SetBlockSize(block);
     m_play.clock = clock;
     m_play.rate = rate;
-    m_play.block = kBlockSize;
+    m_play.block = block;
     if (m_scripted) SessionJournal::Claim(this, PlayScript::Format(m_play));
     // A host restoring a patch may tell the GUI object of each stored pin before initialising it.
     for (const int32_t index : m_stored_gui_pins) {
@@ -82,16 +82,14 @@ void ModuleSession::Keep(uint32_t sample, PlayAction::Kind kind, const std::stri
 }
 
 void ModuleSession::ProcessBlocks(int count) {
+    for (int block = 0; block < count; ++block) ProcessFrames(m_host.Audio().BlockSize());
+}
+
+void ModuleSession::ProcessFrames(int32_t frames) {
     AudioSideHost& audio = m_host.Audio();
-    for (int block = 0; block < count; ++block) {
-        m_feed.Fill(audio, Position(), static_cast<uint32_t>(audio.BlockSize()),
-                    audio.SampleRate());
-        if (Keeping()) {
-            SessionJournal::Write(this,
-                                  "samples " + std::to_string(Position() + audio.BlockSize()));
-        }
-        audio.ProcessBlock();
-    }
+    m_feed.Fill(audio, Position(), static_cast<uint32_t>(frames), audio.SampleRate());
+    if (Keeping()) SessionJournal::Write(this, "samples " + std::to_string(Position() + frames));
+    audio.ProcessFrames(frames);
 }
 
 void ModuleSession::SetBlockSize(int32_t size) {

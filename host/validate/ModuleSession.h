@@ -35,9 +35,12 @@ public:
     ReferenceHost& Host() { return m_host; }
     // Both objects made (unless they are already), the sample clock at `clock`, sample rate and
     // block size set, the audio object opened, the GUI object initialised.
-    void Start(uint32_t clock = 0, float rate = kSampleRate);
+    void Start(uint32_t clock = 0, float rate = kSampleRate, int32_t block = kBlockSize);
     // Blocks of the current size, each sample input fed its signal.
     void ProcessBlocks(int count);
+    // One block cut short at `frames` samples (1 to the block size), as a host cuts one to apply
+    // a change at its own sample.
+    void ProcessFrames(int32_t frames);
     // The host's actions between blocks, each kept in the session's play.
     void SetBlockSize(int32_t size);
     void SetSampleRate(float rate);

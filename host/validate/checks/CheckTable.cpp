@@ -172,6 +172,14 @@ const std::vector<CheckEntry>& CheckTable::All() {
         {"objects-one-closed",
          "an object closed while another goes on: the other gives what it gives alone",
          &ObjectChecks::OneClosed},
+        {"invariant-block-sizes",
+         "the same session in blocks of 4096, 1 and a random size gives the same outputs, once "
+         "each setting has had a block to settle",
+         &InvariantChecks::BlockSizes},
+        {"invariant-setup-order",
+         "a rate or block size given after open, before the first block, gives the output of one "
+         "given at open",
+         &InvariantChecks::SetupOrder},
         {"play-threads",
          "audio objects on audio threads of their own, GUI objects on one GUI thread, for one "
          "placed module and for two",

@@ -109,4 +109,9 @@ void PerAction(CheckContext& context);
 void CloseOrder(CheckContext& context);
 }  // namespace LifecycleChecks
 
+namespace InvariantChecks {
+void BlockSizes(CheckContext& context);
+void SetupOrder(CheckContext& context);
+}  // namespace InvariantChecks
+
 #endif

@@ -9,7 +9,7 @@
 TEST(CheckTable, IdsAreUniqueKebabCaseAndGrouped) {
     const std::regex kebab_case("[a-z]+(-[a-z0-9]+)+");
     const std::regex grouped(
-        "(library|properties|factory|audio|pins|process|events|gui|lifecycle|objects|play)-.*");
+        "(library|properties|factory|audio|pins|process|events|gui|lifecycle|objects|invariant|play)-.*");
     std::set<std::string> seen;
     for (const CheckEntry& check : CheckTable::All()) {
         EXPECT_TRUE(std::regex_match(check.id, kebab_case)) << check.id;

@@ -1,0 +1,256 @@
+// Properties every deterministic module keeps, checked by playing one session twice and comparing
+// the sample outputs: the output does not depend on how the host cuts the session into blocks,
+// nor on whether the rate and block size came at open or after it. Each catches a family of
+// mistakes no single rule sees: an input read once a block where it moves every sample, an event
+// acted on a call late, a rate read only at open. A module whose output is not the same when
+// played twice alike cannot be compared, and the check steps aside.
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "Checks.h"
+#include "EnumList.h"
+#include "ModuleLibrary.h"
+#include "ModuleSession.h"
+#include "ValuePins.h"
+
+namespace {
+
+// A legal module may ramp a new setting over the block in which it arrives: its output settles
+// within the longest block. Outputs are compared outside those windows.
+constexpr uint32_t kSettleSamples = AudioSideHost::kMaxBlockSize;
+// The session: the plan's first values from sample 0, its second ones from kChangeAt.
+constexpr uint32_t kChangeAt = 2 * kSettleSamples;
+constexpr uint32_t kSessionSamples = kChangeAt + kSettleSamples + kSettleSamples / 2;
+// Outside the windows two plays agree to 1e-4 of the larger sample (at least of full scale):
+// -80 dB, above the rounding a different split of the work gives a float filter, below anything
+// a listener hears.
+constexpr double kTolerance = 1e-4;
+// Plans with common settings (each choice of an enumeration in turn) at most, then one drawn.
+constexpr size_t kMostCommonPlans = 4;
+constexpr float kSampleRate = 48000.0f;
+
+// One session: noise on the inputs from a seed, and a value for each value pin at sample 0 and
+// another at kChangeAt, in the order ValuePins gives the pins.
+struct SessionPlan {
+    uint32_t seed;
+    std::vector<double> first;
+    std::vector<double> second;
+};
+
+// How the host sets the session up: the rate and block size given at open, and those given after
+// open, before the first block, when they differ.
+struct Setup {
+    float rate_at_open;
+    int32_t block_at_open;
+    float rate;
+    int32_t block;
+    std::string Describe() const {
+        std::ostringstream text;
+        text << "blocks of " << block << ", " << rate << " Hz";
+        if (rate != rate_at_open || block != block_at_open) {
+            text << " given after open (" << block_at_open << " and " << rate_at_open
+                 << " Hz at open)";
+        }
+        return text.str();
+    }
+};
+
+// A sample output's samples over the whole session.
+struct PlayedOutput {
+    std::string pin;
+    std::vector<float> samples;
+};
+using Outputs = std::vector<PlayedOutput>;
+
+// A value for a pin a user commonly sets: the k-th choice of an enumeration, a switch off or on,
+// a moderate number.
+double CommonValue(const PinDescription& pin, size_t k) {
+    static const double kNumbers[] = {1, 0.5, 5, 0.25, 50};
+    switch (pin.datatype) {
+    case DT_ENUM: {
+        const std::vector<int32_t> choices = EnumList(pin.datatype_extra).Values();
+        return choices.empty() ? 0 : choices[k % choices.size()];
+    }
+    case DT_BOOL:
+        return static_cast<double>(k % 2);
+    default:
+        return kNumbers[k % 5];
+    }
+}
+
+void SetValues(ModuleSession& session, const std::vector<ValuePin>& pins,
+               const std::vector<double>& values) {
+    for (size_t k = 0; k < pins.size() && k < values.size(); ++k) {
+        if (pins[k].gui) session.SetGuiValue(static_cast<int32_t>(pins[k].table_index), values[k]);
+        if (pins[k].audio_index >= 0) {
+            session.SetVariable(pins[k].audio_index, values[k], PIN_STATUS_CHANGED, 0);
+        }
+    }
+}
+
+// The plan played in a load of the library of its own, the session cut at kChangeAt whatever the
+// block size, so that every value lands at its sample.
+Outputs Play(CheckContext& context, const SessionPlan& plan, const Setup& setup) {
+    const ModuleLibrary library(context.LibraryPath());
+    ModuleSession session(library);
+    session.Start(0, setup.rate_at_open, setup.block_at_open);
+    session.SetSampleRate(setup.rate);
+    session.SetBlockSize(setup.block);
+    AudioSideHost& audio = session.Host().Audio();
+    CheckContext plan_context(library.Path(), plan.seed, "session plan");
+    const std::vector<ValuePin> pins = ValuePins(audio, plan_context);
+    session.Step("the plan's first values, noise on the inputs, " + setup.Describe());
+    SetValues(session, pins, plan.first);
+    for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+        session.FeedSignal(pin, "noise:" + std::to_string(plan.seed * 7919u + pin),
+                           PIN_STATUS_MOVING);
+    }
+    std::vector<int32_t> outputs;
+    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
+        const PinDescription& description = audio.AudioPin(pin);
+        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) {
+            outputs.push_back(pin);
+        }
+    }
+    Outputs played;
+    for (const int32_t pin : outputs) played.push_back({audio.AudioPin(pin).name, {}});
+    for (uint32_t at = 0; at < kSessionSamples;) {
+        if (at == kChangeAt) {
+            session.Step("the plan's second values, " + setup.Describe());
+            SetValues(session, pins, plan.second);
+        }
+        const uint32_t stop = at < kChangeAt ? kChangeAt : kSessionSamples;
+        const auto frames = static_cast<int32_t>(std::min<uint32_t>(setup.block, stop - at));
+        session.ProcessFrames(frames);
+        for (size_t k = 0; k < outputs.size(); ++k) {
+            const float* samples = audio.PinBuffer(outputs[k]);
+            played[k].samples.insert(played[k].samples.end(), samples, samples + frames);
+        }
+        at += static_cast<uint32_t>(frames);
+    }
+    session.Verdict(context);
+    return played;
+}
+
+bool Compared(uint32_t sample) {
+    return (sample >= kSettleSamples && sample < kChangeAt) ||
+           sample >= kChangeAt + kSettleSamples;
+}
+
+// Where two plays differ outside the settling windows, in words; empty when they agree. NaN
+// agrees with nothing.
+std::string Difference(const Outputs& reference, const Outputs& other) {
+    for (size_t pin = 0; pin < reference.size(); ++pin) {
+        for (uint32_t n = 0; n < kSessionSamples; ++n) {
+            if (!Compared(n)) continue;
+            const double a = reference[pin].samples[n];
+            const double b = other[pin].samples[n];
+            const double scale = std::max({1.0, std::fabs(a), std::fabs(b)});
+            if (std::fabs(a - b) <= kTolerance * scale) continue;
+            std::ostringstream text;
+            text << "pin " << reference[pin].pin << " differs from sample " << n << " on (" << b
+                 << " against " << a << ")";
+            return text.str();
+        }
+    }
+    return std::string();
+}
+
+// The plans: common settings enough for each choice of every enumeration (up to a few), the next
+// common setting at the change, then one plan drawn from every value a host may hand each pin.
+std::vector<SessionPlan> Plans(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateObjects();
+    std::vector<PinDescription> described;
+    std::vector<std::vector<double>> any_values;
+    size_t common = 2;
+    for (const ValuePin& pin : ValuePins(host.Audio(), context)) {
+        const PinDescription& description = host.Audio().PinTable()[pin.table_index];
+        described.push_back(description);
+        any_values.push_back(pin.values);
+        if (description.datatype == DT_ENUM) {
+            common = std::max(common, EnumList(description.datatype_extra).Values().size());
+        }
+    }
+    std::vector<SessionPlan> plans;
+    for (size_t k = 0; k < std::min(common, kMostCommonPlans); ++k) {
+        SessionPlan plan{context.NextRandom(), {}, {}};
+        for (const PinDescription& pin : described) {
+            plan.first.push_back(CommonValue(pin, k));
+            plan.second.push_back(CommonValue(pin, k + 1));
+        }
+        plans.push_back(plan);
+    }
+    SessionPlan drawn{context.NextRandom(), {}, {}};
+    for (const std::vector<double>& values : any_values) {
+        drawn.first.push_back(values.empty() ? 0 : values[context.NextRandom() % values.size()]);
+        drawn.second.push_back(values.empty() ? 0 : values[context.NextRandom() % values.size()]);
+    }
+    plans.push_back(drawn);
+    return plans;
+}
+
+bool HasSampleOutput(CheckContext& context) {
+    const ModuleLibrary library(context.LibraryPath());
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    for (int32_t pin = 0; pin < host.Audio().AudioPinCount(); ++pin) {
+        const PinDescription& description = host.Audio().AudioPin(pin);
+        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) return true;
+    }
+    return false;
+}
+
+const char* const kNotRepeatable =
+    "the module gives another output each time it plays the same session (random output, or "
+    "state kept past its object), so its plays cannot be compared";
+
+// Each plan played with the reference setup twice (the plays must agree, or the check steps
+// aside), then with every other setup; each must give the reference's output.
+void ExpectSameOutputs(CheckContext& context, const Setup& reference,
+                       const std::vector<Setup>& others, const std::string& property) {
+    if (!HasSampleOutput(context)) return context.Skip("the module has no sample output to compare");
+    for (const SessionPlan& plan : Plans(context)) {
+        const Outputs expected = Play(context, plan, reference);
+        if (!Difference(expected, Play(context, plan, reference)).empty()) {
+            return context.Skip(kNotRepeatable);
+        }
+        for (const Setup& setup : others) {
+            const std::string difference = Difference(expected, Play(context, plan, setup));
+            if (difference.empty()) continue;
+            context.Fail(setup.Describe() + " against " + reference.Describe() + ": " +
+                         difference + ": " + property);
+            return;
+        }
+        if (context.Failed()) return;
+    }
+}
+
+}  // namespace
+
+namespace InvariantChecks {
+
+void BlockSizes(CheckContext& context) {
+    const Setup reference{kSampleRate, AudioSideHost::kMaxBlockSize, kSampleRate,
+                          AudioSideHost::kMaxBlockSize};
+    const int32_t drawn =
+        2 + static_cast<int32_t>(context.NextRandom() % (AudioSideHost::kMaxBlockSize - 2));
+    ExpectSameOutputs(context, reference,
+                      {{kSampleRate, 1, kSampleRate, 1}, {kSampleRate, drawn, kSampleRate, drawn}},
+                      "the output depends on the block size (an input or setting read once a "
+                      "block, an event acted on a call late?)");
+}
+
+void SetupOrder(CheckContext& context) {
+    constexpr float kRate = 96000.0f;
+    constexpr int32_t kBlock = 256;
+    const Setup reference{kRate, kBlock, kRate, kBlock};
+    ExpectSameOutputs(context, reference,
+                      {{kSampleRate, kBlock, kRate, kBlock}, {kRate, 64, kRate, kBlock}},
+                      "a rate or block size given after open is not taken as one given at open "
+                      "(something worked out from it only at open?)");
+}
+
+}  // namespace InvariantChecks
