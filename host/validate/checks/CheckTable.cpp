@@ -154,8 +154,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "block sizes from 1 to 4096 in one session; rates 8 to 192 kHz, changed mid-session",
          &PlayChecks::BlocksAndRates},
         {"play-values-blocks-rates",
-         "every choice and edge value of each value pin in blocks of 1, a random size and 4096, at "
-         "8, 44.1 and 192 kHz, the sample inputs moving; past a budget, drawn with the seed",
+         "every choice, edge and spread magnitude of each value pin at 8, 44.1 and 192 kHz, block "
+         "sizes 1, random and 4096 in turn, the sample inputs moving; more drawn with the seed",
          &PlayChecks::ValuesBlocksRates},
         {"play-clock-wrap", "a session whose sample clock wraps past 2^32",
          &PlayChecks::ClockWrap},

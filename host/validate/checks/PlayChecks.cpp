@@ -100,13 +100,27 @@ struct Combination {
     float rate;
 };
 
-// Every choice of an enumeration or a boolean; the two edges of any other value.
+// Magnitudes spread between the edges of a number without a stated range, in steps of 1, 2 and 5
+// a decade: a value that misbehaves only in a band (a corner between a quarter and half the rate)
+// falls on one of them.
+constexpr double kSpreadMagnitudes[] = {0.001, 0.01, 0.1, 1,    2,     5,     10,     20,
+                                        50,    100,  200, 500,  1000,  2000,  5000,   10000,
+                                        20000, 50000, 1e5};
+
+// Every choice of an enumeration or a boolean; the two edges of any other value, and magnitudes
+// spread between them of either sign.
 std::vector<double> CombinedValues(const ValuePin& pin, const PinDescription& description) {
     if (description.datatype == DT_ENUM || description.datatype == DT_BOOL ||
         pin.values.size() < 2) {
         return pin.values;
     }
-    return {pin.values.front(), pin.values.back()};
+    std::vector<double> values{pin.values.front(), pin.values.back()};
+    for (const double magnitude : kSpreadMagnitudes) {
+        if (description.datatype == DT_INT && magnitude < 1) continue;
+        values.push_back(magnitude);
+        values.push_back(-magnitude);
+    }
+    return values;
 }
 
 // A user's changes, made ahead so that the GUI thread draws nothing from the shared random source.
@@ -292,14 +306,30 @@ void ValuesBlocksRates(CheckContext& context) {
     }
     const size_t total = combinations.size();
     if (total == 0) return context.Skip("the module has no input value pin a host can set");
+    // Every value at every rate in every run, the block sizes taken in turn; past those, more
+    // drawn with the seed, as many as the budget holds and never fewer than a few.
+    const size_t per_rate = total / std::size(kCombinedRates);
+    const size_t per_value = std::size(kCombinedBlockSizes);
+    const size_t values = per_rate / per_value;
+    std::vector<bool> chosen(total, false);
+    for (size_t rate = 0; rate < std::size(kCombinedRates); ++rate) {
+        for (size_t value = 0; value < values; ++value) {
+            chosen[rate * per_rate + value * per_value + (value + rate) % per_value] = true;
+        }
+    }
+    std::vector<Combination> played;
+    std::vector<Combination> rest;
+    for (size_t k = 0; k < total; ++k) (chosen[k] ? played : rest).push_back(combinations[k]);
     const size_t budget = std::max(
         kFewestCombinations, kCombinationBudget * kBudgetPins / std::max(kBudgetPins, pins_count));
-    if (total > budget) {
-        for (size_t k = 0; k < budget; ++k) {
-            std::swap(combinations[k], combinations[k + context.NextRandom() % (total - k)]);
-        }
-        combinations.resize(budget);
+    const size_t every = played.size();
+    const size_t drawn =
+        std::min(rest.size(), std::max(kFewestCombinations, budget > every ? budget - every : 0));
+    for (size_t k = 0; k < drawn; ++k) {
+        std::swap(rest[k], rest[k + context.NextRandom() % (rest.size() - k)]);
+        played.push_back(rest[k]);
     }
+    combinations = played;
     size_t turn = 0;
     for (const float rate : kCombinedRates) {
         ModuleSession session(library);
@@ -324,7 +354,9 @@ void ValuesBlocksRates(CheckContext& context) {
         session.Verdict(context);
     }
     context.Note("played " + std::to_string(combinations.size()) + " of " + std::to_string(total) +
-                 " combinations of a value, a block size and a rate");
+                 " combinations of a value, a block size and a rate: each of the " +
+                 std::to_string(values) + " values at each rate, " +
+                 std::to_string(combinations.size() - every) + " more drawn with the seed");
 }
 
 void ClockWrap(CheckContext& context) {
