@@ -27,7 +27,7 @@ Module::Module(HostCallback host_callback, uint32_t host_handle)
     : QVModule_base(host_callback, host_handle) {}
 
 void Module::Open() {
-    SetProcessFunction(static_cast<ProcessFunction>(&Module::ProcessIdle));
+    SetProcessFunction(&Module::ProcessIdle);
     QVModule_base::Open();
 }
 

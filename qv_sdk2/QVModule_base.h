@@ -8,17 +8,30 @@
 #include "QVContract.h"
 #include "QVHostTypes.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 class QVPin;
+
+// Whether `Fn` is a process function's exact type: a QV_CDECL member function of the module's class
+// taking (buffer_offset, sample_frames), or null. On the 32-bit Windows build the convention is
+// part of the type: a member function declared without QV_CDECL takes `this` in a register, where
+// the host never puts it.
+template <class Fn>
+struct IsProcessFunction : std::false_type {};
+template <class Module>
+struct IsProcessFunction<void (QV_CDECL Module::*)(int32_t, int32_t)> : std::true_type {};
+template <>
+struct IsProcessFunction<std::nullptr_t> : std::true_type {};
 
 class QVModule_base {
 public:
     // A process function: the host calls the record's `process` word as a plain cdecl function
     // with the object's address first, so it must be a QV_CDECL, non-virtual member of the
     // object's own class that needs no this-adjustment. A derived class installs one with
-    // SetProcessFunction(static_cast<ProcessFunction>(&Derived::Fn)); null, or one that needs an
-    // adjustment, breaks the contract.
+    // SetProcessFunction(&Derived::Fn); null, or one that needs an adjustment, breaks the
+    // contract.
     typedef void (QV_CDECL QVModule_base::*ProcessFunction)(int32_t buffer_offset,
                                                             int32_t sample_frames);
     // A member function that QueueMemberCall schedules: no arguments, no this-adjustment.
@@ -71,6 +84,16 @@ public:
     }
 
     void SetProcessFunction(ProcessFunction fn);
+    // A process function of the derived class, `SetProcessFunction(&Derived::Fn)`: only the exact
+    // type compiles, so a member declared without QV_CDECL is refused on the 32-bit Windows build
+    // rather than crashing at the host's first call.
+    template <class Fn>
+    void SetProcessFunction(Fn fn) {
+        static_assert(IsProcessFunction<Fn>::value,
+                      "a process function is a member of the module's class declared "
+                      "void QV_CDECL Fn(int32_t buffer_offset, int32_t sample_frames)");
+        SetProcessFunction(static_cast<ProcessFunction>(fn));
+    }
     ProcessFunction GetProcessFunction() const { return m_process_function; }
     // The process function of an object that has not installed one: does nothing.
     void QV_CDECL EmptyProcess(int32_t buffer_offset, int32_t sample_frames);

@@ -40,7 +40,7 @@ Marlglide::Marlglide(HostCallback host_callback, uint32_t host_handle)
 }
 
 void Marlglide::Open() {
-    SetProcessFunction(static_cast<ProcessFunction>(&Marlglide::ProcessHold));
+    SetProcessFunction(&Marlglide::ProcessHold);
     QVModule_base::Open();
     const int32_t count = static_cast<int32_t>(CallHost(HOST_OP_PIN_COUNT, 0, 0, nullptr, 0.0f));
     if (count < kIn) {

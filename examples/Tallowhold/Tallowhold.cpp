@@ -18,7 +18,7 @@ Tallowhold::Tallowhold(HostCallback host_callback, uint32_t host_handle)
     : QVModule_base(host_callback, host_handle) {}
 
 void Tallowhold::Open() {
-    SetProcessFunction(static_cast<ProcessFunction>(&Tallowhold::Process));
+    SetProcessFunction(&Tallowhold::Process);
     QVModule_base::Open();
 }
 
@@ -86,8 +86,10 @@ void QV_CDECL Tallowhold::Process(int32_t buffer_offset, int32_t sample_frames) 
                 // A newer edge makes any release already queued stale: only this clock counts.
                 const double samples = std::min(
                     static_cast<double>(release_ms) * GetSampleRate() / 1000.0, kLongestRelease);
+                // At least the next sample: a release due at this very sample would be queued
+                // inside this call, and arrive only after it had held the rest of its frames.
                 m_release_clock = first_clock + static_cast<uint32_t>(i) +
-                                  static_cast<uint32_t>(std::lround(samples));
+                                  std::max<uint32_t>(1, static_cast<uint32_t>(std::lround(samples)));
                 m_release_pending = true;
                 QueueMemberCall(m_release_clock, static_cast<MemberCall>(&Tallowhold::Release));
             } else {

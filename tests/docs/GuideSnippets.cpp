@@ -19,7 +19,7 @@ public:
 };
 
 void Module::Open() {
-    SetProcessFunction(static_cast<ProcessFunction>(&Module::ProcessIdle));
+    SetProcessFunction(&Module::ProcessIdle);
     QVModule_base::Open();  // builds the audio-side pins from GetPinProperties
 }
 

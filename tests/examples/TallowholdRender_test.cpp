@@ -53,6 +53,8 @@ TEST(TallowholdRender, OutHoldsInFromEachChosenEdgeAndReleasesOnlyTheNewestEdge)
         // 12.48 and 12.96 samples: the release falls on the nearest sample.
         {{"Mode=Rising", "Release=0.26"}, 0, 12},
         {{"Mode=Rising", "Release=0.27"}, 0, 13},
+        // Shorter than a sample: Out falls at the next one, not at the end of the block.
+        {{"Mode=Rising", "Release=0.001"}, 0, 1},
         // 2 ms reaches past the next edge: every queued release is stale by then.
         {{"Mode=Rising", "Release=2"}, 0, 0},
     };
