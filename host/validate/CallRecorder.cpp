@@ -7,6 +7,7 @@
 
 #include "AllocationCount.h"
 #include "CheckProgress.h"
+#include "ThreadCpuTime.h"
 #include "OpcodeNames.h"
 
 namespace {
@@ -24,6 +25,10 @@ const char* SideOf(CallEntry entry) {
     default:
         return "";
     }
+}
+
+bool IsAudioCall(const CrossingCall& call) {
+    return call.entry == CallEntry::kProcess || call.entry == CallEntry::kEventHandler;
 }
 
 bool ToHost(CallEntry entry) {
@@ -118,7 +123,10 @@ void CallRecorder::Enter(const CrossingCall& call) {
         return;
     }
     const bool to_host = ToHost(call.entry);
-    if (m_depth == 0 && !to_host) CheckProgress::CallEntered(call);
+    if (m_depth == 0 && !to_host) {
+        CheckProgress::CallEntered(call);
+        if (m_timing_audio_calls && IsAudioCall(call)) m_audio_call_start = ThreadCpuTime::Seconds();
+    }
     if (m_depth < kMaxDepth) {
         m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
         m_calls[m_depth] = call;
@@ -144,7 +152,12 @@ void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
     if (call.entry == CallEntry::kHostAction) return;
     AllocationCount::SetCounting(false);
     AllocationCount::SetInModule(false);
-    if (--m_depth == 0) CheckProgress::CallLeft();
+    if (--m_depth == 0) {
+        CheckProgress::CallLeft();
+        if (m_timing_audio_calls && IsAudioCall(call)) {
+            m_audio_call_seconds += ThreadCpuTime::Seconds() - m_audio_call_start;
+        }
+    }
     const bool known = m_depth >= 0 && m_depth < kMaxDepth;
     const bool thrown = known && std::uncaught_exceptions() > m_before[m_depth].exceptions;
     if (thrown && !ToHost(call.entry) && m_thrown_out_of.empty()) m_thrown_out_of = Describe(call);

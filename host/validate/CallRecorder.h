@@ -32,6 +32,11 @@ public:
     static std::string Describe(const CrossingCall& call);
     // Whether a trace is being kept in this process's memory.
     static bool KeepingTrace() { return s_keeping_trace; }
+    // While on, the CPU time the host's outermost process calls and event deliveries take (the
+    // host's answers inside them included) adds up: what the module costs its audio thread,
+    // without the host's own work between the calls. Off, no clock is read.
+    void TimeAudioCalls(bool on) { m_timing_audio_calls = on; }
+    double AudioCallSeconds() const { return m_audio_call_seconds; }
 
 private:
     static constexpr int kMaxDepth = 64;
@@ -44,6 +49,9 @@ private:
     std::vector<std::string> m_trace;
     std::string m_thrown_out_of;
     int m_depth = 0;
+    bool m_timing_audio_calls = false;
+    double m_audio_call_start = 0.0;
+    double m_audio_call_seconds = 0.0;
     // What the allocation count was doing before each call entered, to be put back after it, and
     // the exceptions on their way then: a call left with more was left by an exception.
     struct CountingState {

@@ -180,6 +180,10 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "a rate or block size given after open, before the first block, gives the output of one "
          "given at open",
          &InvariantChecks::SetupOrder},
+        {"play-real-time",
+         "the process calls' CPU time per second of audio at 48 and 192 kHz, blocks of 64 and "
+         "4096, under each plan's values: over 100 % fails, over 50 % warns",
+         &RealTimeChecks::Cost},
         {"play-threads",
          "audio objects on audio threads of their own, GUI objects on one GUI thread, for one "
          "placed module and for two",

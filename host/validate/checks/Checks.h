@@ -114,4 +114,8 @@ void BlockSizes(CheckContext& context);
 void SetupOrder(CheckContext& context);
 }  // namespace InvariantChecks
 
+namespace RealTimeChecks {
+void Cost(CheckContext& context);
+}  // namespace RealTimeChecks
+
 #endif

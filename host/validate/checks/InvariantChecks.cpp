@@ -12,6 +12,7 @@
 #include "EnumList.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
+#include "SessionPlan.h"
 #include "ValuePins.h"
 
 namespace {
@@ -26,17 +27,8 @@ constexpr uint32_t kSessionSamples = kChangeAt + kSettleSamples + kSettleSamples
 // -80 dB, above the rounding a different split of the work gives a float filter, below anything
 // a listener hears.
 constexpr double kTolerance = 1e-4;
-// Plans with common settings (each choice of an enumeration in turn) at most, then one drawn.
-constexpr size_t kMostCommonPlans = 4;
 constexpr float kSampleRate = 48000.0f;
 
-// One session: noise on the inputs from a seed, and a value for each value pin at sample 0 and
-// another at kChangeAt, in the order ValuePins gives the pins.
-struct SessionPlan {
-    uint32_t seed;
-    std::vector<double> first;
-    std::vector<double> second;
-};
 
 // How the host sets the session up: the rate and block size given at open, and those given after
 // open, before the first block, when they differ.
@@ -63,31 +55,7 @@ struct PlayedOutput {
 };
 using Outputs = std::vector<PlayedOutput>;
 
-// A value for a pin a user commonly sets: the k-th choice of an enumeration, a switch off or on,
-// a moderate number.
-double CommonValue(const PinDescription& pin, size_t k) {
-    static const double kNumbers[] = {1, 0.5, 5, 0.25, 50};
-    switch (pin.datatype) {
-    case DT_ENUM: {
-        const std::vector<int32_t> choices = EnumList(pin.datatype_extra).Values();
-        return choices.empty() ? 0 : choices[k % choices.size()];
-    }
-    case DT_BOOL:
-        return static_cast<double>(k % 2);
-    default:
-        return kNumbers[k % 5];
-    }
-}
 
-void SetValues(ModuleSession& session, const std::vector<ValuePin>& pins,
-               const std::vector<double>& values) {
-    for (size_t k = 0; k < pins.size() && k < values.size(); ++k) {
-        if (pins[k].gui) session.SetGuiValue(static_cast<int32_t>(pins[k].table_index), values[k]);
-        if (pins[k].audio_index >= 0) {
-            session.SetVariable(pins[k].audio_index, values[k], PIN_STATUS_CHANGED, 0);
-        }
-    }
-}
 
 // The plan played in a load of the library of its own, the session cut at kChangeAt whatever the
 // block size, so that every value lands at its sample.
@@ -101,7 +69,7 @@ Outputs Play(CheckContext& context, const SessionPlan& plan, const Setup& setup)
     CheckContext plan_context(library.Path(), plan.seed, "session plan");
     const std::vector<ValuePin> pins = ValuePins(audio, plan_context);
     session.Step("the plan's first values, noise on the inputs, " + setup.Describe());
-    SetValues(session, pins, plan.first);
+    SetPlanValues(session, pins, plan.first);
     for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
         session.FeedSignal(pin, "noise:" + std::to_string(plan.seed * 7919u + pin),
                            PIN_STATUS_MOVING);
@@ -118,7 +86,7 @@ Outputs Play(CheckContext& context, const SessionPlan& plan, const Setup& setup)
     for (uint32_t at = 0; at < kSessionSamples;) {
         if (at == kChangeAt) {
             session.Step("the plan's second values, " + setup.Describe());
-            SetValues(session, pins, plan.second);
+            SetPlanValues(session, pins, plan.second);
         }
         const uint32_t stop = at < kChangeAt ? kChangeAt : kSessionSamples;
         const auto frames = static_cast<int32_t>(std::min<uint32_t>(setup.block, stop - at));
@@ -157,40 +125,6 @@ std::string Difference(const Outputs& reference, const Outputs& other) {
     return std::string();
 }
 
-// The plans: common settings enough for each choice of every enumeration (up to a few), the next
-// common setting at the change, then one plan drawn from every value a host may hand each pin.
-std::vector<SessionPlan> Plans(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ReferenceHost host(library);
-    host.CreateObjects();
-    std::vector<PinDescription> described;
-    std::vector<std::vector<double>> any_values;
-    size_t common = 2;
-    for (const ValuePin& pin : ValuePins(host.Audio(), context)) {
-        const PinDescription& description = host.Audio().PinTable()[pin.table_index];
-        described.push_back(description);
-        any_values.push_back(pin.values);
-        if (description.datatype == DT_ENUM) {
-            common = std::max(common, EnumList(description.datatype_extra).Values().size());
-        }
-    }
-    std::vector<SessionPlan> plans;
-    for (size_t k = 0; k < std::min(common, kMostCommonPlans); ++k) {
-        SessionPlan plan{context.NextRandom(), {}, {}};
-        for (const PinDescription& pin : described) {
-            plan.first.push_back(CommonValue(pin, k));
-            plan.second.push_back(CommonValue(pin, k + 1));
-        }
-        plans.push_back(plan);
-    }
-    SessionPlan drawn{context.NextRandom(), {}, {}};
-    for (const std::vector<double>& values : any_values) {
-        drawn.first.push_back(values.empty() ? 0 : values[context.NextRandom() % values.size()]);
-        drawn.second.push_back(values.empty() ? 0 : values[context.NextRandom() % values.size()]);
-    }
-    plans.push_back(drawn);
-    return plans;
-}
 
 bool HasSampleOutput(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
@@ -212,7 +146,7 @@ const char* const kNotRepeatable =
 void ExpectSameOutputs(CheckContext& context, const Setup& reference,
                        const std::vector<Setup>& others, const std::string& property) {
     if (!HasSampleOutput(context)) return context.Skip("the module has no sample output to compare");
-    for (const SessionPlan& plan : Plans(context)) {
+    for (const SessionPlan& plan : SessionPlans(context)) {
         const Outputs expected = Play(context, plan, reference);
         if (!Difference(expected, Play(context, plan, reference)).empty()) {
             return context.Skip(kNotRepeatable);
