@@ -69,6 +69,7 @@ public:
     void PlayEverySignal(CheckContext& context);
     // Names the step that follows; the step before it ends here.
     void Step(const std::string& what);
+    const std::string& CurrentStep() const { return m_step; }
     // Every finding of the whole session fails the check, named by its step; the host's
     // warnings warn. With a folder for failing sessions, the first failing one is kept there.
     void Verdict(CheckContext& context);

@@ -74,7 +74,7 @@ const std::vector<CheckEntry>& CheckTable::All() {
          &PinChecks::VariablesApart},
         {"pins-texts-in-library",
          "the module's name, id and about text, and every pin's name and list, lie in the "
-         "library's image and read the same once every object is closed",
+         "library's image and read the same after every GUI action and once the objects closed",
          &PinChecks::TextsInLibrary},
         {"process-entry-set", "after open the record's process entry is set and the host knows it",
          &ProcessChecks::EntrySet},

@@ -303,6 +303,24 @@ void TextsInLibrary(CheckContext& context) {
         keep("the module's id", props.id);
         keep("the module's about text", props.about);
     }
+    // Each text is read again after every step of a session and once every object is closed; a
+    // text that changed is reported once, at the first read that saw it.
+    std::vector<bool> reported;
+    auto read_again = [&](const std::string& when) {
+        reported.resize(kept.size(), false);
+        for (size_t k = 0; k < kept.size(); ++k) {
+            const KeptText& text = kept[k];
+            if (reported[k] ||
+                std::strncmp(text.address, text.text.c_str(), text.text.size() + 1) == 0) {
+                continue;
+            }
+            reported[k] = true;
+            context.Fail(text.what + " read \"" + PrintableText(text.text) +
+                         "\" when the objects were made, and another text " + when + ": \"" +
+                         PrintableText(std::string(text.address, std::strlen(text.address))) +
+                         "\"");
+        }
+    };
     {
         ModuleSession session(library);
         session.Start();
@@ -313,16 +331,9 @@ void TextsInLibrary(CheckContext& context) {
             keep(pin + "name", read.pins[index].name);
             keep(pin + "datatype_extra", read.pins[index].datatype_extra);
         }
+        session.ChangeEveryInput(context, [&] { read_again("after " + session.CurrentStep()); });
     }
-    for (const KeptText& text : kept) {
-        if (std::strncmp(text.address, text.text.c_str(), text.text.size() + 1) != 0) {
-            context.Fail(text.what + " read \"" + PrintableText(text.text) +
-                         "\" while an object was open, and another text once every object was "
-                         "closed: \"" +
-                         PrintableText(std::string(text.address, std::strlen(text.address))) +
-                         "\"");
-        }
-    }
+    read_again("once every object was closed");
 }
 
 }  // namespace PinChecks
