@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "CrashLine.h"
+#include "FaultPlace.h"
 #include "OpcodeNames.h"
 
 #ifdef _WIN32
@@ -22,11 +23,12 @@ constexpr int kMostOpen = 64;
 OpenCall g_open[kMostOpen];
 volatile int g_depth = 0;
 
-// "qvhost: the module crashed (WHAT) in CALL", the innermost call into the module; a crash in the
-// host's answer to the module's call says so.
-void WriteCrashLine(const char* what, long long number) {
+// "qvhost: the module crashed (WHAT) at LIB+0xOFFSET (SYMBOL+0xN) in CALL", the innermost call
+// into the module; a crash in the host's answer to the module's call says so.
+void WriteCrashLine(const char* what, long long number, const void* instruction) {
     CrashLine line;
     line.Text("qvhost: the module crashed (").Text(what).Number(number).Text(")");
+    FaultPlace::Describe(instruction, line);
     const int depth = g_depth < kMostOpen ? g_depth : kMostOpen;
     for (int k = depth - 1; k >= 0; --k) {
         if (g_open[k].to_host) continue;
@@ -46,7 +48,7 @@ void WriteCrashLine(const char* what, long long number) {
 // the system's crash dialog or debugger.
 LONG WINAPI ReportException(EXCEPTION_POINTERS* exception) {
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
-    WriteCrashLine("exception code ", code);
+    WriteCrashLine("exception code ", code, exception->ExceptionRecord->ExceptionAddress);
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -63,8 +65,8 @@ alignas(16) char g_handler_stack[64 * 1024];
 
 // Writes the line, then lets the signal go on as it would have: to the handler there was before,
 // or the default action, which ends the process with the signal's status.
-void ReportSignal(int signal) {
-    WriteCrashLine("signal ", signal);
+void ReportSignal(int signal, siginfo_t*, void* context) {
+    WriteCrashLine("signal ", signal, FaultPlace::Instruction(context));
     for (size_t k = 0; k < kSignalCount; ++k) {
         if (kFatalSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
     }
@@ -77,9 +79,9 @@ void InstallHandler() {
     stack.ss_size = sizeof g_handler_stack;
     sigaltstack(&stack, nullptr);
     struct sigaction action {};
-    action.sa_handler = &ReportSignal;
+    action.sa_sigaction = &ReportSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_ONSTACK;
+    action.sa_flags = SA_ONSTACK | SA_SIGINFO;
     for (size_t k = 0; k < kSignalCount; ++k) sigaction(kFatalSignals[k], &action, &g_before[k]);
 }
 

@@ -1,7 +1,8 @@
 // For the commands that load a module into the host's own process (info, run, play, render,
 // bench): a crash inside the module prints one line before the host ends, naming the signal (the
-// exception code on Windows) and the call into the module in progress:
-//   qvhost: the module crashed (signal 11) in MOD_OP_OPEN
+// exception code on Windows), where it happened (FaultPlace) and the call into the module in
+// progress:
+//   qvhost: the module crashed (signal 11) at My-Module.so+0x1a2b (Open+0x3c) in MOD_OP_OPEN
 // It follows the calls as the process's CallObserver, keeping the open calls in fixed storage,
 // and writes from the crash handler with no allocation and no lock.
 #ifndef QVHOST_CRASH_REPORT_H

@@ -54,6 +54,15 @@ void CheckProgress::CallLeft() {
     progress.in_call = false;
 }
 
+bool CheckProgress::CallInProgress(CrossingCall* call) {
+    Progress& progress = TheProgress();
+    if (!progress.mutex.try_lock()) return false;
+    const bool in_call = progress.in_call;
+    if (in_call) *call = progress.call;
+    progress.mutex.unlock();
+    return in_call;
+}
+
 void CheckProgress::BeginRounds(std::string what, int64_t planned) {
     Progress& progress = TheProgress();
     const std::lock_guard<std::mutex> lock(progress.mutex);

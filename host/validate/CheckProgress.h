@@ -19,6 +19,9 @@ public:
     // `planned` of them at most; each ends with RoundDone.
     static void BeginRounds(std::string what, int64_t planned);
     static void RoundDone();
+    // The outermost call into the module in progress, for a crash handler: false when there is
+    // none, or when another thread holds the record (no waiting in a handler).
+    static bool CallInProgress(CrossingCall* call);
     // In words, as of now: "host -> process offset 0 frames 64 has not returned after 9.5 s",
     // "312 of 10000 audio create/open/process/close cycles in 9.6 s, 31 ms each", or both, or
     // nothing when the check neither is inside the module nor counts rounds.

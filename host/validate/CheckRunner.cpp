@@ -1,7 +1,10 @@
 #include "CheckRunner.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -13,6 +16,9 @@
 #include "CheckProgress.h"
 #include "ChildProcess.h"
 #include "ContractCauses.h"
+#include "CrashLine.h"
+#include "FaultPlace.h"
+#include "OpcodeNames.h"
 #include "FailingSession.h"
 #include "HostThreads.h"
 #include "JsonReport.h"
@@ -136,6 +142,63 @@ std::string ThrownThroughRuntime(const std::string& err) {
            "\nthe module's own C++ runtime ended the process: its exceptions cannot reach a host";
 }
 
+// What a check's child prints when it crashes: where, and in which call into the module.
+const std::string kCrashedAt = "qvhost: crashed";
+
+// "qvhost: crashed at LIB+0xOFFSET (SYMBOL+0xN) in host -> audio MOD_OP_OPEN", written from a
+// crash handler: no allocation, no waiting.
+void WriteCrashPlace(const void* instruction) {
+    CrashLine line;
+    line.Text(kCrashedAt.c_str());
+    FaultPlace::Describe(instruction, line);
+    CrossingCall call{};
+    if (CheckProgress::CallInProgress(&call)) {
+        const char* side = call.entry == CallEntry::kAudioDispatcher ? "audio"
+                           : call.entry == CallEntry::kGuiDispatcher ? "GUI"
+                                                                     : nullptr;
+        const char* name = side != nullptr ? OpcodeNames::Find(side, call.opcode) : nullptr;
+        line.Text(" in host -> ");
+        if (call.entry == CallEntry::kProcess) {
+            line.Text("process offset ").Number(call.index).Text(" frames ").Number(call.opcode);
+        } else if (call.entry == CallEntry::kEventHandler) {
+            line.Text("event_handler type ").Number(call.opcode);
+        } else if (call.entry == CallEntry::kFactory) {
+            line.Text("makeModule kind ").Number(call.opcode);
+        } else if (side != nullptr) {
+            line.Text(side).Text(" ");
+            if (name != nullptr) {
+                line.Text(name);
+            } else {
+                line.Text("opcode ").Number(call.opcode);
+            }
+            line.Text(" index ").Number(call.index);
+        }
+    }
+    line.Write();
+}
+
+// The place a child's crash line gives, " at ... in ...", its symbol demangled, or nothing.
+std::string CrashPlace(const std::string& err) {
+    const size_t at = err.find(kCrashedAt);
+    if (at == std::string::npos) return "";
+    std::string place = LineAt(err, at).substr(kCrashedAt.size());
+    // A mangled name; on 32-bit Windows every symbol has one more underscore in front.
+    size_t symbol = place.find(" (_Z");
+    if (symbol == std::string::npos && (symbol = place.find(" (__Z")) != std::string::npos) {
+        place.erase(symbol + 2, 1);
+    }
+    const size_t end = place.find('+', symbol);
+    if (symbol == std::string::npos || end == std::string::npos) return place;
+    int status = 0;
+    const std::string mangled = place.substr(symbol + 2, end - symbol - 2);
+    char* demangled = abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status);
+    if (status == 0 && demangled != nullptr) {
+        place.replace(symbol + 2, end - symbol - 2, demangled);
+    }
+    std::free(demangled);
+    return place;
+}
+
 #ifdef _WIN32
 // Where a module's C++ runtime aborts for an exception of the module's (abort() raises SIGABRT
 // in the one C runtime the process shares): names the call it happened in.
@@ -153,6 +216,7 @@ LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
     std::fprintf(stderr, "qvhost: exception code 0x%08lX in the check's process\n",
                  static_cast<unsigned long>(code));
     std::fflush(stderr);
+    WriteCrashPlace(exception->ExceptionRecord->ExceptionAddress);
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -160,10 +224,11 @@ LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
 constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE};
 struct sigaction g_before[sizeof kFaultSignals / sizeof kFaultSignals[0]];
 
-// Names a foreign thread, then puts back the handler there was (the default, or a sanitizer's):
-// the faulting instruction runs again and meets it.
-void NameThreadOnFault(int signal) {
+// Names a foreign thread and where the fault happened, then puts back the handler there was (the
+// default, or a sanitizer's): the faulting instruction runs again and meets it.
+void NameThreadOnFault(int signal, siginfo_t*, void* context) {
     HostThreads::NameIfForeign();
+    WriteCrashPlace(FaultPlace::Instruction(context));
     for (size_t k = 0; k < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++k) {
         if (kFaultSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
     }
@@ -321,7 +386,7 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
                               ? "exited with code " + std::to_string(outcome.code)
                               : "ended with " + outcome.crash);
     } else {
-        result.message = Ending(outcome);
+        result.message = Ending(outcome) + CrashPlace(outcome.err);
     }
     const std::string cause = ContractCauses::LikelyCause(outcome.err);
     if (!cause.empty()) result.message += "\nlikely cause: " + cause;
@@ -341,9 +406,9 @@ void CheckRunner::PrepareChild() {
     std::signal(SIGABRT, &NameCallOnAbort);
 #else
     struct sigaction naming {};
-    naming.sa_handler = &NameThreadOnFault;
+    naming.sa_sigaction = &NameThreadOnFault;
     sigemptyset(&naming.sa_mask);
-    naming.sa_flags = SA_NODEFER;
+    naming.sa_flags = SA_NODEFER | SA_SIGINFO;
     for (size_t k = 0; k < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++k) {
         sigaction(kFaultSignals[k], &naming, &g_before[k]);
     }
