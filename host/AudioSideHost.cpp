@@ -3,6 +3,7 @@
 #include "CallObserver.h"
 #include "HostError.h"
 #include "HostNotes.h"
+#include "HostRuleIds.h"
 #include "PrintableText.h"
 
 #include <cfloat>
@@ -52,7 +53,7 @@ void AudioSideHost::ReadPinTable() {
         QVPinProperties props{};
         if (Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f) == 0) return;
         if (index == kMaxPinDescriptions) {
-            Problem("the pin table did not end within " + std::to_string(kMaxPinDescriptions) +
+            Problem(HostRuleId::kPinTableEnds, "the pin table did not end within " + std::to_string(kMaxPinDescriptions) +
                     " descriptions");
             return;
         }
@@ -71,8 +72,8 @@ void AudioSideHost::ReadPinTable() {
 QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t index, int32_t value,
                              void* ptr) {
     if (record == nullptr || record != m_record) {
-        Problem("host call " + std::to_string(opcode) +
-                " came with a record this host does not hold");
+        Problem(HostRuleId::kOwnRecord,
+                "host call " + std::to_string(opcode) + " came with a record this host does not hold");
         return 0;
     }
     switch (opcode) {
@@ -83,7 +84,7 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
         return AudioPinCount();
     case HOST_OP_PIN_BUFFER:
         if (index < 0 || index >= AudioPinCount()) {
-            Problem("HOST_OP_PIN_BUFFER for pin " + std::to_string(index) +
+            Problem(HostRuleId::kBuffersOfAudioPins, "HOST_OP_PIN_BUFFER for pin " + std::to_string(index) +
                     ", which does not exist");
             return 0;
         }
@@ -112,7 +113,7 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
         return 0;
     default:
         // A real host may know more opcodes than this one.
-        Warning("host opcode " + std::to_string(opcode) + " is not one this host knows");
+        Warning(HostRuleId::kHostOpcodesKnown, "host opcode " + std::to_string(opcode) + " is not one this host knows");
         return 0;
     }
 }
@@ -122,10 +123,10 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
 void AudioSideHost::CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp) {
     const std::string what = opcode == HOST_OP_PIN_VALUE ? "HOST_OP_PIN_VALUE" : "HOST_OP_STATUS_CHANGE";
     if (pin < 0 || pin >= AudioPinCount()) {
-        Problem(what + " for pin " + std::to_string(pin) + ", which does not exist");
+        Problem(HostRuleId::kMessagesForPins, what + " for pin " + std::to_string(pin) + ", which does not exist");
     }
     if (stamp - m_clock > 0x7FFFFFFFu) {
-        Problem(what + " stamped " + std::to_string(stamp) + " at sample clock " +
+        Problem(HostRuleId::kMessagesNotLate, what + " stamped " + std::to_string(stamp) + " at sample clock " +
                 std::to_string(m_clock) + ": for a clock already gone");
     }
 }
@@ -148,7 +149,7 @@ void AudioSideHost::WatchStaticOutputs(uint32_t offset, uint32_t frames, uint32_
                 watch.held = true;
                 watch.value = sample;
             } else if (!(sample == watch.value)) {
-                Problem("pin " + AudioPin(static_cast<int32_t>(pin)).name +
+                Problem(HostRuleId::kStaticOutputsHold, "pin " + AudioPin(static_cast<int32_t>(pin)).name +
                         " was announced STATIC for sample clock " + std::to_string(watch.since) +
                         ", but moved from " + std::to_string(watch.value) + " to " +
                         std::to_string(sample) + " at sample clock " + std::to_string(clock + n));
@@ -161,12 +162,12 @@ void AudioSideHost::WatchStaticOutputs(uint32_t offset, uint32_t frames, uint32_
 
 void AudioSideHost::AddEvent(const TimedEvent* event) {
     if (event == nullptr) {
-        Problem("HOST_OP_ADD_EVENT without an event");
+        Problem(HostRuleId::kEventGiven, "HOST_OP_ADD_EVENT without an event");
         return;
     }
     if (!m_events.Add(*event, m_clock)) {
         ++m_counts.events_refused;
-        Problem("event stamped " + std::to_string(event->time_stamp) + " queued at sample clock " +
+        Problem(HostRuleId::kEventsNotInPast, "event stamped " + std::to_string(event->time_stamp) + " queued at sample clock " +
                 std::to_string(m_clock) + ": already past");
         return;
     }
@@ -350,7 +351,7 @@ void AudioSideHost::ProcessNoFrames() {
 void AudioSideHost::DeliverHostEvent(TimedEvent event) {
     if (m_record == nullptr) throw HostError("the audio object is closed");
     if (m_record->event_handler == nullptr) {
-        Problem("the record's event entry is null: event dropped");
+        Problem(HostRuleId::kEventEntrySet, "the record's event entry is null: event dropped");
         return;
     }
     event.time_stamp = m_clock;
@@ -371,7 +372,7 @@ void AudioSideHost::InvokeEventHandler(TimedEvent& event) {
 
 void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
     if (m_process == nullptr) {
-        Problem("the record's process entry is null");
+        Problem(HostRuleId::kProcessEntrySet, "the record's process entry is null");
         return;
     }
     ++m_counts.process_calls;
@@ -394,14 +395,14 @@ void AudioSideHost::DeliverDueEvents() {
     int delivered_now = 0;
     while (auto event = m_events.TakeDueAt(m_clock)) {
         if (++delivered_now > kMaxEventsPerClock) {
-            Problem("more than " + std::to_string(kMaxEventsPerClock) + " events at sample clock " +
+            Problem(HostRuleId::kEventsPerClock, "more than " + std::to_string(kMaxEventsPerClock) + " events at sample clock " +
                     std::to_string(m_clock) + ": the rest dropped");
             while (m_events.TakeDueAt(m_clock)) {
             }
             break;
         }
         if (m_record->event_handler == nullptr) {
-            Problem("the record's event entry is null: event dropped");
+            Problem(HostRuleId::kEventEntrySet, "the record's event entry is null: event dropped");
             continue;
         }
         TimedEvent copy = *event;
@@ -436,14 +437,18 @@ void AudioSideHost::NoteHostAction(const std::string& note) {
     const ObservedCall action({CallEntry::kHostAction, 0, 0, 0, nullptr, 0.0f, note.c_str()});
 }
 
-void AudioSideHost::Problem(const std::string& text) { KeepNote(m_problems, "audio: ", text); }
+void AudioSideHost::Problem(const char* rule, const std::string& text) {
+    KeepNote(m_problems, "audio: ", rule, text);
+}
 
-void AudioSideHost::Warning(const std::string& text) { KeepNote(m_warnings, "audio: ", text); }
+void AudioSideHost::Warning(const char* rule, const std::string& text) {
+    KeepNote(m_warnings, "audio: ", rule, text);
+}
 
 void AudioSideHost::AfterCall(uint32_t offset, uint32_t frames) {
-    std::vector<std::string> problems;
-    std::vector<std::string> warnings;
+    std::vector<HostNote> problems;
+    std::vector<HostNote> warnings;
     m_buffers.After(offset, frames, problems, warnings);
-    for (const std::string& text : problems) Problem(text);
-    for (const std::string& text : warnings) Warning(text);
+    for (const HostNote& note : problems) Problem(note.rule, note.text);
+    for (const HostNote& note : warnings) Warning(note.rule, note.text);
 }

@@ -124,8 +124,9 @@ private:
     void DeliverDueEvents();
     void ApplyValuesFromGui();
     void AddEvent(const TimedEvent* event);
-    void Problem(const std::string& text);
-    void Warning(const std::string& text);
+    // A finding of the rule `rule` (HostRuleIds.h).
+    void Problem(const char* rule, const std::string& text);
+    void Warning(const char* rule, const std::string& text);
     // Shows the host's own doing to the installed call observer, for the trace.
     void NoteHostAction(const std::string& note);
     // Where the current call starts in the block's buffers.

@@ -6,6 +6,7 @@
 #include "CallObserver.h"
 #include "HostError.h"
 #include "HostNotes.h"
+#include "HostRuleIds.h"
 #include "PinWriteText.h"
 
 void GuiSideHost::Attach(GuiHostRecord* record, const std::vector<PinDescription>& pins) {
@@ -23,12 +24,12 @@ GuiSideHost::Entry::~Entry() { --m_host.m_entries; }
 QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index, int32_t value,
                            void* ptr, float opt) {
     if (record == nullptr || record != m_record) {
-        Problem("host call " + std::to_string(opcode) +
-                " came with a record this host does not hold");
+        Problem(HostRuleId::kOwnRecord,
+                "host call " + std::to_string(opcode) + " came with a record this host does not hold");
         return 0;
     }
     if (m_entries == 0 || m_entry_thread.load() != std::this_thread::get_id()) {
-        Problem("GUI host call " + std::to_string(opcode) +
+        Problem(HostRuleId::kGuiCallsInItsCalls, "GUI host call " + std::to_string(opcode) +
                 " from outside a call into the GUI object: from a process call, an event "
                 "delivery or another thread");
     }
@@ -53,15 +54,15 @@ QVWord GuiSideHost::Answer(GuiHostRecord* record, int32_t opcode, int32_t index,
         return 0;
     default:
         // A real host may know more opcodes than this one.
-        KeepNote(m_warnings,
-                 "GUI: ", "host opcode " + std::to_string(opcode) + " is not one this host knows");
+        KeepNote(m_warnings, "GUI: ", HostRuleId::kHostOpcodesKnown,
+                 "host opcode " + std::to_string(opcode) + " is not one this host knows");
         return 0;
     }
 }
 
 bool GuiSideHost::CheckPin(int32_t opcode, int32_t index) {
     if (m_pins.Contains(index)) return true;
-    Problem("host call " + std::to_string(opcode) + " for pin " + std::to_string(index) +
+    Problem(HostRuleId::kPinsInTable, "host call " + std::to_string(opcode) + " for pin " + std::to_string(index) +
             ", which the pin table does not have");
     return false;
 }
@@ -69,7 +70,7 @@ bool GuiSideHost::CheckPin(int32_t opcode, int32_t index) {
 QVWord GuiSideHost::ReadValue(int32_t index, void* buffer) {
     ++m_counts.reads;
     if (buffer == nullptr) {
-        Problem("GUIHOST_OP_READ_PIN_VALUE without a buffer");
+        Problem(HostRuleId::kReadsIntoBuffer, "GUIHOST_OP_READ_PIN_VALUE without a buffer");
         return 0;
     }
     if (CheckPin(GUIHOST_OP_READ_PIN_VALUE, index)) {
@@ -89,7 +90,7 @@ QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
     // through the other argument loses the value.
     const bool float_pin = m_pins.Datatype(index) == DT_FLOAT;
     if (float_pin ? value != 0 : opt != 0.0f) {
-        Problem("pin " + m_pins.Name(index) +
+        Problem(HostRuleId::kWritesInType, "pin " + m_pins.Name(index) +
                 (float_pin ? " (a float pin)" : " (not a float pin)") + " written through the " +
                 (float_pin ? "integer" : "float") + " argument");
     }
@@ -182,14 +183,14 @@ void GuiSideHost::Notify(int32_t index) {
     // Each limit is reported once per change: a looping object would otherwise fill the list.
     if (m_depth >= kMaxNotificationDepth) {
         if (!m_cut_this_change) {
-            Problem("pin " + std::to_string(index) + " changed " + std::to_string(m_depth) +
+            Problem(HostRuleId::kNestingBounded, "pin " + std::to_string(index) + " changed " + std::to_string(m_depth) +
                     " notifications deep: the object keeps changing pins; not told again");
         }
         m_cut_this_change = true;
         return;
     }
     if (m_notifications_this_change == kMaxNotificationsPerChange) {
-        Problem("pin " + std::to_string(index) + " changed after " +
+        Problem(HostRuleId::kFanOutBounded, "pin " + std::to_string(index) + " changed after " +
                 std::to_string(kMaxNotificationsPerChange) +
                 " notifications from one change: the object keeps changing pins; not told again");
     }
@@ -215,7 +216,7 @@ int32_t GuiSideHost::Close() {
     return answer;
 }
 
-void GuiSideHost::Problem(const std::string& text) {
+void GuiSideHost::Problem(const char* rule, const std::string& text) {
     const std::lock_guard<std::mutex> lock(m_problems_mutex);
-    KeepNote(m_problems, "GUI: ", text);
+    KeepNote(m_problems, "GUI: ", rule, text);
 }

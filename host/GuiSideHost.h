@@ -113,7 +113,8 @@ private:
     bool CheckPin(int32_t opcode, int32_t index);
     // Shows a user's change of a pin to the installed call observer, for the trace.
     void NoteUserChange(int32_t index, const std::string& value);
-    void Problem(const std::string& text);
+    // A finding of the rule `rule` (HostRuleIds.h).
+    void Problem(const char* rule, const std::string& text);
 
     // The object calls the host only from inside a call into it, on that call's thread: never
     // from a process call, an event delivery or a thread of its own.

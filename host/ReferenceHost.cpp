@@ -4,7 +4,9 @@
 
 #include "CallObserver.h"
 #include "HostError.h"
+#include "HostNotes.h"
 #include "HostRegistry.h"
+#include "HostRuleIds.h"
 #include "RecordValidator.h"
 
 namespace {
@@ -73,9 +75,10 @@ std::vector<std::string> ReferenceHost::Problems() const {
     problems.insert(problems.end(), m_gui.Problems().begin(), m_gui.Problems().end());
     const uint32_t strays = g_stray_calls - m_strays_before;
     if (strays > 0) {
-        problems.push_back(std::to_string(strays) +
-                           " host calls came with a record no host holds: a module must pass "
-                           "its own record");
+        problems.push_back(RuleNote(HostRuleId::kKnownRecord,
+                                    std::to_string(strays) +
+                                        " host calls came with a record no host holds: a module "
+                                        "must pass its own record"));
     }
     return problems;
 }

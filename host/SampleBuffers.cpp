@@ -6,6 +6,8 @@
 #include <map>
 #include <mutex>
 
+#include "HostRuleIds.h"
+
 namespace {
 // A quiet NaN with a payload no arithmetic produces: a module that writes it has copied it.
 constexpr uint32_t kPatternBits = 0x7FC0DEADu;
@@ -120,8 +122,8 @@ void SampleBuffers::Before(uint32_t offset, uint32_t frames) {
     }
 }
 
-void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::string>& problems,
-                          std::vector<std::string>& warnings) {
+void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<HostNote>& problems,
+                          std::vector<HostNote>& warnings) {
     // Texts are made only for a finding: the host allocates nothing while all is well.
     const auto call = [&] {
         return frames == 0 ? std::string("a call of no frames")
@@ -144,8 +146,9 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
                     ? std::to_string(m_length + FirstChange(back, m_guard.data(), 0, kGuardSamples))
                     : "-" + std::to_string(kGuardSamples -
                                            FirstChange(front, m_guard.data(), 0, kGuardSamples));
-            problems.push_back(call() + " wrote " + pin() + " at offset " + where +
-                               ", outside its buffer");
+            problems.push_back({HostRuleId::kWritesInBuffer,
+                                call() + " wrote " + pin() + " at offset " + where +
+                                    ", outside its buffer"});
             std::copy(m_guard.begin(), m_guard.end(), front);
             std::copy(m_guard.begin(), m_guard.end(), back);
         }
@@ -161,8 +164,9 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
                 size_t at = FirstChange(samples, poison, 0, begin);
                 if (at == begin) at = FirstChange(samples, before, begin, readable_end);
                 if (at == readable_end) at = FirstChange(samples, poison, readable_end, m_length);
-                problems.push_back(call() + " wrote input " + pin() + " at offset " +
-                                   std::to_string(at));
+                problems.push_back({HostRuleId::kInputsUnwritten, call() + " wrote input " + pin() +
+                                                                     " at offset " +
+                                                                     std::to_string(at)});
             }
             std::copy(before, before + begin, samples);
             std::copy(before + readable_end, before + m_length, samples + readable_end);
@@ -172,21 +176,25 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<std::str
         if (!Unchanged(samples, before, 0, begin) || !Unchanged(samples, before, end, m_length)) {
             size_t at = FirstChange(samples, before, 0, begin);
             if (at == begin) at = FirstChange(samples, before, end, m_length);
-            problems.push_back(call() + " wrote " + pin() + " at offset " + std::to_string(at) +
-                               ", outside its frames");
+            problems.push_back({HostRuleId::kWritesInFrames, call() + " wrote " + pin() +
+                                                                " at offset " + std::to_string(at) +
+                                                                ", outside its frames"});
             std::copy(before, before + begin, samples);
             std::copy(before + end, before + m_length, samples + end);
         }
         for (size_t at = begin; at < end; ++at) {
             const float sample = samples[at];
             if (!std::isfinite(sample)) {
-                problems.push_back(call() + " wrote " + (std::isnan(sample) ? "NaN" : "infinity") +
-                                   " to " + pin() + " at offset " + std::to_string(at));
+                problems.push_back(
+                    {std::isnan(sample) ? HostRuleId::kOutputsNotNan : HostRuleId::kOutputsFinite,
+                     call() + " wrote " + (std::isnan(sample) ? "NaN" : "infinity") + " to " +
+                         pin() + " at offset " + std::to_string(at)});
                 break;
             }
             if (std::fpclassify(sample) == FP_SUBNORMAL) {
-                warnings.push_back(call() + " wrote a subnormal sample to " + pin() +
-                                   " at offset " + std::to_string(at));
+                warnings.push_back({HostRuleId::kOutputsNormal,
+                                    call() + " wrote a subnormal sample to " + pin() +
+                                        " at offset " + std::to_string(at)});
                 break;
             }
         }

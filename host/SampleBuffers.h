@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "HostNotes.h"
+
 class SampleBuffers {
 public:
     static constexpr size_t kGuardSamples = 64;
@@ -40,8 +42,8 @@ public:
     // no frames. After adds what the call did wrong to `problems` and `warnings`, and puts back
     // what it overwrote outside its frames.
     void Before(uint32_t offset, uint32_t frames);
-    void After(uint32_t offset, uint32_t frames, std::vector<std::string>& problems,
-               std::vector<std::string>& warnings);
+    void After(uint32_t offset, uint32_t frames, std::vector<HostNote>& problems,
+               std::vector<HostNote>& warnings);
 
 private:
     // Where the input samples a call may read end: its frames, or for a call of no frames (an

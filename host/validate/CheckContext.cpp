@@ -91,17 +91,14 @@ int32_t CheckContext::ExpectGui(GuiSideHost& gui, int32_t opcode, int32_t index,
     return answer;
 }
 
-void CheckContext::FailOnProblems(const ReferenceHost& host, const std::string& marker,
-                                  const std::string& guard) {
-    for (const std::string& problem : host.Problems()) {
-        if (problem.find(marker) != std::string::npos) Fail("guard '" + guard + "': " + problem);
-    }
-}
-
 void CheckContext::FailOnRule(const ReferenceHost& host, const std::string& rule_id,
                               const std::string& when) {
     const HostRule& rule = HostRules::Get(rule_id);
-    FailOnProblems(host, rule.marker, rule.description + when);
+    for (const std::string& problem : host.Problems()) {
+        if (HostRules::Of(problem) == &rule) {
+            Fail("guard '" + std::string(rule.description) + when + "': " + problem);
+        }
+    }
 }
 
 void CheckContext::WarnOnRule(const ReferenceHost& host, const std::string& rule_id) {
@@ -109,7 +106,7 @@ void CheckContext::WarnOnRule(const ReferenceHost& host, const std::string& rule
     for (const std::vector<std::string>* warnings :
          {&host.Audio().Warnings(), &host.Gui().Warnings()}) {
         for (const std::string& warning : *warnings) {
-            if (warning.find(rule.marker) != std::string::npos) return Warn(warning);
+            if (HostRules::Of(warning) == &rule) return Warn(warning);
         }
     }
 }

@@ -58,10 +58,8 @@ public:
                        void* ptr, float opt, QVWord expected);
     int32_t ExpectGui(GuiSideHost& gui, int32_t opcode, int32_t index, int32_t value, void* ptr,
                       float opt, int32_t expected);
-    // Every problem the host noted whose text contains `marker` becomes a failure naming `guard`.
-    void FailOnProblems(const ReferenceHost& host, const std::string& marker,
-                        const std::string& guard);
-    // FailOnProblems for one of the host's rules (HostRules), its guard named with `when` added.
+    // Every problem the host noted under one of its rules (HostRules) becomes a failure naming
+    // what the rule guards, with `when` added.
     void FailOnRule(const ReferenceHost& host, const std::string& rule_id,
                     const std::string& when = "");
     // The first of the host's warnings under a rule that warns becomes this check's warning.

@@ -10,6 +10,7 @@
 #include "ChildProcess.h"
 #include "FilePath.h"
 #include "HostError.h"
+#include "HostRuleIds.h"
 #include "HostRules.h"
 #include "OutputFile.h"
 #include "PlayCommand.h"
@@ -100,18 +101,15 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
                                  const KeptSession& where) {
     // The finding names its step first: "at STEP: what the host found".
     const std::string found = finding.substr(std::min(finding.find(": "), finding.size()));
-    const HostRule* broken = nullptr;
-    for (const HostRule& rule : HostRules::All()) {
-        if (broken == nullptr && found.find(rule.marker) != std::string::npos) broken = &rule;
-    }
-    if (broken == nullptr || std::string(broken->id) == "no-heap-in-process") {
+    const HostRule* broken = HostRules::Of(found);
+    if (broken == nullptr || std::string(broken->id) == HostRuleId::kNoHeapInProcess) {
         return "no play script kept: `qvhost play` does not watch for what it found";
     }
-    const std::string marker = broken->marker;
+    const std::string tag = broken->Tag();
     return Write(played, where, "broke rule " + std::string(broken->id) + ": " + finding,
-                 [&marker](const ChildOutcome& outcome) {
+                 [&tag](const ChildOutcome& outcome) {
                      return outcome.ending == ChildOutcome::kExited &&
-                            outcome.result.find(marker) != std::string::npos;
+                            outcome.result.find(tag) != std::string::npos;
                  });
 }
 

@@ -1,5 +1,8 @@
 #include "ModuleSession.h"
 
+#include "HostNotes.h"
+#include "HostRuleIds.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,6 +12,8 @@
 #include "CallRecorder.h"
 #include "EnumList.h"
 #include "FailingSession.h"
+#include "HostNotes.h"
+#include "HostRuleIds.h"
 #include "PinSetting.h"
 #include "PlayScript.h"
 #include "SessionJournal.h"
@@ -250,11 +255,13 @@ void ModuleSession::EndStep() {
     const uint64_t heap_calls = AllocationCount::Counted();
     if (heap_calls < m_heap_calls_seen) m_heap_calls_seen = 0;
     if (heap_calls > m_heap_calls_seen) {
-        m_findings.push_back("at " + m_step + ": " +
-                             std::to_string(heap_calls - m_heap_calls_seen) +
-                             " calls of heap functions inside process calls and event deliveries, "
-                             "expected none; the latest inside: " +
-                             CallRecorder::Describe(AllocationCount::LatestCall()));
+        m_findings.push_back(
+            "at " + m_step + ": " +
+            RuleNote(HostRuleId::kNoHeapInProcess,
+                     std::to_string(heap_calls - m_heap_calls_seen) +
+                         " calls of heap functions inside process calls and event deliveries, "
+                         "expected none; the latest inside: " +
+                         CallRecorder::Describe(AllocationCount::LatestCall())));
     }
     m_heap_calls_seen = heap_calls;
 }

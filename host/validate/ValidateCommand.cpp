@@ -84,8 +84,8 @@ void PrintRules(std::ostream& out) {
     for (const HostRule& rule : HostRules::All()) {
         std::string id = rule.id;
         id.resize(width + 2, ' ');
-        out << id << rule.description << (rule.warns ? " (warns)" : "") << "; its findings say \""
-            << rule.marker << "\"\n";
+        out << id << rule.description << (rule.warns ? " (warns)" : "") << "; its findings end "
+            << rule.Tag() << "\n";
     }
 }
 

@@ -4,6 +4,8 @@
 #include "AllocationWatch.h"
 #include "CallRecorder.h"
 #include "Checks.h"
+#include "HostNotes.h"
+#include "HostRuleIds.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 
@@ -108,10 +110,11 @@ void NoAllocation(CheckContext& context) {
     session.ProcessBlocks(8);
     const uint64_t counted = AllocationCount::Counted();
     if (counted != 0) {
-        context.Fail(std::to_string(counted) +
-                     " calls of heap functions inside process calls and event deliveries, "
-                     "expected none; the first inside: " +
-                     CallRecorder::Describe(AllocationCount::FirstCall()));
+        context.Fail(RuleNote(HostRuleId::kNoHeapInProcess,
+                              std::to_string(counted) +
+                                  " calls of heap functions inside process calls and event "
+                                  "deliveries, expected none; the first inside: " +
+                                  CallRecorder::Describe(AllocationCount::FirstCall())));
     }
 }
 

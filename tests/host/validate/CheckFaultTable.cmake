@@ -2,8 +2,8 @@
 # FAILED, CRASHED, TIMEOUT or UNLOADABLE: a check that no broken input has been seen to catch can
 # stop checking and nothing notices. A new check fails here until its variant joins
 # validate_variants in tests/host/validate/CMakeLists.txt. So with the rules the host watches in
-# every session (`qvhost validate --rules`): each must have a variant whose result carries what its
-# findings say, or a rule could stop finding anything and nothing would notice.
+# every session (`qvhost validate --rules`): each must have a variant whose result carries the tag
+# its findings end with, or a rule could stop finding anything and nothing would notice.
 # Arguments: EMULATOR (empty natively), QVHOST, EXPECTED (every variant's "id=RESULT" entries,
 # joined by commas), TEXTS (every variant's text its result must carry, joined by "|").
 cmake_minimum_required(VERSION 3.25)
@@ -35,11 +35,11 @@ if(NOT checks OR unproven OR unknown)
 endif()
 
 qvhost_listing(--rules rules)
-# One rule a line, ending in what its findings say, in quotes.
-string(REGEX MATCHALL "say \"[^\"\n]+\"" markers "${rules}")
+# One rule a line, ending in the tag its findings end with: "[id]".
+string(REGEX MATCHALL "end \\[[a-z0-9-]+\\]" markers "${rules}")
 set(unfound "")
 foreach(marker IN LISTS markers)
-    string(REGEX REPLACE "^say \"(.*)\"$" "\\1" marker "${marker}")
+    string(REGEX REPLACE "^end " "" marker "${marker}")
     string(FIND "${TEXTS}" "${marker}" at)
     if(at EQUAL -1)
         list(APPEND unfound "${marker}")

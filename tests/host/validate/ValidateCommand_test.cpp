@@ -153,7 +153,8 @@ TEST(ValidateCommand, EachRepeatedRunDrawsFromTheNextSeed) {
 // A play check warns with the host's first warning and how many more there were.
 TEST(ValidateCommand, APlayVerdictCarriesTheHostsWarnings) {
     const ModuleLibrary library(QV_FIXTURE_KEEPS_CONTRACT);
-    const std::string unknown = "audio: host opcode 99 is not one this host knows";
+    const std::string unknown =
+        "audio: host opcode 99 is not one this host knows [host-opcodes-known]";
     const std::vector<std::string> summaries{"", unknown, unknown + " (and 1 more)",
                                              unknown + " (and 2 more)"};
     for (size_t warnings = 0; warnings < summaries.size(); ++warnings) {
