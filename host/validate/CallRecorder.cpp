@@ -1,13 +1,13 @@
 #include "CallRecorder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <sstream>
 
 #include "AllocationCount.h"
 #include "CheckProgress.h"
-#include "ThreadCpuTime.h"
 #include "OpcodeNames.h"
 
 namespace {
@@ -125,7 +125,9 @@ void CallRecorder::Enter(const CrossingCall& call) {
     const bool to_host = ToHost(call.entry);
     if (m_depth == 0 && !to_host) {
         CheckProgress::CallEntered(call);
-        if (m_timing_audio_calls && IsAudioCall(call)) m_audio_call_start = ThreadCpuTime::Seconds();
+        if (m_timing_audio_calls && IsAudioCall(call)) {
+            m_audio_call_start = std::chrono::steady_clock::now();
+        }
     }
     if (m_depth < kMaxDepth) {
         m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
@@ -155,7 +157,9 @@ void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
     if (--m_depth == 0) {
         CheckProgress::CallLeft();
         if (m_timing_audio_calls && IsAudioCall(call)) {
-            m_audio_call_seconds += ThreadCpuTime::Seconds() - m_audio_call_start;
+            m_audio_call_seconds += std::chrono::duration<double>(
+                                        std::chrono::steady_clock::now() - m_audio_call_start)
+                                        .count();
         }
     }
     const bool known = m_depth >= 0 && m_depth < kMaxDepth;

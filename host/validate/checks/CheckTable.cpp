@@ -181,7 +181,7 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "given at open",
          &InvariantChecks::SetupOrder},
         {"play-real-time",
-         "the process calls' CPU time per second of audio at 48 and 192 kHz, blocks of 64 and "
+         "the process calls' time per second of audio at 48 and 192 kHz, blocks of 64 and "
          "4096, under each plan's values: over 100 % fails, over 50 % warns",
          &RealTimeChecks::Cost},
         {"play-threads",

@@ -103,9 +103,8 @@ struct Combination {
 // Magnitudes spread between the edges of a number without a stated range, in steps of 1, 2 and 5
 // a decade: a value that misbehaves only in a band (a corner between a quarter and half the rate)
 // falls on one of them.
-constexpr double kSpreadMagnitudes[] = {0.001, 0.01, 0.1, 1,    2,     5,     10,     20,
-                                        50,    100,  200, 500,  1000,  2000,  5000,   10000,
-                                        20000, 50000, 1e5};
+constexpr double kSpreadMagnitudes[] = {0.001, 0.01, 0.1,  1,    2,     5,     10,
+                                        50,    100,  500,  1000, 2000, 5000,  10000, 1e5};
 
 // Every choice of an enumeration or a boolean; the two edges of any other value, and magnitudes
 // spread between them of either sign.
@@ -306,14 +305,17 @@ void ValuesBlocksRates(CheckContext& context) {
     }
     const size_t total = combinations.size();
     if (total == 0) return context.Skip("the module has no input value pin a host can set");
-    // Every value at every rate in every run, the block sizes taken in turn; past those, more
-    // drawn with the seed, as many as the budget holds and never fewer than a few.
-    const size_t per_rate = total / std::size(kCombinedRates);
+    // Every value at every rate in every run, the block sizes taken in turn (for a module of
+    // more pins than the budget's, at one rate each, the rates taken in turn too); past those,
+    // more drawn with the seed, as many as the budget holds and never fewer than a few.
+    const size_t rates = std::size(kCombinedRates);
+    const size_t per_rate = total / rates;
     const size_t per_value = std::size(kCombinedBlockSizes);
     const size_t values = per_rate / per_value;
     std::vector<bool> chosen(total, false);
-    for (size_t rate = 0; rate < std::size(kCombinedRates); ++rate) {
-        for (size_t value = 0; value < values; ++value) {
+    for (size_t value = 0; value < values; ++value) {
+        for (size_t rate = 0; rate < rates; ++rate) {
+            if (pins_count > kBudgetPins && rate != value % rates) continue;
             chosen[rate * per_rate + value * per_value + (value + rate) % per_value] = true;
         }
     }
@@ -355,7 +357,8 @@ void ValuesBlocksRates(CheckContext& context) {
     }
     context.Note("played " + std::to_string(combinations.size()) + " of " + std::to_string(total) +
                  " combinations of a value, a block size and a rate: each of the " +
-                 std::to_string(values) + " values at each rate, " +
+                 std::to_string(values) + " values " +
+                 (pins_count > kBudgetPins ? "at one rate, " : "at each rate, ") +
                  std::to_string(combinations.size() - every) + " more drawn with the seed");
 }
 

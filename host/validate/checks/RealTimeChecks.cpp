@@ -1,5 +1,5 @@
-// Whether the module keeps up with real time: the CPU time of its process calls and event
-// deliveries on the audio thread for each second of audio, at 48 and 192 kHz, in blocks of 64 and 4096, under each session plan's
+// Whether the module keeps up with real time: the time its process calls and event deliveries
+// take on the audio thread for each second of audio, at 48 and 192 kHz, in blocks of 64 and 4096, under each session plan's
 // values. A module that needs more than the whole second cannot play on any host; one that needs
 // more than half leaves a host with a patch of several modules too little.
 #include <sstream>
@@ -20,7 +20,7 @@ constexpr double kTimedSeconds = 0.25;
 constexpr double kWarnedShare = 0.5;
 
 struct Cost {
-    double share = 0.0;  // CPU seconds per second of audio
+    double share = 0.0;  // seconds in the calls per second of audio
     std::string where;
 };
 
