@@ -5,7 +5,6 @@
 #ifndef QVHOST_VALIDATE_CALL_RECORDER_H
 #define QVHOST_VALIDATE_CALL_RECORDER_H
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,9 +34,7 @@ public:
     static bool KeepingTrace() { return s_keeping_trace; }
     // While on, the time the host's outermost process calls and event deliveries take (the host's
     // answers inside them included) adds up: what the module costs its audio thread, without the
-    // host's own work between the calls. The steady clock, read twice a call: a thread's CPU
-    // clock costs a system call a read, and under wine a trip to its server, which would be
-    // counted as the module's. Off, no clock is read.
+    // host's own work between the calls. Off, no clock is read.
     void TimeAudioCalls(bool on) { m_timing_audio_calls = on; }
     double AudioCallSeconds() const { return m_audio_call_seconds; }
 
@@ -53,7 +50,7 @@ private:
     std::string m_thrown_out_of;
     int m_depth = 0;
     bool m_timing_audio_calls = false;
-    std::chrono::steady_clock::time_point m_audio_call_start;
+    double m_audio_call_start = 0.0;
     double m_audio_call_seconds = 0.0;
     // What the allocation count was doing before each call entered, to be put back after it, and
     // the exceptions on their way then: a call left with more was left by an exception.

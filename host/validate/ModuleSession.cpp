@@ -207,15 +207,19 @@ void ModuleSession::RunTypical(CheckContext& context, const std::function<void()
     if (after_each) after_each();
 }
 
-std::vector<int32_t> ModuleSession::SampleInputs(const AudioSideHost& audio) {
-    std::vector<int32_t> inputs;
+std::vector<int32_t> ModuleSession::SamplePins(const AudioSideHost& audio, int32_t direction) {
+    std::vector<int32_t> pins;
     for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
         const PinDescription& description = audio.AudioPin(pin);
-        if (description.direction == DR_IN && description.datatype == DT_FSAMPLE) {
-            inputs.push_back(pin);
+        if (description.direction == direction && description.datatype == DT_FSAMPLE) {
+            pins.push_back(pin);
         }
     }
-    return inputs;
+    return pins;
+}
+
+std::vector<int32_t> ModuleSession::SampleInputs(const AudioSideHost& audio) {
+    return SamplePins(audio, DR_IN);
 }
 
 void ModuleSession::PlayEverySignal(CheckContext& context) {

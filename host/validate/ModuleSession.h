@@ -74,6 +74,8 @@ public:
     // warnings warn. With a folder for failing sessions, the first failing one is kept there.
     void Verdict(CheckContext& context);
 
+    // The audio indices of the module's sample pins of `direction` (DR_IN or DR_OUT).
+    static std::vector<int32_t> SamplePins(const AudioSideHost& audio, int32_t direction);
     // The audio indices of the module's sample inputs.
     static std::vector<int32_t> SampleInputs(const AudioSideHost& audio);
 

@@ -74,13 +74,7 @@ Outputs Play(CheckContext& context, const SessionPlan& plan, const Setup& setup)
         session.FeedSignal(pin, "noise:" + std::to_string(plan.seed * 7919u + pin),
                            PIN_STATUS_MOVING);
     }
-    std::vector<int32_t> outputs;
-    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
-        const PinDescription& description = audio.AudioPin(pin);
-        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) {
-            outputs.push_back(pin);
-        }
-    }
+    const std::vector<int32_t> outputs = ModuleSession::SamplePins(audio, DR_OUT);
     Outputs played;
     for (const int32_t pin : outputs) played.push_back({audio.AudioPin(pin).name, {}});
     for (uint32_t at = 0; at < kSessionSamples;) {
@@ -130,11 +124,7 @@ bool HasSampleOutput(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ReferenceHost host(library);
     host.CreateAudioObject();
-    for (int32_t pin = 0; pin < host.Audio().AudioPinCount(); ++pin) {
-        const PinDescription& description = host.Audio().AudioPin(pin);
-        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) return true;
-    }
-    return false;
+    return !ModuleSession::SamplePins(host.Audio(), DR_OUT).empty();
 }
 
 const char* const kNotRepeatable =

@@ -10,6 +10,7 @@
 #include "EnumList.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
+#include "SessionPlan.h"
 #include "ValuePins.h"
 
 namespace {
@@ -52,9 +53,7 @@ public:
         AudioSideHost& audio = m_session.Host().Audio();
         const uint32_t size = static_cast<uint32_t>(audio.BlockSize());
         m_session.ProcessBlocks(1);
-        for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
-            const PinDescription& description = audio.AudioPin(pin);
-            if (description.direction != DR_OUT || description.datatype != DT_FSAMPLE) continue;
+        for (const int32_t pin : ModuleSession::SamplePins(audio, DR_OUT)) {
             const float* samples = audio.PinBuffer(pin);
             m_outputs.insert(m_outputs.end(), samples, samples + size);
         }
@@ -81,37 +80,12 @@ ModuleShape ShapeOf(CheckContext& context) {
     host.CreateObjects();
     AudioSideHost& audio = host.Audio();
     ModuleShape shape;
-    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
-        const PinDescription& description = audio.AudioPin(pin);
-        if (description.direction == DR_OUT && description.datatype == DT_FSAMPLE) {
-            shape.sample_output = true;
-        }
-    }
+    shape.sample_output = !ModuleSession::SamplePins(audio, DR_OUT).empty();
     for (const ValuePin& pin : ValuePins(audio, context)) {
         shape.value_pins.push_back(audio.PinTable()[pin.table_index]);
         shape.any_values.push_back(pin.values);
     }
     return shape;
-}
-
-// The k-th of the settings a user commonly makes: each choice of an enumeration in turn, a
-// switch off and on, moderate numbers. A module's code paths open with such settings more often
-// than with the edges of a type.
-double CommonValue(const PinDescription& pin, size_t k) {
-    static const double kIntegers[] = {1, 5, 50, 100};
-    static const double kFloats[] = {0.5, 0.1, 1, 50, 5, 0.25};
-    switch (pin.datatype) {
-    case DT_ENUM: {
-        const std::vector<int32_t> choices = EnumList(pin.datatype_extra).Values();
-        return choices.empty() ? 0 : choices[k % choices.size()];
-    }
-    case DT_BOOL:
-        return static_cast<double>(k % 2);
-    case DT_INT:
-        return kIntegers[k % 4];
-    default:
-        return kFloats[k % 6];
-    }
 }
 
 // The pairs of plans the objects are played with: pairs with one common setting for both objects

@@ -12,11 +12,11 @@ namespace {
 // Plans with common settings at most, before the one drawn.
 constexpr size_t kMostCommonPlans = 4;
 
-// A value for a pin a user commonly sets: the k-th choice of an enumeration, a switch off or on,
-// a moderate number.
+}  // namespace
+
 double CommonValue(const PinDescription& pin, size_t k) {
-    static const double kNumbers[] = {1, 0.5, 5, 0.25, 50};
-    static const double kIntegers[] = {1, 2, 5, 50, 100};
+    static const double kIntegers[] = {1, 5, 50, 100};
+    static const double kFloats[] = {0.5, 0.1, 1, 50, 5, 0.25};
     switch (pin.datatype) {
     case DT_ENUM: {
         const std::vector<int32_t> choices = EnumList(pin.datatype_extra).Values();
@@ -25,13 +25,11 @@ double CommonValue(const PinDescription& pin, size_t k) {
     case DT_BOOL:
         return static_cast<double>(k % 2);
     case DT_INT:
-        return kIntegers[k % 5];
+        return kIntegers[k % 4];
     default:
-        return kNumbers[k % 5];
+        return kFloats[k % 6];
     }
 }
-
-}  // namespace
 
 std::vector<SessionPlan> SessionPlans(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());

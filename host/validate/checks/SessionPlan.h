@@ -12,6 +12,11 @@
 #include "ModuleSession.h"
 #include "ValuePins.h"
 
+// The k-th of the settings a user commonly makes: each choice of an enumeration in turn, a switch
+// off and on, moderate numbers. A module's code paths open with such settings more often than
+// with the edges of a type.
+double CommonValue(const PinDescription& pin, size_t k);
+
 // Noise on the inputs from a seed, and a value for each value pin to start with and another for
 // later, in the order ValuePins gives the pins.
 struct SessionPlan {
