@@ -100,11 +100,11 @@ struct Combination {
     float rate;
 };
 
-// Magnitudes spread between the edges of a number without a stated range, in steps of 1, 2 and 5
-// a decade: a value that misbehaves only in a band (a corner between a quarter and half the rate)
-// falls on one of them.
-constexpr double kSpreadMagnitudes[] = {0.001, 0.01, 0.1,  1,    2,     5,     10,
-                                        50,    100,  500,  1000, 2000, 5000,  10000, 1e5};
+// Magnitudes spread between the edges of a number without a stated range, a decade apart, with a
+// step of 5 where audio rates lie: a value that misbehaves only in a band (a corner between half
+// the rate and the rate at 8 kHz) falls on one of them.
+constexpr double kSpreadMagnitudes[] = {0.001, 0.01, 0.1,  1,     10,   100,
+                                        1000,  5000, 1e4,  50000, 1e5};
 
 // Every choice of an enumeration or a boolean; the two edges of any other value, and magnitudes
 // spread between them of either sign.
