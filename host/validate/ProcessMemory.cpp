@@ -54,3 +54,19 @@ const char* ProcessMemory::QuarantineReason() {
     return "";
 #endif
 }
+
+const char* ProcessMemory::SlowingChecker() {
+#if defined(QV_ADDRESS_SANITIZER) || defined(__SANITIZE_THREAD__)
+    return "a sanitizer";
+#elif defined(_WIN32)
+    return nullptr;
+#else
+    const char* preload = std::getenv("LD_PRELOAD");
+    if (preload == nullptr) return nullptr;
+    if (std::strstr(preload, "vgpreload") != nullptr) return "valgrind";
+    if (std::strstr(preload, "libasan") != nullptr || std::strstr(preload, "libtsan") != nullptr) {
+        return "a sanitizer";
+    }
+    return nullptr;
+#endif
+}

@@ -12,6 +12,9 @@ public:
     // and AddressSanitizer freed blocks wait in a quarantine before reuse, so the process grows
     // with every cycle whatever the module does; their own leak checks are the measure there.
     static const char* QuarantineReason();
+    // What this process runs under that slows all code several times, or null: a sanitizer built
+    // in, or valgrind or a sanitizer preloaded.
+    static const char* SlowingChecker();
 };
 
 #endif

@@ -28,6 +28,7 @@
 #include "Interruption.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
+#include "ProcessMemory.h"
 #include "ModuleLibrary.h"
 #include "OutputFile.h"
 #include "TextReport.h"
@@ -50,7 +51,8 @@ struct ValidateArguments {
     bool rules = false;
     std::string filter;
     uint32_t seed = 0;
-    double timeout_seconds = 10.0;
+    // Six times as long in a qvhost under a checker that slows all code several times.
+    double timeout_seconds = ProcessMemory::SlowingChecker() != nullptr ? 60.0 : 10.0;
     bool in_process = false;
     int repeat = 1;
     bool only_failed = false;
@@ -360,7 +362,8 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
     validate->add_option("--filter", arguments->filter, "Run only the checks whose id matches");
     CLI::Option* seed_option =
         validate->add_option("--seed", arguments->seed, "The seed of every random choice");
-    validate->add_option("--timeout", arguments->timeout_seconds, "Seconds each check may take")
+    validate->add_option("--timeout", arguments->timeout_seconds,
+                         "Seconds each check may take (10, or 60 under a sanitizer or valgrind)")
         ->check(ArgumentChecks::FiniteRange(0.1, 3600.0));
     validate->add_flag("--in-process", arguments->in_process,
                        "Run the checks in this process, for a debugger");

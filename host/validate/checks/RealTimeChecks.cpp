@@ -2,14 +2,13 @@
 // take on the audio thread for each second of audio, at 48 and 192 kHz, in blocks of 64 and 4096, under each session plan's
 // values. A module that needs more than the whole second cannot play on any host; one that needs
 // more than half leaves a host with a patch of several modules too little.
-#include <cstdlib>
-#include <cstring>
 #include <sstream>
 
 #include "CallRecorder.h"
 #include "Checks.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
+#include "ProcessMemory.h"
 #include "SessionPlan.h"
 #include "ValuePins.h"
 
@@ -54,22 +53,6 @@ Cost Measure(const ModuleLibrary& library, CheckContext& context, CallRecorder& 
     return {cpu / audio_seconds, where.str()};
 }
 
-// The checker this process runs under that slows all code several times, or null: a sanitizer
-// built in, or valgrind or a sanitizer preloaded.
-const char* SlowingChecker() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return "a sanitizer";
-#else
-    const char* preload = std::getenv("LD_PRELOAD");
-    if (preload == nullptr) return nullptr;
-    if (std::strstr(preload, "vgpreload") != nullptr) return "valgrind";
-    if (std::strstr(preload, "libasan") != nullptr || std::strstr(preload, "libtsan") != nullptr) {
-        return "a sanitizer";
-    }
-    return nullptr;
-#endif
-}
-
 std::string Percent(double share) {
     std::ostringstream text;
     text.precision(share < 0.1 ? 2 : 3);
@@ -92,7 +75,7 @@ void Cost(CheckContext& context) {
             for (const SessionPlan& plan : plans) {
                 const ::Cost cost = Measure(library, context, *recorder, plan, rate, block);
                 if (cost.share > worst.share || worst.where.empty()) worst = cost;
-                if (cost.share > 1.0 && SlowingChecker() == nullptr) {
+                if (cost.share > 1.0 && ProcessMemory::SlowingChecker() == nullptr) {
                     return context.Fail("the process calls take " + Percent(cost.share) +
                                         " of real time at " + cost.where +
                                         ": no host can play the module at that rate");
@@ -101,7 +84,7 @@ void Cost(CheckContext& context) {
         }
     }
     const std::string said = "worst " + Percent(worst.share) + " of real time, at " + worst.where;
-    if (const char* slowing = SlowingChecker()) {
+    if (const char* slowing = ProcessMemory::SlowingChecker()) {
         return context.Note(said + ", under " + slowing +
                             ", which slows all code several times: not judged");
     }
