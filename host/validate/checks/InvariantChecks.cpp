@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "Checks.h"
-#include "EnumList.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "SessionPlan.h"
