@@ -177,8 +177,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "each setting has had a block to settle",
          &InvariantChecks::BlockSizes},
         {"invariant-setup-order",
-         "a rate or block size given after open, before the first block, gives the output of one "
-         "given at open",
+         "a rate or block size given after open, before the first block, and a longer block size "
+         "given between blocks, give the output of those given at open",
          &InvariantChecks::SetupOrder},
         {"play-real-time",
          "the process calls' time per second of audio at 48 and 192 kHz, blocks of 64 and "

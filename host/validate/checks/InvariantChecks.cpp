@@ -29,19 +29,25 @@ constexpr double kTolerance = 1e-4;
 constexpr float kSampleRate = 48000.0f;
 
 
-// How the host sets the session up: the rate and block size given at open, and those given after
-// open, before the first block, when they differ.
+// How the host sets the session up: the rate and block size given at open, those given after
+// open, before the first block, when they differ, and a block size given between the blocks at
+// kChangeAt (0: none).
 struct Setup {
     float rate_at_open;
     int32_t block_at_open;
     float rate;
     int32_t block;
+    int32_t block_from_change = 0;
     std::string Describe() const {
         std::ostringstream text;
         text << "blocks of " << block << ", " << rate << " Hz";
         if (rate != rate_at_open || block != block_at_open) {
             text << " given after open (" << block_at_open << " and " << rate_at_open
                  << " Hz at open)";
+        }
+        if (block_from_change != 0) {
+            text << ", then blocks of " << block_from_change << " given between blocks at sample "
+                 << kChangeAt;
         }
         return text.str();
     }
@@ -76,13 +82,18 @@ Outputs Play(CheckContext& context, const SessionPlan& plan, const Setup& setup)
     const std::vector<int32_t> outputs = ModuleSession::SamplePins(audio, DR_OUT);
     Outputs played;
     for (const int32_t pin : outputs) played.push_back({audio.AudioPin(pin).name, {}});
+    int32_t block = setup.block;
     for (uint32_t at = 0; at < kSessionSamples;) {
         if (at == kChangeAt) {
             session.Step("the plan's second values, " + setup.Describe());
+            if (setup.block_from_change != 0) {
+                block = setup.block_from_change;
+                session.SetBlockSize(block);
+            }
             SetPlanValues(session, pins, plan.second);
         }
         const uint32_t stop = at < kChangeAt ? kChangeAt : kSessionSamples;
-        const auto frames = static_cast<int32_t>(std::min<uint32_t>(setup.block, stop - at));
+        const auto frames = static_cast<int32_t>(std::min<uint32_t>(block, stop - at));
         session.ProcessFrames(frames);
         for (size_t k = 0; k < outputs.size(); ++k) {
             const float* samples = audio.PinBuffer(outputs[k]);
@@ -171,9 +182,11 @@ void SetupOrder(CheckContext& context) {
     constexpr int32_t kBlock = 256;
     const Setup reference{kRate, kBlock, kRate, kBlock};
     ExpectSameOutputs(context, reference,
-                      {{kSampleRate, kBlock, kRate, kBlock}, {kRate, 64, kRate, kBlock}},
+                      {{kSampleRate, kBlock, kRate, kBlock},
+                       {kRate, 64, kRate, kBlock},
+                       {kRate, 64, kRate, 64, AudioSideHost::kMaxBlockSize}},
                       "a rate or block size given after open is not taken as one given at open "
-                      "(something worked out from it only at open?)");
+                      "(something worked out or sized from it only at open?)");
 }
 
 }  // namespace InvariantChecks
