@@ -15,6 +15,7 @@ struct Progress {
     bool in_call = false;
     CrossingCall call{};
     Clock::time_point call_start;
+    std::string step;
     std::string rounds;
     int64_t planned = 0;
     int64_t done = 0;
@@ -63,6 +64,12 @@ bool CheckProgress::CallInProgress(CrossingCall* call) {
     return in_call;
 }
 
+void CheckProgress::SessionStep(std::string step) {
+    Progress& progress = TheProgress();
+    const std::lock_guard<std::mutex> lock(progress.mutex);
+    progress.step = std::move(step);
+}
+
 void CheckProgress::BeginRounds(std::string what, int64_t planned) {
     Progress& progress = TheProgress();
     const std::lock_guard<std::mutex> lock(progress.mutex);
@@ -94,6 +101,7 @@ std::string CheckProgress::Describe() {
     }
     if (progress.in_call) {
         if (!text.empty()) text += "; ";
+        if (!progress.step.empty()) text += "playing " + progress.step + ": ";
         text += CallRecorder::Describe(progress.call) + " has not returned after " +
                 Seconds(SecondsSince(progress.call_start));
     }

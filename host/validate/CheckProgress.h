@@ -15,6 +15,9 @@ public:
     // return.
     static void CallEntered(const CrossingCall& call);
     static void CallLeft();
+    // The step a session of the check is playing ("pin 4 (Choice) set to 5, blocks of 64,
+    // 48000 Hz"), named before the call in progress; empty when the session ends.
+    static void SessionStep(std::string step);
     // A check starts rounds of one kind (`what`, as "audio create/open/process/close cycles"),
     // `planned` of them at most; each ends with RoundDone.
     static void BeginRounds(std::string what, int64_t planned);
@@ -22,7 +25,8 @@ public:
     // The outermost call into the module in progress, for a crash handler: false when there is
     // none, or when another thread holds the record (no waiting in a handler).
     static bool CallInProgress(CrossingCall* call);
-    // In words, as of now: "host -> process offset 0 frames 64 has not returned after 9.5 s",
+    // In words, as of now: "host -> process offset 0 frames 64 has not returned after 9.5 s"
+    // (after "playing <step>: " inside a session),
     // "312 of 10000 audio create/open/process/close cycles in 9.6 s, 31 ms each", or both, or
     // nothing when the check neither is inside the module nor counts rounds.
     static std::string Describe();

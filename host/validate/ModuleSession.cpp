@@ -1,8 +1,5 @@
 #include "ModuleSession.h"
 
-#include "HostNotes.h"
-#include "HostRuleIds.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -10,6 +7,7 @@
 
 #include "AllocationCount.h"
 #include "CallRecorder.h"
+#include "CheckProgress.h"
 #include "EnumList.h"
 #include "FailingSession.h"
 #include "HostNotes.h"
@@ -65,7 +63,10 @@ void ModuleSession::Start(uint32_t clock, float rate, int32_t block) {
     m_started = true;
 }
 
-ModuleSession::~ModuleSession() { SessionJournal::Release(this); }
+ModuleSession::~ModuleSession() {
+    CheckProgress::SessionStep("");
+    SessionJournal::Release(this);
+}
 
 void ModuleSession::Unscripted() {
     m_scripted = false;
@@ -244,6 +245,7 @@ void ModuleSession::Step(const std::string& what) {
     name << what << ", blocks of " << m_host.Audio().BlockSize() << ", "
          << m_host.Audio().SampleRate() << " Hz";
     m_step = name.str();
+    CheckProgress::SessionStep(m_step);
 }
 
 void ModuleSession::EndStep() {

@@ -22,9 +22,17 @@ TEST(CheckProgress, SaysHowFarTheRoundsGotAndTheCallInProgressUntilItReturns) {
     CrossingCall seen{};
     ASSERT_TRUE(CheckProgress::CallInProgress(&seen));
     EXPECT_EQ(seen.opcode, MOD_OP_OPEN);
+    CheckProgress::SessionStep("pin 4 (Choice) set to 5, blocks of 64, 48000 Hz");
+    const std::string playing = CheckProgress::Describe();
+    EXPECT_NE(playing.find(" ms each; playing pin 4 (Choice) set to 5, blocks of 64, 48000 Hz: "
+                           "host -> audio MOD_OP_OPEN "),
+              std::string::npos)
+        << playing;
+    CheckProgress::SessionStep("");
     CheckProgress::CallLeft();
     const std::string after = CheckProgress::Describe();
     EXPECT_EQ(after.find("has not returned"), std::string::npos) << after;
+    EXPECT_EQ(after.find("playing"), std::string::npos) << after;
     EXPECT_NE(after.find("3 of 100 load/unload cycles"), std::string::npos) << after;
     EXPECT_FALSE(CheckProgress::CallInProgress(&seen));
 }
