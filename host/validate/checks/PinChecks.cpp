@@ -168,6 +168,7 @@ void Names(CheckContext& context) {
 }
 
 void Codes(CheckContext& context) {
+    std::string hosts_own_pins;
     ForEachDescription(context, [&](const std::string& pin, const QVPinProperties& props) {
         if (props.direction != DR_IN && props.direction != DR_OUT) {
             context.Fail(pin + "direction " + std::to_string(props.direction) +
@@ -176,16 +177,23 @@ void Codes(CheckContext& context) {
         const int32_t type = props.datatype;
         const bool known = type == DT_ENUM || type == DT_BOOL || type == DT_FSAMPLE ||
                            type == DT_FLOAT || type == DT_INT;
-        // The framework passes 1, 2, 3 and 7 through for the host's own types, keeping no value.
+        // The framework passes 1, 2, 3 and 7 through for the host's own types, keeping no value:
+        // legal (the guide's text label is one), and named so an author sees what this host
+        // makes of them.
         const bool hosts_own = type == 1 || type == 2 || type == 3 || type == 7;
         if (hosts_own) {
-            context.Warn(pin + "datatype " + std::to_string(type) +
-                         " is the host's own: this host keeps no value for it");
+            hosts_own_pins += (hosts_own_pins.empty() ? "" : ", ") + pin + "datatype " +
+                              std::to_string(type);
         } else if (!known) {
             context.Fail(pin + "datatype " + std::to_string(type) +
                          ", expected one of 0, 4, 5, 6, 8 (or the host's own 1, 2, 3, 7)");
         }
     });
+    if (!hosts_own_pins.empty()) {
+        context.Note(hosts_own_pins +
+                     ": the host's own, for which this host keeps no value, only texts handed "
+                     "by pointer");
+    }
 }
 
 void PatchStore(CheckContext& context) {
