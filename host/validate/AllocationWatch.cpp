@@ -60,6 +60,7 @@ void WriteSlot(void** slot, void* value) {
 }  // namespace
 
 AllocationWatch::AllocationWatch(const ModuleLibrary& library) {
+    bool already_counted = false;
     auto* base = static_cast<unsigned char*>(library.NativeHandle());
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -85,6 +86,11 @@ AllocationWatch::AllocationWatch(const ModuleLibrary& library) {
                                     replacement.name) != 0) {
                         continue;
                     }
+                    // A watch of the same image already counts through this slot.
+                    if (*slots == replacement.counting) {
+                        already_counted = true;
+                        continue;
+                    }
                     *replacement.original = *slots;
                     m_redirected.push_back({slots, *slots});
                     WriteSlot(slots, replacement.counting);
@@ -92,7 +98,7 @@ AllocationWatch::AllocationWatch(const ModuleLibrary& library) {
             }
         }
     }
-    if (m_redirected.empty()) {
+    if (m_redirected.empty() && !already_counted) {
         m_unavailable = "the library imports no allocation function from msvcrt.dll";
     }
 }

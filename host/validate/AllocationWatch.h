@@ -2,7 +2,8 @@
 // program's replaced allocation functions see the whole process already. On Windows a module
 // library links its own C++ runtime, which takes memory through the library's imports of malloc,
 // calloc, realloc and free from the C runtime DLL: those import slots are pointed at counting
-// functions, and put back afterwards.
+// functions, and put back afterwards. Watches nest: one made while another watches the same
+// library counts through the slots the first pointed.
 #ifndef QVHOST_VALIDATE_ALLOCATION_WATCH_H
 #define QVHOST_VALIDATE_ALLOCATION_WATCH_H
 

@@ -41,7 +41,7 @@ constexpr int kBlocksPerSignal = 3;
 }  // namespace
 
 ModuleSession::ModuleSession(const ModuleLibrary& library)
-    : m_host(library), m_heap_calls_seen(AllocationCount::Counted()) {}
+    : m_heap_watch(library), m_host(library), m_heap_calls_seen(AllocationCount::Counted()) {}
 
 void ModuleSession::Start(uint32_t clock, float rate, int32_t block) {
     if (!m_host.Audio().IsAttached()) m_host.CreateObjects();

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocationWatch.h"
 #include "CheckContext.h"
 #include "ModuleLibrary.h"
 #include "PinDescription.h"
@@ -94,6 +95,8 @@ private:
     void Keep(uint32_t sample, PlayAction::Kind kind, const std::string& pin,
               const std::string& value, std::optional<int32_t> status = std::nullopt);
 
+    // Counts the library's heap calls on Windows too, whether or not the check watches them.
+    const AllocationWatch m_heap_watch;
     ReferenceHost m_host;
     bool m_started = false;
     uint32_t m_start = 0;  // the sample clock at the session's first sample
