@@ -36,6 +36,19 @@ int64_t ProcessMemory::Bytes() {
 #endif
 #endif
 
+#if !defined(_WIN32)
+namespace {
+
+// Whether the dynamic loader was told to preload a library whose path holds `name`: valgrind's
+// tools and the sanitizers' runtimes, preloaded for a module built with them, come this way.
+bool Preloads(const char* name) {
+    const char* preload = std::getenv("LD_PRELOAD");
+    return preload != nullptr && std::strstr(preload, name) != nullptr;
+}
+
+}  // namespace
+#endif
+
 const char* ProcessMemory::QuarantineReason() {
 #if defined(QV_ADDRESS_SANITIZER)
     return "AddressSanitizer holds freed memory back from reuse; its leak check measures this "
@@ -43,11 +56,10 @@ const char* ProcessMemory::QuarantineReason() {
 #elif defined(_WIN32)
     return "";
 #else
-    const char* preload = std::getenv("LD_PRELOAD");
-    if (preload != nullptr && std::strstr(preload, "vgpreload") != nullptr) {
+    if (Preloads("vgpreload")) {
         return "valgrind holds freed memory back from reuse; its leak check measures this instead";
     }
-    if (preload != nullptr && std::strstr(preload, "libasan") != nullptr) {
+    if (Preloads("libasan")) {
         return "AddressSanitizer, preloaded for a sanitized module, holds freed memory back from "
                "reuse";
     }
@@ -61,12 +73,8 @@ const char* ProcessMemory::SlowingChecker() {
 #elif defined(_WIN32)
     return nullptr;
 #else
-    const char* preload = std::getenv("LD_PRELOAD");
-    if (preload == nullptr) return nullptr;
-    if (std::strstr(preload, "vgpreload") != nullptr) return "valgrind";
-    if (std::strstr(preload, "libasan") != nullptr || std::strstr(preload, "libtsan") != nullptr) {
-        return "a sanitizer";
-    }
+    if (Preloads("vgpreload")) return "valgrind";
+    if (Preloads("libasan") || Preloads("libtsan")) return "a sanitizer";
     return nullptr;
 #endif
 }
