@@ -133,6 +133,18 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<HostNote
     const size_t begin = std::min<size_t>(offset, m_length);
     const size_t end = std::min<size_t>(size_t{offset} + frames, m_length);
     const size_t readable_end = ReadableEnd(offset, frames);
+    // A module may pass on what it is given: a subnormal output is its own only when the call's
+    // inputs held none.
+    const auto fed_subnormal = [&] {
+        for (const Buffer& input : m_buffers) {
+            if (input.output || !input.carries_samples) continue;
+            const float* given = input.before.get();
+            for (size_t at = begin; at < readable_end; ++at) {
+                if (std::fpclassify(given[at]) == FP_SUBNORMAL) return true;
+            }
+        }
+        return false;
+    };
     for (Buffer& buffer : m_buffers) {
         if (!buffer.carries_samples) continue;
         float* front = buffer.samples.get();
@@ -192,6 +204,7 @@ void SampleBuffers::After(uint32_t offset, uint32_t frames, std::vector<HostNote
                 break;
             }
             if (std::fpclassify(sample) == FP_SUBNORMAL) {
+                if (fed_subnormal()) break;
                 warnings.push_back({HostRuleId::kOutputsNormal,
                                     call() + " wrote a subnormal sample to " + pin() +
                                         " at offset " + std::to_string(at)});

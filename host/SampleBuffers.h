@@ -5,7 +5,8 @@
 // frames, or the current sample for an event delivery) hold a signalling NaN, so that a module
 // reading outside its frames puts NaN into its output. After the call every write outside the
 // call's frames, into an input or into a guard zone is a problem, named by pin and offset, and
-// so is every output sample that is not a number or infinite; a subnormal output is a warning.
+// so is every output sample that is not a number or infinite; a subnormal output is a warning,
+// unless the call's inputs held one, which the module may have passed on.
 // The watch costs what the block holds, not what the largest possible block would. A value pin
 // (an integer, say, sent with HOST_OP_PIN_VALUE) has a buffer too, but carries a value, not
 // samples: no rule of the watch applies to it.

@@ -257,6 +257,10 @@ void ModuleSession::EndStep() {
         }
     }
     m_problems_seen = problems.size();
+    const std::vector<std::string>& warnings = m_host.Audio().Warnings();
+    if (m_first_warning.empty() && !warnings.empty()) {
+        m_first_warning = "at " + m_step + ": " + warnings.front();
+    }
     // Another check's session may have counted from 0 again since.
     const uint64_t heap_calls = AllocationCount::Counted();
     if (heap_calls < m_heap_calls_seen) m_heap_calls_seen = 0;
@@ -291,7 +295,7 @@ void ModuleSession::Verdict(CheckContext& context) {
     const std::vector<std::string>& warnings = m_host.Audio().Warnings();
     if (!warnings.empty()) {
         context.Warn(
-            warnings.front() +
+            m_first_warning +
             (warnings.size() > 1 ? " (and " + std::to_string(warnings.size() - 1) + " more)" : ""));
     }
 }

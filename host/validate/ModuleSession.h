@@ -104,6 +104,7 @@ private:
     size_t m_problems_seen = 0;
     uint64_t m_heap_calls_seen;
     std::vector<std::string> m_findings;
+    std::string m_first_warning;  // the host's first warning, with the step it came in
     bool m_scripted = true;
     PlayOptions m_play;
     std::vector<int32_t> m_stored_gui_pins;

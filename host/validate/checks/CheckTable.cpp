@@ -184,6 +184,10 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "the process calls' time per second of audio at 48 and 192 kHz, blocks of 64 and "
          "4096, under each plan's values: over 100 % fails, over 50 % warns",
          &RealTimeChecks::Cost},
+        {"play-silent-tail",
+         "under each plan's values, 0.25 s of moving sample inputs, then 4 s of silent ones: "
+         "the outputs come to rest finite and normal",
+         &TailChecks::SilentTail},
         {"play-threads",
          "audio objects on audio threads of their own, GUI objects on one GUI thread, for one "
          "placed module and for two",

@@ -118,4 +118,8 @@ namespace RealTimeChecks {
 void Cost(CheckContext& context);
 }  // namespace RealTimeChecks
 
+namespace TailChecks {
+void SilentTail(CheckContext& context);
+}  // namespace TailChecks
+
 #endif

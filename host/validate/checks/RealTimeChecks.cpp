@@ -1,7 +1,8 @@
 // Whether the module keeps up with real time: the time its process calls and event deliveries
-// take on the audio thread for each second of audio, at 48 and 192 kHz, in blocks of 64 and 4096, under each session plan's
-// values. A module that needs more than the whole second cannot play on any host; one that needs
-// more than half leaves a host with a patch of several modules too little.
+// take on the audio thread for each second of audio, at 48 and 192 kHz, in blocks of 64 and
+// 4096, under each session plan's values. A module that needs more than the whole second cannot
+// play on any host; one that needs more than half leaves a host with a patch of several modules
+// too little.
 #include <sstream>
 
 #include "CallRecorder.h"

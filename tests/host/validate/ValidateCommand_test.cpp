@@ -154,12 +154,14 @@ TEST(ValidateCommand, EachRepeatedRunDrawsFromTheNextSeed) {
 TEST(ValidateCommand, APlayVerdictCarriesTheHostsWarnings) {
     const ModuleLibrary library(QV_FIXTURE_KEEPS_CONTRACT);
     const std::string unknown =
-        "audio: host opcode 99 is not one this host knows [host-opcodes-known]";
+        "at asking opcode 99, blocks of 64, 44100 Hz: audio: host opcode 99 is not one this host "
+        "knows [host-opcodes-known]";
     const std::vector<std::string> summaries{"", unknown, unknown + " (and 1 more)",
                                              unknown + " (and 2 more)"};
     for (size_t warnings = 0; warnings < summaries.size(); ++warnings) {
         ModuleSession session(library);
         session.Start();
+        session.Step("asking opcode 99");
         AudioSideHost& audio = session.Host().Audio();
         for (size_t k = 0; k < warnings; ++k) audio.Answer(audio.Record(), 99, 0, 0, nullptr);
         CheckContext context(QV_FIXTURE_KEEPS_CONTRACT, 0, "play-value-pins");
