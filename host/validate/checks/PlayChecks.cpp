@@ -100,28 +100,6 @@ struct Combination {
     float rate;
 };
 
-// Magnitudes spread between the edges of a number without a stated range, a decade apart, with a
-// step of 5 where audio rates lie: a value that misbehaves only in a band (a corner between half
-// the rate and the rate at 8 kHz) falls on one of them.
-constexpr double kSpreadMagnitudes[] = {0.001, 0.01, 0.1,  1,     10,   100,
-                                        1000,  5000, 1e4,  50000, 1e5};
-
-// Every choice of an enumeration or a boolean; the two edges of any other value, and magnitudes
-// spread between them of either sign.
-std::vector<double> CombinedValues(const ValuePin& pin, const PinDescription& description) {
-    if (description.datatype == DT_ENUM || description.datatype == DT_BOOL ||
-        pin.values.size() < 2) {
-        return pin.values;
-    }
-    std::vector<double> values{pin.values.front(), pin.values.back()};
-    for (const double magnitude : kSpreadMagnitudes) {
-        if (description.datatype == DT_INT && magnitude < 1) continue;
-        values.push_back(magnitude);
-        values.push_back(-magnitude);
-    }
-    return values;
-}
-
 // A user's changes, made ahead so that the GUI thread draws nothing from the shared random source.
 struct UserChange {
     int32_t pin;
@@ -295,7 +273,7 @@ void ValuesBlocksRates(CheckContext& context) {
             for (size_t pin = 0; pin < pins.size(); ++pin) {
                 const PinDescription& description =
                     probe.Host().Audio().PinTable()[pins[pin].table_index];
-                for (const double value : CombinedValues(pins[pin], description)) {
+                for (const double value : SpreadValues(pins[pin], description)) {
                     for (const int32_t size : kCombinedBlockSizes) {
                         combinations.push_back({pin, value, size, rate});
                     }

@@ -1,13 +1,15 @@
-// Whether a module comes to rest: under each session plan's values its sample inputs move for a
-// quarter of a second, then fall silent for four, long enough for a release tail to decay far
-// below hearing. A level that decays with no floor ends in subnormal numbers (each costs many
-// times a normal one on most processors), and one that grows with no bound ends in infinity:
-// neither shows in the short sessions of the other checks. The host's rules judge every sample.
+// Whether a module comes to rest: under each session plan's values, and under the smallest
+// numbers either side of zero, its sample inputs move for a quarter of a second, then fall
+// silent for four, long enough for a release tail to decay far below hearing. A level that
+// decays with no floor ends in subnormal numbers (each costs many times a normal one on most
+// processors), and one that grows with no bound ends in infinity: neither shows in the short
+// sessions of the other checks. The host's rules judge every sample.
 #include <string>
 
 #include "Checks.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
+#include "ReferenceHost.h"
 #include "SessionPlan.h"
 #include "ValuePins.h"
 
@@ -20,13 +22,41 @@ constexpr double kSilentSeconds = 4.0;
 
 int Blocks(double seconds) { return static_cast<int>(seconds * kRate / kBlock) + 1; }
 
+// The first plan again, with each number pin at the smallest value it takes below zero, then
+// above it (a time of -0.001 s, a gain of 0.001): where a sign slips or a small divisor hides,
+// a release grows.
+std::vector<SessionPlan> SmallValuePlans(const ModuleLibrary& library, CheckContext& context,
+                                         const SessionPlan& first) {
+    ReferenceHost host(library);
+    host.CreateObjects();
+    const std::vector<ValuePin> pins = ValuePins(host.Audio(), context);
+    std::vector<SessionPlan> plans;
+    for (const double sign : {-1.0, 1.0}) {
+        SessionPlan plan{context.NextRandom(), first.first, first.first};
+        for (size_t k = 0; k < pins.size() && k < plan.first.size(); ++k) {
+            const PinDescription& description = host.Audio().PinTable()[pins[k].table_index];
+            if (description.datatype == DT_ENUM || description.datatype == DT_BOOL) continue;
+            for (const double value : SpreadValues(pins[k], description)) {
+                const bool nearer = value * sign > 0 && (plan.first[k] * sign <= 0 ||
+                                                         value * sign < plan.first[k] * sign);
+                if (nearer) plan.first[k] = value;
+            }
+        }
+        plans.push_back(plan);
+    }
+    return plans;
+}
+
 }  // namespace
 
 namespace TailChecks {
 
 void SilentTail(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const std::vector<SessionPlan> plans = SessionPlans(context);
+    std::vector<SessionPlan> plans = SessionPlans(context);
+    for (const SessionPlan& plan : SmallValuePlans(library, context, plans.front())) {
+        plans.push_back(plan);
+    }
     for (const SessionPlan& plan : plans) {
         ModuleSession session(library);
         session.Start(0, kRate, kBlock);

@@ -11,6 +11,12 @@ namespace {
 
 constexpr int32_t kStatuses[] = {PIN_STATUS_CHANGED, PIN_STATUS_MOVING, PIN_STATUS_STATIC};
 
+// Magnitudes spread between the edges of a number without a stated range, a decade apart, with a
+// step of 5 where audio rates lie: a value that misbehaves only in a band (a corner between half
+// the rate and the rate at 8 kHz) falls on one of them.
+constexpr double kSpreadMagnitudes[] = {0.001, 0.01, 0.1,  1,     10,   100,
+                                        1000,  5000, 1e4,  50000, 1e5};
+
 }  // namespace
 
 std::vector<double> ValuesAcross(const PinDescription& pin, CheckContext& context) {
@@ -39,6 +45,20 @@ std::vector<double> ValuesAcross(const PinDescription& pin, CheckContext& contex
     default:
         return {};
     }
+}
+
+std::vector<double> SpreadValues(const ValuePin& pin, const PinDescription& description) {
+    if (description.datatype == DT_ENUM || description.datatype == DT_BOOL ||
+        pin.values.size() < 2) {
+        return pin.values;
+    }
+    std::vector<double> values{pin.values.front(), pin.values.back()};
+    for (const double magnitude : kSpreadMagnitudes) {
+        if (description.datatype == DT_INT && magnitude < 1) continue;
+        values.push_back(magnitude);
+        values.push_back(-magnitude);
+    }
+    return values;
 }
 
 std::vector<ValuePin> ValuePins(AudioSideHost& audio, CheckContext& context) {

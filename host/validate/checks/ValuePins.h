@@ -24,6 +24,10 @@ struct ValuePin {
 // Every value a host may hand a pin of this description, edges first and last.
 std::vector<double> ValuesAcross(const PinDescription& pin, CheckContext& context);
 
+// Every choice of an enumeration or a boolean; the two edges of any other value, and magnitudes
+// spread between them of either sign (0.001 to 100,000, a decade apart, with 5,000 and 50,000).
+std::vector<double> SpreadValues(const ValuePin& pin, const PinDescription& description);
+
 // The inputs a host can set, each with ValuesAcross.
 std::vector<ValuePin> ValuePins(AudioSideHost& audio, CheckContext& context);
 
