@@ -34,7 +34,7 @@ const Signal kSignals[] = {
     {"noise", "noise:", PIN_STATUS_MOVING},
     {"subnormals", "dc:1e-45", PIN_STATUS_STATIC},
     {"an impulse", "impulse", PIN_STATUS_MOVING},
-    {"a jump", "dc:0", PIN_STATUS_STATIC},  // to dc:1 after a block
+    {"a jump", "dc:0", PIN_STATUS_STATIC},  // to dc:1 inside the second block
 };
 constexpr int kBlocksPerSignal = 3;
 
@@ -134,12 +134,13 @@ void ModuleSession::SetVariable(int32_t audio_pin, double value, int32_t status,
          PinSetting::AudioPinName(audio, audio_pin), PlayScript::Number(value), status);
 }
 
-void ModuleSession::FeedSignal(int32_t audio_pin, const std::string& definition, int32_t status) {
+void ModuleSession::FeedSignal(int32_t audio_pin, const std::string& definition, int32_t status,
+                               uint32_t offset) {
     AudioSideHost& audio = m_host.Audio();
-    m_feed.Feed(audio_pin, definition, Position());
-    audio.PostPinStatus(audio_pin, status);
+    m_feed.Feed(audio_pin, definition, Position() + offset);
+    audio.PostPinStatus(audio_pin, status, offset);
     if (!Keeping()) return;
-    Keep(Position(), PlayAction::Kind::kInput, PinSetting::AudioPinName(audio, audio_pin),
+    Keep(Position() + offset, PlayAction::Kind::kInput, PinSetting::AudioPinName(audio, audio_pin),
          definition, status);
 }
 
@@ -231,8 +232,13 @@ void ModuleSession::PlayEverySignal(CheckContext& context) {
         Step(std::string(signal.name) + " on the sample inputs");
         for (const int32_t pin : inputs) FeedSignal(pin, definition, signal.status);
         for (uint32_t block = 0; block < kBlocksPerSignal; ++block) {
+            // The jump comes inside the block: the host splits it there, and the module works
+            // the second part from an offset into its buffers.
             if (block == 1 && std::string(signal.name) == "a jump") {
-                for (const int32_t pin : inputs) FeedSignal(pin, "dc:1", signal.status);
+                const auto block_size = static_cast<uint32_t>(m_host.Audio().BlockSize());
+                const uint32_t offset =
+                    block_size > 1 ? 1 + context.NextRandom() % (block_size - 1) : 0;
+                for (const int32_t pin : inputs) FeedSignal(pin, "dc:1", signal.status, offset);
             }
             ProcessBlocks(1);
         }

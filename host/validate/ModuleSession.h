@@ -49,8 +49,10 @@ public:
     void SetGuiValue(int32_t table_index, double value);
     // Into the module's variable, the audio object told `status` `offset` samples on.
     void SetVariable(int32_t audio_pin, double value, int32_t status, uint32_t offset);
-    // A signal (SignalGenerator) on a sample input from the next block on, announced as `status`.
-    void FeedSignal(int32_t audio_pin, const std::string& definition, int32_t status);
+    // A signal (SignalGenerator) on a sample input from `offset` samples into the next block on,
+    // announced as `status` there (the host splits the block at a later offset).
+    void FeedSignal(int32_t audio_pin, const std::string& definition, int32_t status,
+                    uint32_t offset = 0);
     // A value the patch holds, before Start: in the variable and the GUI object as the pin has
     // them; Start tells the GUI object of it before initialising it.
     void Store(size_t table_index, int32_t audio_pin, bool gui, double value);
