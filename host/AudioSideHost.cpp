@@ -351,7 +351,9 @@ void AudioSideHost::ProcessNoFrames() {
 void AudioSideHost::DeliverHostEvent(TimedEvent event) {
     if (m_record == nullptr) throw HostError("the audio object is closed");
     if (m_record->event_handler == nullptr) {
-        Problem(HostRuleId::kEventEntrySet, "the record's event entry is null: event dropped");
+        Problem(HostRuleId::kEventEntrySet,
+                "the record's event entry is null: the host's event of type " +
+                    std::to_string(event.event_type) + " dropped");
         return;
     }
     event.time_stamp = m_clock;
@@ -395,8 +397,10 @@ void AudioSideHost::DeliverDueEvents() {
     int delivered_now = 0;
     while (auto event = m_events.TakeDueAt(m_clock)) {
         if (++delivered_now > kMaxEventsPerClock) {
-            Problem(HostRuleId::kEventsPerClock, "more than " + std::to_string(kMaxEventsPerClock) + " events at sample clock " +
-                    std::to_string(m_clock) + ": the rest dropped");
+            Problem(HostRuleId::kEventsPerClock,
+                    "more than " + std::to_string(kMaxEventsPerClock) +
+                        " events at sample clock " + std::to_string(m_clock) +
+                        ": the rest dropped");
             while (m_events.TakeDueAt(m_clock)) {
             }
             break;

@@ -1,5 +1,6 @@
 #include "CheckContext.h"
 
+#include <algorithm>
 #include <limits>
 #include <sstream>
 
@@ -34,7 +35,12 @@ std::vector<int32_t> CheckContext::EdgeValues() {
 }
 
 void CheckContext::Fail(const std::string& text) {
-    if (++m_failures <= kMaxDescribedFailures) m_described.push_back(text);
+    ++m_failures;
+    // The same text again is counted, not said again: the next different one is worth the room.
+    if (m_described.size() < static_cast<size_t>(kMaxDescribedFailures) &&
+        std::find(m_described.begin(), m_described.end(), text) == m_described.end()) {
+        m_described.push_back(text);
+    }
 }
 
 void CheckContext::FailCall(const std::string& call, const std::string& answer,
@@ -56,9 +62,8 @@ std::string CheckContext::Summary() const {
     }
     std::string text;
     for (const std::string& failure : m_described) text += (text.empty() ? "" : "; ") + failure;
-    if (m_failures > kMaxDescribedFailures) {
-        text += " (and " + std::to_string(m_failures - kMaxDescribedFailures) + " more)";
-    }
+    const auto untold = static_cast<size_t>(m_failures) - m_described.size();
+    if (untold > 0) text += " (and " + std::to_string(untold) + " more)";
     if (KeptFailure()) text += "; " + m_kept_failure;
     return text;
 }

@@ -202,3 +202,10 @@ TEST(ValidateCommand, EachCheckMakesTheCallsItIsFor) {
             << c.expected;
     }
 }
+
+// A failure said again is counted, not repeated: the room goes to the next different one.
+TEST(ValidateCommand, AFailureSummaryNamesEachDifferentFailureOnce) {
+    CheckContext context("lib.so", 0, "events-host-events");
+    for (const char* failure : {"a", "a", "b", "a", "c", "d", "b"}) context.Fail(failure);
+    EXPECT_EQ(context.Summary(), "a; b; c (and 4 more)");
+}
