@@ -208,6 +208,12 @@ void FaultPlace::Describe(const void* instruction, CrashLine& line) {
 #endif
 }
 
+void FaultPlace::Address(const void* instruction, CrashLine& line) {
+    if (instruction == nullptr) return;
+    line.Text(" at ");
+    Hex(line, reinterpret_cast<uintptr_t>(instruction));
+}
+
 const void* FaultPlace::Instruction(const void* signal_context) {
 #if defined(__linux__) && defined(__x86_64__)
     const auto* context = static_cast<const ucontext_t*>(signal_context);

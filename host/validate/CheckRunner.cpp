@@ -150,7 +150,11 @@ const std::string kCrashedAt = "qvhost: crashed";
 void WriteCrashPlace(const void* instruction) {
     CrashLine line;
     line.Text(kCrashedAt.c_str());
-    FaultPlace::Describe(instruction, line);
+    if (HostThreads::CurrentIsHosts()) {
+        FaultPlace::Describe(instruction, line);
+    } else {
+        FaultPlace::Address(instruction, line);
+    }
     CrossingCall call{};
     if (CheckProgress::CallInProgress(&call)) {
         const char* side = call.entry == CallEntry::kAudioDispatcher ? "audio"
