@@ -11,8 +11,8 @@
 
 class FaultPlace {
 public:
-    // Appends " at LIBRARY+0xOFFSET (SYMBOL+0xOFFSET)" for `instruction`, leaving out what cannot be
-    // found; nothing for a null address.
+    // Appends " at LIBRARY+0xOFFSET (SYMBOL+0xOFFSET)" for `instruction`, leaving out what cannot
+    // be found; nothing for a null address.
     static void Describe(const void* instruction, CrashLine& line);
     // Appends " at 0xADDRESS" alone. Finding the library waits for the loader's lock, which the
     // host's own thread may hold while it loads or frees a library: a crash on another thread

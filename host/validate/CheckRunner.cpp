@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -17,11 +17,11 @@
 #include "ChildProcess.h"
 #include "ContractCauses.h"
 #include "CrashLine.h"
-#include "FaultPlace.h"
-#include "OpcodeNames.h"
 #include "FailingSession.h"
+#include "FaultPlace.h"
 #include "HostThreads.h"
 #include "JsonReport.h"
+#include "OpcodeNames.h"
 #include "RecordValidator.h"
 #include "SessionJournal.h"
 #include "Watchdog.h"

@@ -113,31 +113,36 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
                  });
 }
 
-std::string FailingSession::KeepCrash(const KeptSession& where) {
-    std::ifstream file(FilePath(where.JournalPath()), std::ios::binary);
-    if (!file) return "";
+PlayOptions FailingSession::FromJournal(std::istream& journal, const std::string& path) {
     // The journal's last length is that of the block that was processing; an action may lie
     // past it when the crash came before the next block.
-    std::string journal;
+    std::string actions;
     uint32_t samples = 1;
-    for (std::string line; std::getline(file, line);) {
+    for (std::string line; std::getline(journal, line);) {
         uint32_t number = 0;
         if (std::sscanf(line.c_str(), "samples %u", &number) == 1 ||
             std::sscanf(line.c_str(), "at %u", &number) == 1) {
             samples = std::max(samples, number + (line[0] == 'a' ? 1u : 0u));
         }
-        if (line.rfind("samples", 0) != 0) journal += line + "\n";
+        if (line.rfind("samples", 0) != 0) actions += line + "\n";
+    }
+    return PlayScript::Parse(actions + "samples " + std::to_string(samples) + "\n", path);
+}
+
+std::string FailingSession::KeepCrash(const KeptSession& where) {
+    std::ifstream file(FilePath(where.JournalPath()), std::ios::binary);
+    if (!file) return "";
+    PlayOptions played;
+    std::string unreadable;
+    try {
+        played = FromJournal(file, where.JournalPath());
+    } catch (const HostError& error) {
+        unreadable = error.what();
     }
     file.close();
     std::error_code error;
     std::filesystem::remove(FilePath(where.JournalPath()), error);
-    PlayOptions played;
-    try {
-        played = PlayScript::Parse(journal + "samples " + std::to_string(samples) + "\n",
-                                   where.JournalPath());
-    } catch (const HostError& unreadable) {
-        return std::string("no play script kept: ") + unreadable.what();
-    }
+    if (!unreadable.empty()) return "no play script kept: " + unreadable;
     // A crash under a sanitizer is an exit of its own, without the play's end.
     return Write(played, where, "crashed", [](const ChildOutcome& outcome) {
         return outcome.ending == ChildOutcome::kCrashed ||

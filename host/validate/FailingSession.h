@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <istream>
 #include <string>
 
 #include "ChildProcess.h"
@@ -35,6 +36,9 @@ public:
     // Keeps the session of a check that crashed, from its journal, shortened while its play
     // crashes too; empty when the check left no journal (it crashed outside a session).
     static std::string KeepCrash(const KeptSession& where);
+    // The play a crashed check's journal holds (its actions, and samples enough for the block
+    // that was processing and for every action); a journal it cannot read is a HostError.
+    static PlayOptions FromJournal(std::istream& journal, const std::string& path);
     // `played` shortened while `fails` holds for it, within `replays` plays; `played` must fail.
     static PlayOptions Shorten(const PlayOptions& played,
                                const std::function<bool(const PlayOptions&)>& fails, int replays);

@@ -131,6 +131,19 @@ if(keep_arguments)
         message(FATAL_ERROR "no failing session kept in ${SCRATCH}:\n${document}")
     endif()
     foreach(script IN LISTS kept)
+        # Shortened: fewer samples or fewer actions than the session the check played.
+        file(READ ${script} session)
+        string(REGEX MATCH "Shortened from ([0-9]+) actions and ([0-9]+) samples" header
+               "${session}")
+        set(played_actions ${CMAKE_MATCH_1})
+        set(played_samples ${CMAKE_MATCH_2})
+        string(REGEX MATCHALL "\nat [0-9]+ " actions "${session}")
+        list(LENGTH actions kept_actions)
+        string(REGEX MATCH "\nsamples ([0-9]+)" samples "${session}")
+        if(NOT header OR NOT (CMAKE_MATCH_1 LESS played_samples OR
+                              kept_actions LESS played_actions))
+            message(FATAL_ERROR "${script} is not shorter than the session played:\n${session}")
+        endif()
         execute_process(COMMAND ${EMULATOR} ${QVHOST} play ${LIBRARY} --script ${script}
                         OUTPUT_VARIABLE played ERROR_VARIABLE problems RESULT_VARIABLE replayed)
         string(FIND "${problems}" "problem: " at_problem)
@@ -144,7 +157,6 @@ if(keep_arguments)
         elseif(replayed EQUAL 1 AND NOT at_problem EQUAL -1 AND NOT at EQUAL -1)
             continue()
         endif()
-        file(READ ${script} session)
         message(FATAL_ERROR "${script} replayed with exit ${replayed}, expected 1 and a problem "
                             "carrying '${replayed_problem}':\n${session}\n${problems}")
     endforeach()

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ TEST(FailingSession, ShortensToTheFewestActionsAndSamplesThatStillFail) {
     int replays = 0;
     const auto fails = [&replays](const PlayOptions& candidate) {
         ++replays;
+        // Every candidate is a script `qvhost play` takes: no action at or past its end.
+        EXPECT_NO_THROW(PlayScript::Parse(PlayScript::Format(candidate), "candidate.qvs"));
         for (const PlayAction& action : candidate.timeline) {
             if (action.pin == "B" && candidate.samples > action.sample + 10) return true;
         }
@@ -52,4 +55,28 @@ TEST(FailingSession, ReplaysAVariableAsAStatusInsideItsBlock) {
     EXPECT_EQ((std::vector<std::pair<uint32_t, long>>(calls.begin(), calls.begin() + 3)),
               (std::vector<std::pair<uint32_t, long>>{{0, 0}, {64, 0}, {100, 36}}));
     EXPECT_TRUE(played.problems.empty());
+}
+
+// A crashed check's journal plays its actions over samples enough for the block that was
+// processing, and for an action given after it when the crash came before the next block.
+TEST(FailingSession, ReadsACrashedJournalIntoAScriptPlayTakes) {
+    const std::vector<std::pair<std::string, std::string>> journals = {
+        {"samples 64\nat 0 gui A=1\nsamples 128\n",
+         "samples 128\nrate 48000\nblock 64\nat 0 gui A=1\n"},
+        {"samples 64\nat 200 gui A=1\n", "samples 201\nrate 48000\nblock 64\nat 200 gui A=1\n"},
+    };
+    for (const auto& [journal, script] : journals) {
+        std::istringstream text(journal);
+        EXPECT_EQ(PlayScript::Format(FailingSession::FromJournal(text, "j")), script) << journal;
+    }
+}
+
+// A finding `qvhost play` cannot see again is not replayed at all.
+TEST(FailingSession, KeepsNoScriptForAFindingPlayDoesNotWatch) {
+    const KeptSession where{"unused", "unused.so", "check", 7};
+    EXPECT_EQ(FailingSession::Keep({},
+                                   "at step: a heap function called in a process call or "
+                                   "event delivery: malloc [no-heap-in-process]",
+                                   where),
+              "no play script kept: `qvhost play` does not watch for what it found");
 }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -79,7 +82,7 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
 
 TEST(ValidateCommand, SeveralLibrariesEndWithOneVerdict) {
     const QvhostOutcome run = Validate({QV_FIXTURE_KEEPS_CONTRACT, QV_FIXTURE_ECHO, "--in-process",
-                                     "--filter", "^events-not-in-past$", "--only-failed"});
+                                        "--filter", "^events-not-in-past$", "--only-failed"});
     EXPECT_EQ(run.out.substr(run.out.size() - 8), "FAILURE\n");
     EXPECT_EQ(run.out.find("PASSED"), std::string::npos) << "--only-failed prints no PASSED";
 }
@@ -97,18 +100,20 @@ TEST(ValidateCommand, TheSameSeedRepeatsTheRun) {
 
 TEST(ValidateCommand, WritesEachResultIntoTheJUnitFile) {
     const std::string path = ::testing::TempDir() + "validate_junit.xml";
-    const QvhostOutcome run = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit", path, "--filter",
-                                     "^events-(not-in-past|on-time)$"});
+    const QvhostOutcome run = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit", path,
+                                        "--filter", "^events-(not-in-past|on-time)$"});
     EXPECT_EQ(run.exit_code, HostCommand::kFailure) << run.err;
     std::ifstream file(path);
     const std::string xml((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_NE(xml.find("tests=\"2\" failures=\"1\" errors=\"0\" skipped=\"0\""), std::string::npos)
         << xml;
-    EXPECT_NE(xml.find("\n      <failure type=\"FAILED\" message=\"guard 'event stamped in the past'"),
-              std::string::npos)
+    EXPECT_NE(
+        xml.find("\n      <failure type=\"FAILED\" message=\"guard 'event stamped in the past'"),
+        std::string::npos)
         << xml;
-    const QvhostOutcome unwritable = Validate({QV_FIXTURE_ECHO, "--in-process", "--junit",
-                                               path + ".missing/x.xml", "--filter", "^events-on-time$"});
+    const QvhostOutcome unwritable =
+        Validate({QV_FIXTURE_ECHO, "--in-process", "--junit", path + ".missing/x.xml", "--filter",
+                  "^events-on-time$"});
     EXPECT_EQ(unwritable.exit_code, HostCommand::kBadArguments) << unwritable.err;
 }
 
@@ -172,6 +177,7 @@ TEST(ValidateCommand, APlayVerdictCarriesTheHostsWarnings) {
 }
 
 struct TracedCalls {
+    const char* library;
     const char* check;
     const char* lines_with;  // the trace lines compared, each from this text on
     const char* expected;    // lines that follow one another among them
@@ -181,25 +187,80 @@ struct TracedCalls {
 TEST(ValidateCommand, EachCheckMakesTheCallsItIsFor) {
     const std::vector<TracedCalls> cases{
         // -1 is among the edge values of every integer argument.
-        {"audio-notify", "MOD_OP_NOTIFY", "MOD_OP_NOTIFY index -1 value -1 ptr null opt 0\n"},
+        {QV_FIXTURE_KEEPS_CONTRACT, "audio-notify", "MOD_OP_NOTIFY",
+         "MOD_OP_NOTIFY index -1 value -1 ptr null opt 0\n"},
         // The first opcode past those the host knows.
-        {"audio-unknown-opcodes", "host -> audio opcode",
+        {QV_FIXTURE_KEEPS_CONTRACT, "audio-unknown-opcodes", "host -> audio opcode",
          "host -> audio opcode 14 index 0 value 0 ptr null opt 0\n"},
         // A rate changed inside a session, as a host changes it when its device does.
-        {"play-blocks-and-rates", "MOD_OP_SAMPLE_RATE",
+        {QV_FIXTURE_KEEPS_CONTRACT, "play-blocks-and-rates", "MOD_OP_SAMPLE_RATE",
          "opt 8000\nMOD_OP_SAMPLE_RATE index 0 value 0 ptr null opt 16000\n"},
         // Each pin through its values alone, one past an enumeration's last choice included.
-        {"play-value-pins", "host sets pin 4 ",
+        {QV_FIXTURE_KEEPS_CONTRACT, "play-value-pins", "host sets pin 4 ",
          "host sets pin 4 (Choice) to 5\nhost sets pin 4 (Choice) to 6\n"},
+        // Two objects side by side at each choice of the enumeration in turn (each set five
+        // times: the first alone twice, the second alone, then both), the third (5) included.
+        {QV_FIXTURE_WITH_OUTPUT, "objects-side-by-side", "host sets pin 4 ",
+         "(Choice) to 0\nhost sets pin 4 (Choice) to 5\nhost sets pin 4 (Choice) to 5\nhost sets "
+         "pin 4 (Choice) to 5\nhost sets pin 4 (Choice) to 5\nhost sets pin 4 (Choice) to 5\nhost "
+         "sets pin 4 (Choice) to -1\n"},
     };
     for (const TracedCalls& c : cases) {
-        const QvhostOutcome run =
-            Validate({QV_FIXTURE_KEEPS_CONTRACT, "--in-process", "--trace", "--seed", "7",
-                      "--filter", "^" + std::string(c.check) + "$"});
+        const QvhostOutcome run = Validate({c.library, "--in-process", "--trace", "--seed", "7",
+                                            "--filter", "^" + std::string(c.check) + "$"});
         EXPECT_EQ(run.exit_code, HostCommand::kSuccess) << c.check << "\n" << run.err;
         EXPECT_NE(LinesWith(run.out, c.lines_with).find(c.expected), std::string::npos)
             << c.check << " lacks\n"
             << c.expected;
+    }
+}
+
+// Each value of play-values-blocks-rates is played at every rate, for at least two blocks and
+// at least 256 samples, and no combination twice, as the trace shows: rates, block sizes, values
+// set and process calls.
+TEST(ValidateCommand, ValuesBlocksRatesPlaysEachValueAtEveryRateForTwoBlocks) {
+    const QvhostOutcome run = Validate({QV_FIXTURE_KEEPS_CONTRACT, "--in-process", "--trace",
+                                        "--seed", "7", "--filter", "^play-values-blocks-rates$"});
+    ASSERT_EQ(run.exit_code, HostCommand::kSuccess) << run.err;
+    struct Played {
+        std::string value;
+        long rate;
+        long block;
+        long samples;
+    };
+    std::vector<Played> played;
+    long rate = 0;
+    long block = 0;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto number_after = [&line](const char* text) {
+            const size_t at = line.find(text);
+            return at == std::string::npos ? -1 : std::stol(line.substr(at + std::strlen(text)));
+        };
+        if (line.find("MOD_OP_SAMPLE_RATE") != std::string::npos) rate = number_after(" opt ");
+        if (line.find("MOD_OP_BLOCK_SIZE") != std::string::npos) block = number_after(" value ");
+        if (line.find("host sets pin ") != std::string::npos) {
+            played.push_back({line.substr(line.find("host sets pin ")), rate, block, 0});
+        }
+        if (line.find("host -> process ") != std::string::npos && !played.empty()) {
+            played.back().samples += number_after(" frames ");
+        }
+    }
+    std::map<std::string, std::set<long>> rates_of_value;
+    for (const Played& p : played) {
+        rates_of_value[p.value].insert(p.rate);
+        EXPECT_TRUE(p.samples >= 2 * p.block && p.samples + p.block > 256)
+            << p.value << " at " << p.rate << " Hz in blocks of " << p.block << ": " << p.samples
+            << " samples";
+    }
+    // One play each of the combinations the check says it played, each at its own rate.
+    EXPECT_NE(run.out.find("played " + std::to_string(played.size()) + " of 432 combinations"),
+              std::string::npos)
+        << played.size() << " played\n"
+        << run.out.substr(0, 300);
+    ASSERT_EQ(rates_of_value.size(), 48u);
+    for (const auto& [value, rates] : rates_of_value) {
+        EXPECT_EQ(rates, (std::set<long>{8000, 44100, 192000})) << value;
     }
 }
 
