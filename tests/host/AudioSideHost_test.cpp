@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <functional>
+#include <limits>
+#include <string>
 #include <vector>
 
 namespace {
@@ -317,17 +322,82 @@ TEST(AudioSideHost, SetsAPinVariableAndReportsTheChange) {
     EXPECT_EQ(object.deliveries.front().clock, 5u);
 }
 
-// A switch's variable holds 0 or 1 whatever it is set to: a module may compare it with 1.
-TEST(AudioSideHost, WritesASwitchAs0Or1) {
+// A variable takes every value of its type, its lowest and highest included, and refuses the
+// rest; a switch's holds 0 or 1 whatever it is set to (a module may compare it with 1).
+TEST(AudioSideHost, WritesEveryValueOfAVariablesTypeAndRefusesTheRest) {
     AudioSideHost host;
-    uint8_t on = 0;
-    QVPinProperties pin = Pin(DT_BOOL, 0);
-    pin.variable_address = &on;
-    TestAudioObject object(host, {pin});
-    host.Attach(&object.record);
-    for (const auto& [value, held] : std::vector<std::pair<double, int>>{{2, 1}, {0, 0}, {-1, 1}}) {
-        host.WritePinVariable(0, value);
-        EXPECT_EQ(on, held) << value;
+    union {
+        int16_t choice;
+        uint8_t on;
+        float level;
+        int32_t count;
+    } variable{};
+    struct Row {
+        int32_t datatype;
+        double value;
+        double held;  // NaN: refused
+    };
+    const double refused = std::numeric_limits<double>::quiet_NaN();
+    const Row rows[] = {
+        {DT_BOOL, 2, 1},
+        {DT_BOOL, 0, 0},
+        {DT_BOOL, -1, 1},
+        {DT_ENUM, -32768, -32768},
+        {DT_ENUM, 32767, 32767},
+        {DT_ENUM, 32768, refused},
+        {DT_ENUM, -32769, refused},
+        {DT_FLOAT, -FLT_MAX, -FLT_MAX},
+        {DT_FLOAT, FLT_MAX, FLT_MAX},
+        {DT_FLOAT, 1e39, refused},
+        {DT_FLOAT, refused, refused},
+        {DT_INT, INT32_MIN, INT32_MIN},
+        {DT_INT, INT32_MAX, INT32_MAX},
+        {DT_INT, 2147483648.0, refused},
+    };
+    for (const Row& row : rows) {
+        QVPinProperties pin = Pin(row.datatype, 0);
+        pin.variable_address = &variable;
+        TestAudioObject object(host, {pin});
+        host.Attach(&object.record);
+        variable.count = 0;
+        const std::string what = std::to_string(row.datatype) + " " + std::to_string(row.value);
+        if (std::isnan(row.held)) {
+            EXPECT_THROW(host.WritePinVariable(0, row.value), HostError) << what;
+            continue;
+        }
+        host.WritePinVariable(0, row.value);
+        const double held = row.datatype == DT_BOOL    ? static_cast<double>(variable.on)
+                            : row.datatype == DT_ENUM  ? static_cast<double>(variable.choice)
+                            : row.datatype == DT_FLOAT ? static_cast<double>(variable.level)
+                                                       : static_cast<double>(variable.count);
+        EXPECT_EQ(held, row.held) << what;
+    }
+}
+
+// An output announced STATIC from a later clock may move until then, and not after.
+TEST(AudioSideHost, WatchesAStaticOutputFromTheClockItWasAnnouncedFor) {
+    for (const bool moves_after : {false, true}) {
+        AudioSideHost host;
+        QVPinProperties out = Pin(DT_FSAMPLE, 0);
+        out.direction = DR_OUT;
+        TestAudioObject object(host, {out});
+        host.Attach(&object.record);
+        host.Open();
+        host.StartClockAt(0);
+        object.on_process = [&](int32_t offset, int32_t frames) {
+            float* samples = host.InputBuffer(0);
+            for (int32_t n = offset; n < offset + frames; ++n) {
+                const uint32_t clock = object.Clock() + static_cast<uint32_t>(n - offset);
+                samples[n] = clock < 40 || (moves_after && clock == 60) ? 0.01f * n : 1.0f;
+            }
+            if (object.Clock() == 0) {
+                object.Ask(HOST_OP_STATUS_CHANGE, 0, PIN_STATUS_STATIC,
+                           reinterpret_cast<void*>(uintptr_t{40}));
+            }
+        };
+        host.ProcessBlock();
+        host.ProcessBlock();
+        EXPECT_EQ(host.Problems().size(), moves_after ? 1u : 0u);
     }
 }
 

@@ -139,6 +139,17 @@ TEST(GuiSideHost, ReadsAndWritesFollowThePinsDatatype) {
     EXPECT_EQ(gain, 0.75f);
     EXPECT_EQ(object.Read(FLAG), 1);
     EXPECT_EQ(object.changes, (std::vector<int32_t>{GAIN, FLAG}));
+    // A value given through the other argument is lost, and said so, for either kind of pin.
+    ASSERT_EQ(host.Problems().size(), 1u);
+    EXPECT_NE(host.Problems()[0].find("(a float pin) written through the integer argument "
+                                      "[writes-in-type]"),
+              std::string::npos);
+    object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, FLAG, 0, nullptr, 1.0f);
+    EXPECT_EQ(object.Read(FLAG), 0);
+    ASSERT_EQ(host.Problems().size(), 2u);
+    EXPECT_NE(host.Problems()[1].find("(not a float pin) written through the float argument "
+                                      "[writes-in-type]"),
+              std::string::npos);
 }
 
 // A pointer write is kept among the writes, with a copy of the text it pointed at when the pin

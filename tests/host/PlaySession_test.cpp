@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PlayScript.h"
+#include "ReferenceHost.h"
+#include "SignalFeed.h"
 
 namespace {
 bool HasEvent(const PlayResult& result, uint32_t sample, const std::string& text) {
@@ -55,8 +58,35 @@ TEST(PlaySession, FeedsSampleInputsTheirSignalsAndChangesThemOnTheTimeline) {
     options.timeline = {PlaySession::ParseTimed("100:Signal=noise:3", options.samples)};
     const PlayResult result = PlaySession::Execute(library, options);
     EXPECT_TRUE(result.problems.empty());
-    EXPECT_TRUE(HasEvent(result, 0, "audio sent value of Signal = 1"));
-    EXPECT_TRUE(HasEvent(result, 100, "audio sent value of Signal = 2"));
+    // Its own events' values (5, 6 and 2, 4, queued by the fixture) among them; a constant
+    // signal is CHANGED (1), one that moves MOVING (2).
+    std::vector<std::pair<uint32_t, std::string>> echoed;
+    for (const PlayEvent& event : result.events) {
+        if (event.text.rfind("audio sent value of Signal = ", 0) == 0) {
+            echoed.emplace_back(event.sample, event.text.substr(29));
+        }
+    }
+    EXPECT_EQ(echoed, (std::vector<std::pair<uint32_t, std::string>>{{0, "1"},
+                                                                      {0, "1"},
+                                                                      {5, "2"},
+                                                                      {5, "4"},
+                                                                      {5, "5"},
+                                                                      {6, "6"},
+                                                                      {100, "2"},
+                                                                      {100, "5"},
+                                                                      {101, "6"}}));
+}
+
+// A signal given mid-run starts at its own sample: an impulse given at sample 100 is there.
+TEST(PlaySession, ASignalGivenMidRunStartsAtItsOwnSample) {
+    const ModuleLibrary library(QV_FIXTURE_ECHO_KEEPS_CONTRACT);
+    ReferenceHost host(library);
+    host.CreateObjects();
+    SignalFeed feed;
+    EXPECT_FALSE(feed.Feed(0, "impulse", 100));
+    feed.Fill(host.Audio(), 100, 3, 48000.0);
+    const float* signal = host.Audio().InputBuffer(0);
+    EXPECT_EQ((std::vector<float>(signal, signal + 3)), (std::vector<float>{1, 0, 0}));
 }
 
 // A script's actions each land at their own sample: a stored value before the objects start, a

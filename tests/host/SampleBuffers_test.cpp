@@ -53,3 +53,41 @@ TEST(SampleBuffers, JudgesAnOutputSampleByWhatItIsAndWhatTheInputHeld) {
         }
     }
 }
+
+// Where a process call of frames 16..47 may write: its output's frames only, an input nowhere;
+// a write elsewhere is found at its offset (the guards around a buffer included).
+TEST(SampleBuffers, FindsAWriteOutsideWhatTheCallMayWriteAtItsOffset) {
+    struct Row {
+        size_t buffer;  // 0 In, 1 Out
+        int offset;
+        const char* problem;  // the rule broken, or null
+        const char* text;
+    };
+    const Row rows[] = {
+        {1, 16, nullptr, ""},
+        {1, 47, nullptr, ""},
+        {1, 15, HostRuleId::kWritesInFrames, "wrote pin Out at offset 15, outside its frames"},
+        {1, 48, HostRuleId::kWritesInFrames, "wrote pin Out at offset 48, outside its frames"},
+        {1, 64, HostRuleId::kWritesInBuffer, "wrote pin Out at offset 64, outside its buffer"},
+        {1, -1, HostRuleId::kWritesInBuffer, "wrote pin Out at offset -1, outside its buffer"},
+        {0, 3, HostRuleId::kInputsUnwritten, "wrote input pin In at offset 3"},
+        {0, 30, HostRuleId::kInputsUnwritten, "wrote input pin In at offset 30"},
+        {0, 50, HostRuleId::kInputsUnwritten, "wrote input pin In at offset 50"},
+    };
+    for (const Row& row : rows) {
+        SampleBuffers buffers(64, 64);
+        buffers.Add("In", false, true);
+        buffers.Add("Out", true, true);
+        buffers.Before(16, 32);
+        for (int k = 16; k < 48; ++k) buffers.Data(1)[k] = 0.5f;
+        buffers.Data(row.buffer)[row.offset] = 0.75f;
+        std::vector<HostNote> problems;
+        std::vector<HostNote> warnings;
+        buffers.After(16, 32, problems, warnings);
+        const std::string where = std::to_string(row.buffer) + " at " + std::to_string(row.offset);
+        ASSERT_EQ(problems.size(), row.problem != nullptr ? 1u : 0u) << where;
+        if (row.problem == nullptr) continue;
+        EXPECT_STREQ(problems[0].rule, row.problem) << where;
+        EXPECT_EQ(problems[0].text, std::string("a process call of frames 16..47 ") + row.text);
+    }
+}
