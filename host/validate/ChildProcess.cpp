@@ -250,9 +250,7 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
     }
     // Closing the job ends whatever the child left running in it.
     if (job != nullptr) CloseHandle(job);
-    if (Interruption::Happened() && outcome.ending != ChildOutcome::kExited) {
-        outcome.ending = ChildOutcome::kInterrupted;
-    }
+    if (Interruption::Happened()) outcome.NoteStop();
     ReadWritten(out, err, result, most_result, &outcome);
     CloseHandle(out);
     CloseHandle(err);
@@ -347,9 +345,7 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
             outcome.code = static_cast<unsigned long>(WEXITSTATUS(status));
         }
     }
-    if (Interruption::Happened() && outcome.ending != ChildOutcome::kExited) {
-        outcome.ending = ChildOutcome::kInterrupted;
-    }
+    if (Interruption::Happened()) outcome.NoteStop();
     ReadWritten(out, err, result, most_result, &outcome);
     close(out);
     close(err);

@@ -23,6 +23,12 @@ struct ChildOutcome {
     // What the child wrote to its result channel, whole up to the bound RunSelf was given.
     std::string result;
     bool result_too_long = false;  // the channel carried more, which is left unread
+
+    // Once the user has stopped the run: a child that did not exit on its own was ended by the
+    // stop, and its check was not run; one that exited keeps its result.
+    void NoteStop() {
+        if (ending != kExited) ending = kInterrupted;
+    }
 };
 
 class ChildProcess {

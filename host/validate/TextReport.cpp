@@ -54,6 +54,8 @@ void TextReport::Result(const CheckResult& result) {
     PrintIndented(m_out, result.child_stdout, "          > ");
     PrintIndented(m_out, result.child_stderr, "          | ");
     for (const std::string& line : result.trace) m_out << "          " << line << "\n";
+    // Each result as it comes, into a file or a pipe too: a long run's log shows how far it is.
+    m_out << std::flush;
 }
 
 void TextReport::Interrupted(const LibraryReport& library) {

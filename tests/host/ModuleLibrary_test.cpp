@@ -56,7 +56,10 @@ TEST(ModuleLibrary, RefusesWhatWouldBlockOrCrashTheLoaderBeforeLoadingIt) {
     const std::string bytes{std::istreambuf_iterator<char>(library),
                             std::istreambuf_iterator<char>()};
     const std::pair<std::string, std::string> files[] = {
-        {"empty", ""}, {"headers only", bytes.substr(0, 4096)}, {"whole", bytes}};
+        {"empty", ""},
+        {"headers only", bytes.substr(0, 4096)},
+        {"cut in its headers", bytes.substr(0, 100)},
+        {"whole", bytes}};
     for (const auto& [name, content] : files)
         std::ofstream(folder / name, std::ios::binary) << content;
     const struct {
@@ -65,6 +68,7 @@ TEST(ModuleLibrary, RefusesWhatWouldBlockOrCrashTheLoaderBeforeLoadingIt) {
     } cases[] = {
         {folder / "empty", "cannot be loaded: an empty file"},
         {folder / "headers only", "cannot be loaded: cut short"},
+        {folder / "cut in its headers", "cannot be loaded: its "},
         {folder, "cannot be loaded: not a regular file"},
         {folder / "whole", "loaded"},
 #ifndef _WIN32

@@ -1,8 +1,8 @@
 # Stops `qvhost validate` with SIGINT, as a user's Ctrl-C does, while the child of its second check
 # hangs in the module: the child is gone when the validator has exited, the validator printed the
-# first check's result, the line saying how far it came and the summary, and it failed. The child
-# of gui-hooks is known by its own filter, `^gui-hooks$`: a child not yet started shows its
-# parent's command line, whose filter names gui-hooks too.
+# first check's result, the line saying how far it came and the summary, and it failed. The stop
+# comes once the validator has printed the first result and the child of gui-hooks runs, known by
+# its own filter, `^gui-hooks$`.
 # Arguments: QVHOST, LIBRARY (a module that hangs in gui-hooks), SCRATCH (a scratch folder).
 cmake_minimum_required(VERSION 3.25)
 
@@ -13,9 +13,11 @@ set(script [=[
 pid=$!
 child=
 for attempt in $(seq 1 1200); do
-    for started in $(cat /proc/$pid/task/*/children 2> /dev/null); do
-        grep -aqsF '^gui-hooks$' /proc/$started/cmdline && child=$started
-    done
+    if grep -qs 'PASSED  gui-initialise' "$3/report"; then
+        for started in $(cat /proc/$pid/task/*/children 2> /dev/null); do
+            grep -aqsF '^gui-hooks$' /proc/$started/cmdline && child=$started
+        done
+    fi
     [ -n "$child" ] && break
     sleep 0.05
 done

@@ -1,0 +1,83 @@
+#include "OutputFile.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HostError.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path Scratch(const std::string& name) {
+    const fs::path folder = fs::temp_directory_path() / ("qvhost-output-file-" + name);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+}  // namespace
+
+// An output is refused when it is another file of the command under any spelling: a path through
+// "." or "..", an input that exists, or an output not yet made.
+TEST(OutputFile, RefusesAnOutputThatIsAnotherFileOfTheCommandUnderAnySpelling) {
+    const fs::path folder = Scratch("clashes");
+    std::ofstream(folder / "s.qvs") << "samples 1\n";
+    const std::string script = (folder / "s.qvs").string();
+    const std::string spelled = (folder / "." / "s.qvs").string();
+    const std::string csv = (folder / "o.csv").string();
+    const std::string csv_again = (folder / "sub" / ".." / "o.csv").string();
+    fs::create_directories(folder / "sub");
+    struct Row {
+        std::vector<std::pair<std::string, std::string>> outputs;
+        std::string refusal;  // empty: taken
+    };
+    const std::vector<Row> rows = {
+        {{{"--csv", spelled}}, "--csv " + spelled + ": is the file of --script"},
+        {{{"--csv", csv}, {"--wav", csv_again}}, "--csv and --wav name one file: " + csv_again},
+        {{{"--csv", csv}, {"--wav", (folder / "o.wav").string()}}, ""},
+        {{{"--csv", folder.string()}}, "--csv " + folder.string() + ": is a folder"},
+    };
+    for (const Row& row : rows) {
+        std::string refusal;
+        try {
+            OutputFile::RefuseClashes("lib.so", row.outputs, {{"--script", script}});
+        } catch (const UsageError& error) {
+            refusal = error.what();
+        }
+        EXPECT_EQ(refusal, row.refusal);
+    }
+    fs::remove_all(folder);
+}
+
+#ifndef _WIN32
+// A stop removes every output not yet committed, however many were abandoned before it.
+TEST(OutputFileDeathTest, AStopRemovesThePendingOutputAfterManyAbandoned) {
+    const fs::path folder = Scratch("stop");
+    const std::string target = (folder / "out.csv").string();
+    EXPECT_EXIT(
+        {
+            for (int k = 0; k < 40; ++k) {
+                OutputFile abandoned("--csv", target);
+                if (k % 2 == 0) {
+                    abandoned.Commit();
+                }
+            }
+            const OutputFile pending("--csv", target);
+            std::raise(SIGINT);
+        },
+        testing::KilledBySignal(SIGINT), "");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"out.csv"});
+    fs::remove_all(folder);
+}
+#endif
