@@ -114,7 +114,14 @@ int32_t WideTextHost::s_length = 0;
 std::u16string WideTextHost::s_units;
 int WideTextHost::s_calls = 0;
 
-QVWord QV_CDECL NullTextHost(void*, int32_t, int32_t, int32_t, void*, float) { return 0; }
+// Answers every call with 0 and writes nothing.
+QVWord QV_CDECL SilentHost(void*, int32_t, int32_t, int32_t, void*, float) { return 0; }
+
+// Leaves a pattern on the stack where the next call's locals will be.
+__attribute__((noinline)) void DirtyTheStack() {
+    volatile unsigned char junk[1024];
+    for (volatile unsigned char& byte : junk) byte = 0x7F;
+}
 }  // namespace
 
 TEST(QVGuiPin, GetPinHandsOutOneHandleForTheWholeLibraryHoldingTheLastCall) {
@@ -198,9 +205,14 @@ TEST(QVGuiPin, TextReadCopiesUpToTheFirstZeroByte) {
     EXPECT_EQ(object.GetPin(3)->GetValueText(), "");
 }
 
-TEST(QVGuiPin, TextReadOfANullAddressGivesAnEmptyText) {
-    QVGUI_base object(NullTextHost, 0);
+// A host that writes nothing gives an empty text and values of 0, whatever the stack held.
+TEST(QVGuiPin, AHostThatWritesNothingReadsAsEmptyAndZero) {
+    QVGUI_base object(SilentHost, 0);
     EXPECT_EQ(object.GetPin(2)->GetValueText(), "");
+    DirtyTheStack();
+    EXPECT_EQ(object.GetPin(2)->GetValueFloat(), 0.0f);
+    DirtyTheStack();
+    EXPECT_EQ(object.GetPin(2)->GetValueInt(), 0);
 }
 
 TEST(QVGuiPin, WideTextReadAsksTwiceAndKeepsTheUnitsBeforeTheZero) {

@@ -48,6 +48,9 @@ public:
         return describes;
     }
     void OnNotify() override { hooks.push_back("OnNotify"); }
+    void OnTimedValue(uint32_t, int32_t, int16_t) override {
+        throw std::runtime_error("event failed");
+    }
     void OnNotifyIndex(int32_t index) override {
         hooks.push_back("OnNotifyIndex " + std::to_string(index));
     }
@@ -255,6 +258,23 @@ TEST(QVModule_base, AnExceptionInAHookNeverReachesTheHost) {
     // Caught, but never unseen: the report names the host's call and what was thrown.
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "exception escaped MOD_OP_OPEN: open failed\n");
+}
+
+// An event whose handler throws is reported, and the object is still the host's to close:
+// closing it deletes it.
+TEST(QVModule_base, AnEventHandlerThatThrowsLeavesTheObjectForItsClose) {
+    RecordingHost host;
+    int destructions = 0;
+    auto* module = new HookRecordingModule;
+    module->destructions = &destructions;
+    AudioHostRecord* record = module->HostRecord();
+    TimedEvent event{0, EVENT_TIMED_VALUE, 7, 0, 0, 0};
+    testing::internal::CaptureStderr();
+    record->event_handler(record->object, &event);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "exception escaped the event entry: event failed\n");
+    EXPECT_EQ(record->dispatcher(record, MOD_OP_CLOSE, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(destructions, 1);
 }
 
 struct PatchStoreCase {

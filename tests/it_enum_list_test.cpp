@@ -58,6 +58,7 @@ const std::vector<WalkCase> kWalkCases = {
     {L" A = 5 , B ", 2, {{0, 5, L"A"}, {1, 6, L"B"}}},
     {L"=5,X", 2, {{0, 0, L"=5"}, {1, 1, L"X"}}},
     {L" =5", 1, {{0, 5, L""}}},
+    {L"=5,B", 2, {{0, 0, L"=5"}, {1, 1, L"B"}}},
     {L"A=x", 1, {{0, 0, L"A"}}},
     {L"A=", 1, {{0, 0, L"A"}}},
     {L"A= 7", 1, {{0, 7, L"A"}}},
@@ -175,6 +176,9 @@ TEST(ItEnumList, ValueOrFirstAndContainsValueAnswerFromTheTextAlone) {
         {L"Normal,Differ,Sum", 3, 0, false},
         {L"A=5,B,C=2,D", 9, 5, false},
         {L"A=5,B,C=2,D", 6, 6, true},
+        // An equals sign first in its item gives no value, as in the walk: "=5" counts 0.
+        {L"=5,B", 5, 0, false},
+        {L"=5,B", 1, 1, true},
         {L"", 0, 0, false},
         {L"", 7, 0, false},
         {L"A,B,", 2, 0, false},
