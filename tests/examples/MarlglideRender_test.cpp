@@ -91,6 +91,31 @@ TEST(MarlglideRender, ANewTargetMidGlideOutlivesTheFirstPlansArrival) {
     EXPECT_TRUE(host.Problems().empty());
 }
 
+// Half way towards 1 the rate doubles: the rest of the glide takes twice the samples, and the
+// arrival planned at the old rate (sample 480) does not settle it early.
+TEST(MarlglideRender, ARateChangeMidGlideReplansTheRestAtTheNewRate) {
+    const ModuleLibrary library(QV_MARLGLIDE_LIBRARY);
+    ReferenceHost host(library);
+    host.CreateAudioObject();
+    AudioSideHost& audio = host.Audio();
+    audio.SetSampleRate(static_cast<float>(kRate));
+    audio.SetBlockSize(240);
+    audio.Open();
+    const int32_t in = 3;
+    std::fill_n(audio.InputBuffer(in), 240, 1.0f);
+    audio.PostPinStatus(in, PIN_STATUS_CHANGED);
+    audio.ProcessBlock();
+    EXPECT_NEAR(audio.PinBuffer(0)[239], 0.5, 1e-5);
+    audio.SetSampleRate(static_cast<float>(2 * kRate));
+    for (const double expected : {0.75, 1.0}) {
+        std::fill_n(audio.InputBuffer(in), 240, 1.0f);
+        audio.ProcessBlock();
+        EXPECT_NEAR(audio.PinBuffer(0)[0], expected - 239.0 / (2 * kSamplesPerFullScale), 1e-5);
+        EXPECT_NEAR(audio.PinBuffer(0)[239], expected, 1e-5);
+    }
+    EXPECT_TRUE(host.Problems().empty());
+}
+
 TEST(MarlglideRender, SmoothGlideSettlesOnceWithinItsThreshold) {
     const SampleTrack out = Out(Render(8000, 256, {"In=dc:1"}, {"Shape=Smooth"}));
     ASSERT_EQ(out.status_changes.size(), 2u);

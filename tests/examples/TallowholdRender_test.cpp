@@ -121,3 +121,28 @@ TEST(TallowholdPlay, EdgesCrossHalfFromAtOrBelowToAboveAndBack) {
         }
     }
 }
+
+// A release queued by an edge is dropped by the next edge taken with Release at 0: Out then holds
+// for good, past the time the first edge's release was due (sample 58).
+TEST(TallowholdPlay, AnEdgeWithoutReleaseDropsTheReleaseAnEarlierEdgeQueued) {
+    const ModuleLibrary library(QV_TALLOWHOLD_LIBRARY);
+    PlayOptions options;
+    options.samples = 128;
+    options.block = 16;
+    options.inputs = {"Clock=dc:0", "In=dc:-0.375"};
+    for (const char* action : {"0:Release=1", "10:Clock=dc:1", "20:Release=0", "30:Clock=dc:0",
+                               "40:Clock=dc:1"}) {
+        options.timeline.push_back(PlaySession::ParseTimed(action, options.samples));
+    }
+    std::vector<double> out;
+    const PlayResult result = PlaySession::Execute(
+        library, options,
+        [&](uint32_t, const std::vector<std::string>&, const std::vector<double>& values) {
+            out.push_back(values.front());
+        });
+    EXPECT_TRUE(result.problems.empty());
+    ASSERT_EQ(out.size(), 128u);
+    for (uint32_t n = 0; n < 128; ++n) {
+        EXPECT_EQ(out[n], n >= 10 ? -0.375 : 0.0) << "sample " << n;
+    }
+}
