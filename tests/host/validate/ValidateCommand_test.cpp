@@ -53,6 +53,10 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
     const std::vector<ExitCase> cases{
         {{}, HostCommand::kBadArguments, "name at least one library"},
         {{"--list"}, HostCommand::kSuccess, "\nlifecycle-close-order           the two objects"},
+        {{"--rules"},
+         HostCommand::kSuccess,
+         "\noutputs-normal          a subnormal output (warns); its findings end [outputs-normal]\n"
+         "messages-for-pins       a message for no pin; its findings end [messages-for-pins]\n"},
         {{good, "--filter", "("}, HostCommand::kBadArguments, "--filter ("},
         {{good, "--filter", "^no-such-"}, HostCommand::kBadArguments, "selects no check"},
         {{good, "--repeat", "0"}, HostCommand::kBadArguments, "--repeat"},
