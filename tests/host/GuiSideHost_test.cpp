@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "HostError.h"
+#include "HostNotes.h"
 
 namespace {
 
@@ -220,13 +221,18 @@ TEST(GuiSideHost, AHostCallOutsideTheObjectsCallsOrFromAnotherThreadIsAProblem) 
 TEST(GuiSideHost, AnUnknownPinReadsZeroInsteadOfLeavingTheBufferAsItWas) {
     GuiSideHost host;
     TestGuiObject object(host);
-    int32_t value = 0x5A5A5A5A;
-    object.Ask(GUIHOST_OP_READ_PIN_VALUE, 17, 0, &value);
-    EXPECT_EQ(value, 0);
+    int32_t value[2] = {0x5A5A5A5A, 0x5A5A5A5A};
+    object.Ask(GUIHOST_OP_READ_PIN_VALUE, 17, 0, value);
+    EXPECT_EQ(value[0], 0);
+    EXPECT_EQ(value[1], 0x5A5A5A5A) << "four bytes written, no more";
     object.Ask(GUIHOST_OP_WRITE_PIN_VALUE, -1, 4);
     EXPECT_STREQ(reinterpret_cast<const char*>(object.Ask(GUIHOST_OP_READ_PIN_TEXT, 99)), "");
     EXPECT_EQ(host.Problems().size(), 3u);
     EXPECT_TRUE(object.changes.empty());
+    // Past the most findings kept, one line counts the rest.
+    for (int k = 0; k < 1500; ++k) object.Ask(GUIHOST_OP_READ_PIN_VALUE, 17, 0, value);
+    ASSERT_EQ(host.Problems().size(), kMostNotesKept + 1);
+    EXPECT_EQ(host.Problems().back(), "GUI: more after these, not kept");
 }
 
 TEST(GuiSideHost, WideTextFitsTheCallersBufferAndEndsWithAZeroUnit) {

@@ -1,4 +1,5 @@
 #include "ModuleLibrary.h"
+#include "LibraryFile.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,47 @@ TEST(ModuleLibrary, RefusesWhatWouldBlockOrCrashTheLoaderBeforeLoadingIt) {
         EXPECT_NE(failure.find(c.message), std::string::npos) << c.path << ": " << failure;
     }
     fs::remove_all(folder);
+}
+
+// A Windows library's headers, one section of 0x100 bytes from 0x200, in a file of `size` bytes
+// with the section table at `table`: each part must lie within the file.
+TEST(ModuleLibrary, RefusesAWindowsLibraryWhoseHeadersOrSectionsLiePastItsEnd) {
+    namespace fs = std::filesystem;
+    const fs::path path = fs::temp_directory_path() / "qvhost-library-pe.dll";
+    struct Row {
+        size_t size;
+        uint32_t header;  // where the PE header starts
+        const char* refusal;
+    };
+    const Row rows[] = {
+        {0x300, 0x40, ""},
+        {0x2FF, 0x40, "cut short: a section it loads lies past its end"},
+        {0x60, 0x40, "its PE section table lies past its end"},
+        {0x300, 0xF0, ""},
+        {0x300, 0xFF, ""},
+        {0x300, 0x2C0, ""},  // the section table ends where the file does
+        {0x50, 0x40, "its PE header lies past its end"},
+        {0x30, 0x40, "shorter than its DOS header"},
+    };
+    for (const Row& row : rows) {
+        std::string bytes(row.size, '\0');
+        const auto put = [&bytes](size_t at, uint32_t value, size_t width) {
+            for (size_t k = 0; k < width && at + k < bytes.size(); ++k) {
+                bytes[at + k] = static_cast<char>(value >> (8 * k));
+            }
+        };
+        put(0, 'M' | 'Z' << 8, 2);
+        put(0x3C, row.header, 4);
+        put(row.header, 'P' | 'E' << 8, 4);
+        put(row.header + 6u, 1, 2);              // one section
+        put(row.header + 24u + 16, 0x100, 4);    // its size in the file
+        put(row.header + 24u + 20, 0x200, 4);    // and where it starts
+        put(row.header + 24u + 24, 0x7F, 4);     // the next field, not part of either
+        std::ofstream(path, std::ios::binary) << bytes;
+        EXPECT_EQ(LibraryFile::Refusal(path.string()), row.refusal)
+            << std::hex << row.size << " " << row.header;
+    }
+    fs::remove(path);
 }
 
 TEST(ModuleLibrary, CopiesTheModulesDescription) {
