@@ -1,5 +1,4 @@
 #include "ModuleLibrary.h"
-#include "LibraryFile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 #include <string>
 
 #include "HostError.h"
+#include "LibraryFile.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -116,10 +116,10 @@ TEST(ModuleLibrary, RefusesAWindowsLibraryWhoseHeadersOrSectionsLiePastItsEnd) {
         put(0, 'M' | 'Z' << 8, 2);
         put(0x3C, row.header, 4);
         put(row.header, 'P' | 'E' << 8, 4);
-        put(row.header + 6u, 1, 2);              // one section
-        put(row.header + 24u + 16, 0x100, 4);    // its size in the file
-        put(row.header + 24u + 20, 0x200, 4);    // and where it starts
-        put(row.header + 24u + 24, 0x7F, 4);     // the next field, not part of either
+        put(row.header + 6u, 1, 2);            // one section
+        put(row.header + 24u + 16, 0x100, 4);  // its size in the file
+        put(row.header + 24u + 20, 0x200, 4);  // and where it starts
+        put(row.header + 24u + 24, 0x7F, 4);   // the next field, not part of either
         std::ofstream(path, std::ios::binary) << bytes;
         EXPECT_EQ(LibraryFile::Refusal(path.string()), row.refusal)
             << std::hex << row.size << " " << row.header;

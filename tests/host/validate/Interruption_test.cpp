@@ -27,8 +27,8 @@ TEST(Interruption, TakesAgainTheSlotOfAGroupNoLongerWatched) {
 
 // After a stop, a child that exited on its own keeps its result; any other was ended by it.
 TEST(Interruption, AStopLeavesTheResultOfAChildThatExitedOnItsOwn) {
-    for (const auto ending : {ChildOutcome::kExited, ChildOutcome::kCrashed,
-                              ChildOutcome::kTimedOut}) {
+    for (const auto ending :
+         {ChildOutcome::kExited, ChildOutcome::kCrashed, ChildOutcome::kTimedOut}) {
         ChildOutcome outcome;
         outcome.ending = ending;
         outcome.NoteStop();
