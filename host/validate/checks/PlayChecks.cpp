@@ -14,7 +14,6 @@
 #include <sstream>
 #include <thread>
 
-#include "AllocationWatch.h"
 #include "CallObserver.h"
 #include "Checks.h"
 #include "EnumList.h"
@@ -189,7 +188,6 @@ void Threads(CheckContext& context) {
 
 void ValuePins(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const AllocationWatch heap_watch(library);
     ModuleSession session(library);
     session.Start();
     const std::vector<ValuePin> pins = ::ValuePins(session.Host().Audio(), context);
@@ -227,7 +225,6 @@ void ValuePins(CheckContext& context) {
 
 void SampleInputs(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const AllocationWatch heap_watch(library);
     ModuleSession session(library);
     session.Start();
     if (ModuleSession::SampleInputs(session.Host().Audio()).empty()) {
@@ -239,7 +236,6 @@ void SampleInputs(CheckContext& context) {
 
 void BlocksAndRates(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const AllocationWatch heap_watch(library);
     for (const float rate : {8000.0f, 44100.0f, 192000.0f}) {
         ModuleSession session(library);
         session.Start(0, rate);
@@ -260,7 +256,6 @@ void BlocksAndRates(CheckContext& context) {
 
 void ValuesBlocksRates(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const AllocationWatch heap_watch(library);
     std::vector<ValuePin> pins;
     std::vector<Combination> combinations;
     size_t pins_count = 0;
@@ -342,7 +337,6 @@ void ValuesBlocksRates(CheckContext& context) {
 
 void ClockWrap(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const AllocationWatch heap_watch(library);
     ModuleSession session(library);
     // 1000 samples before the 32-bit sample clock wraps: events and messages stamped just after
     // the wrap are later, not past.
@@ -356,7 +350,6 @@ void ClockWrap(CheckContext& context) {
 
 void RepeatedPins(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const AllocationWatch heap_watch(library);
     for (const int32_t copies : {1, 2, 16}) {
         ModuleSession session(library);
         ReferenceHost& host = session.Host();
@@ -377,7 +370,6 @@ void RepeatedPins(CheckContext& context) {
 
 void StoredValues(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
-    const AllocationWatch heap_watch(library);
     ModuleSession session(library);
     ReferenceHost& host = session.Host();
     host.CreateObjects();
