@@ -207,6 +207,14 @@ TEST(HostCommand, LeavesTheUsersFilesAsTheyWereUnlessARunSucceeds) {
 #endif
 #ifndef _WIN32
         {{"play", good, "--csv", "/dev/full"}, 1, "--csv /dev/full: cannot be written", earlier},
+        {{"render", good, "--samples", "64", "--csv", "/dev/full"},
+         1,
+         "--csv /dev/full: cannot be written",
+         earlier},
+        {{"render", good, "--samples", "64", "--wav", "/dev/full"},
+         1,
+         "--wav /dev/full: cannot be written",
+         earlier},
 #endif
     };
     for (const Case& c : cases) {
