@@ -32,11 +32,13 @@ struct PlayArguments {
 
 // The play a script file describes; a UsageError when it cannot be read.
 PlayOptions ReadScript(const std::string& path) {
+    // A pipe or a device is refused before it is opened: opening a pipe waits for a writer.
     std::error_code error;
-    std::ifstream file(FilePath(path), std::ios::binary);
-    if (!std::filesystem::is_regular_file(FilePath(path), error) || !file) {
+    if (!std::filesystem::is_regular_file(FilePath(path), error)) {
         throw UsageError("--script " + path + ": not a file that can be read");
     }
+    std::ifstream file(FilePath(path), std::ios::binary);
+    if (!file) throw UsageError("--script " + path + ": not a file that can be read");
     std::ostringstream text;
     text << file.rdbuf();
     if (file.bad()) throw UsageError("--script " + path + ": cannot be read");

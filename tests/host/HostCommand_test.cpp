@@ -12,6 +12,10 @@
 #include "InfoReport.h"
 #include "QvhostInProcess.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -28,6 +32,13 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
     const std::string lib = QV_FIXTURE_ECHO;
     const std::string good = QV_FIXTURE_ECHO_KEEPS_CONTRACT;
     const std::vector<std::string> render{"render", good, "--samples", "8"};
+#ifndef _WIN32
+    // A pipe no one writes: opening it would wait for ever.
+    const std::string pipe =
+        (std::filesystem::temp_directory_path() / "qvhost-script-pipe.qvs").string();
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+#endif
     const auto with = [](std::vector<std::string> start, std::vector<std::string> more) {
         start.insert(start.end(), more.begin(), more.end());
         return start;
@@ -63,6 +74,9 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--at", "10:Signal=1"}, "Signal is a sample input, which takes a signal"},
         {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
+#ifndef _WIN32
+        {{"play", good, "--script", pipe}, "--script " + pipe + ": not a file that can be read"},
+#endif
     };
     for (const auto& [arguments, message] : cases) {
         const QvhostOutcome outcome = RunQvhost(arguments);
@@ -72,6 +86,9 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         EXPECT_FALSE(outcome.err.empty()) << joined;
         EXPECT_TRUE(Contains(outcome.err, message)) << joined << outcome.err;
     }
+#ifndef _WIN32
+    std::filesystem::remove(pipe);
+#endif
 }
 
 TEST(HostCommand, AcceptsAnyThirtyTwoBitLimits) {
