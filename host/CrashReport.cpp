@@ -4,6 +4,7 @@
 
 #include "CrashLine.h"
 #include "FaultPlace.h"
+#include "OutputFile.h"
 #include "OpcodeNames.h"
 
 #ifdef _WIN32
@@ -49,6 +50,7 @@ void WriteCrashLine(const char* what, long long number, const void* instruction)
 LONG WINAPI ReportException(EXCEPTION_POINTERS* exception) {
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
     WriteCrashLine("exception code ", code, exception->ExceptionRecord->ExceptionAddress);
+    OutputFile::RemovePending();
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -67,6 +69,7 @@ alignas(16) char g_handler_stack[64 * 1024];
 // or the default action, which ends the process with the signal's status.
 void ReportSignal(int signal, siginfo_t*, void* context) {
     WriteCrashLine("signal ", signal, FaultPlace::Instruction(context));
+    OutputFile::RemovePending();
     for (size_t k = 0; k < kSignalCount; ++k) {
         if (kFatalSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
     }

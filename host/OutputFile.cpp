@@ -32,7 +32,9 @@ char g_pending[kSlots][kPathRoom];
 std::atomic<bool> g_taken[kSlots];
 std::atomic<unsigned> g_made{0};
 
-void RemovePending() {
+}  // namespace
+
+void OutputFile::RemovePending() {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!g_taken[slot]) continue;
 #ifdef _WIN32
@@ -46,9 +48,11 @@ void RemovePending() {
     }
 }
 
+namespace {
+
 #ifdef _WIN32
 BOOL WINAPI RemoveOnStop(DWORD) {
-    RemovePending();
+    OutputFile::RemovePending();
     return FALSE;  // the default handler ends the process
 }
 
@@ -62,7 +66,7 @@ bool RenameOver(const std::string& from, const std::string& to) {
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
 #else
 void RemoveOnStop(int signal) {
-    RemovePending();
+    OutputFile::RemovePending();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }

@@ -31,6 +31,10 @@ public:
     // a folder, the module library itself, one of the command's `inputs`, or two outputs that
     // are one file. Each output and input is its option and its path; an empty path is an
     // option not given.
+    // Removes every file not yet committed, with no lock and no allocation: from a crash handler,
+    // as the process ends.
+    static void RemovePending();
+
     static void RefuseClashes(const std::string& library,
                               const std::vector<std::pair<std::string, std::string>>& outputs,
                               const std::vector<std::pair<std::string, std::string>>& inputs = {});

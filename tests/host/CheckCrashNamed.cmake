@@ -1,11 +1,20 @@
-# Runs a qvhost command on a module that crashes inside it: the command must fail and name the
-# crash on standard error.
+# Runs a qvhost command on a module that crashes inside it, writing a CSV over an earlier one: the
+# command must fail and name the crash on standard error, and leave the earlier CSV as it was with
+# nothing beside it.
 # Arguments: EMULATOR (empty natively), COMMAND (the command line, a list), EXPECTED (a regular
-# expression its standard error must match).
+# expression its standard error must match), SCRATCH (a folder of its own).
 cmake_minimum_required(VERSION 3.25)
 
-execute_process(COMMAND ${EMULATOR} ${COMMAND} RESULT_VARIABLE code ERROR_VARIABLE errors
-                OUTPUT_QUIET)
+file(REMOVE_RECURSE ${SCRATCH})
+file(WRITE ${SCRATCH}/out.csv "earlier")
+execute_process(COMMAND ${EMULATOR} ${COMMAND} --csv ${SCRATCH}/out.csv RESULT_VARIABLE code
+                ERROR_VARIABLE errors OUTPUT_QUIET)
 if(code EQUAL 0 OR NOT errors MATCHES "${EXPECTED}")
     message(FATAL_ERROR "exit '${code}', expected a failure naming '${EXPECTED}':\n${errors}")
 endif()
+file(GLOB left RELATIVE ${SCRATCH} ${SCRATCH}/*)
+file(READ ${SCRATCH}/out.csv kept)
+if(NOT left STREQUAL "out.csv" OR NOT kept STREQUAL "earlier")
+    message(FATAL_ERROR "after the crash the folder holds '${left}', out.csv '${kept}'")
+endif()
+file(REMOVE_RECURSE ${SCRATCH})
