@@ -31,6 +31,8 @@ constexpr size_t kPathRoom = 4096;
 char g_pending[kSlots][kPathRoom];
 std::atomic<bool> g_taken[kSlots];
 std::atomic<unsigned> g_made{0};
+// Set by a command that handles a stop itself and goes on: its files end as for any failure.
+std::atomic<bool> g_stops_left_to_command{false};
 
 }  // namespace
 
@@ -51,9 +53,11 @@ void OutputFile::RemovePending() {
 namespace {
 
 #ifdef _WIN32
+// Answering FALSE hands the event on: to the command's own handler, or to the default one,
+// which ends the process.
 BOOL WINAPI RemoveOnStop(DWORD) {
-    OutputFile::RemovePending();
-    return FALSE;  // the default handler ends the process
+    if (!g_stops_left_to_command) OutputFile::RemovePending();
+    return FALSE;
 }
 
 void InstallRemoval() { SetConsoleCtrlHandler(&RemoveOnStop, TRUE); }
@@ -65,18 +69,28 @@ bool RenameOver(const std::string& from, const std::string& to) {
 
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
 #else
+constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+// The handlers there were, the command's own among them.
+struct sigaction g_before_removal[2];
+
 void RemoveOnStop(int signal) {
+    const size_t k = signal == kStopSignals[0] ? 0 : 1;
+    const auto before = g_before_removal[k].sa_handler;
+    if (g_stops_left_to_command && before != SIG_DFL && before != SIG_IGN) {
+        before(signal);
+        return;
+    }
     OutputFile::RemovePending();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
 void InstallRemoval() {
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (size_t k = 0; k < 2; ++k) {
         struct sigaction action {};
         action.sa_handler = &RemoveOnStop;
         sigemptyset(&action.sa_mask);
-        sigaction(signal, &action, nullptr);
+        sigaction(kStopSignals[k], &action, &g_before_removal[k]);
     }
 }
 
@@ -150,6 +164,8 @@ void OutputFile::Write(const std::function<void(const std::string& path)>& write
         throw HostError(m_option + " " + m_target + ": cannot be written: " + error.what());
     }
 }
+
+void OutputFile::LeaveStopsToCommand() { g_stops_left_to_command = true; }
 
 void OutputFile::Commit() {
     if (m_path == m_target) return;

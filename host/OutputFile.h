@@ -34,6 +34,9 @@ public:
     // Removes every file not yet committed, with no lock and no allocation: from a crash handler,
     // as the process ends.
     static void RemovePending();
+    // For a command that handles SIGINT and SIGTERM itself (validate, which reports what it has):
+    // a stop then goes on to the command's handler, and its files end as they would on a failure.
+    static void LeaveStopsToCommand();
 
     static void RefuseClashes(const std::string& library,
                               const std::vector<std::pair<std::string, std::string>>& outputs,

@@ -342,7 +342,12 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
     const ChildOutcome outcome =
         ChildProcess::RunSelf(ChildArguments(check, library, settings), settings.timeout_seconds,
                               settings.trace ? std::string::npos : ChildProcess::kMostResult);
-    if (outcome.ending == ChildOutcome::kInterrupted) return std::nullopt;
+    if (outcome.ending == ChildOutcome::kInterrupted) {
+        if (!settings.failure_folder.empty()) {
+            KeptSession{settings.failure_folder, library, check.id, settings.seed}.RemoveLeftovers();
+        }
+        return std::nullopt;
+    }
     CheckResult result;
     result.id = check.id;
     result.child_stdout = outcome.out;

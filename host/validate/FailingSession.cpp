@@ -12,6 +12,7 @@
 #include "HostError.h"
 #include "HostRuleIds.h"
 #include "HostRules.h"
+#include "Interruption.h"
 #include "OutputFile.h"
 #include "PlayCommand.h"
 #include "PlayScript.h"
@@ -97,6 +98,14 @@ std::string KeptSession::Path() const {
 
 std::string KeptSession::JournalPath() const { return Path() + ".journal"; }
 
+std::string KeptSession::TrialPath() const { return Path() + ".trying"; }
+
+void KeptSession::RemoveLeftovers() const {
+    std::error_code error;
+    std::filesystem::remove(FilePath(JournalPath()), error);
+    std::filesystem::remove(FilePath(TrialPath()), error);
+}
+
 std::string FailingSession::Keep(const PlayOptions& played, const std::string& finding,
                                  const KeptSession& where) {
     // The finding names its step first: "at STEP: what the host found".
@@ -158,10 +167,10 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
     // Each play runs in a child of its own, as `qvhost play` runs it: a fresh load of the
     // library, whose crash or hang ends only that play.
     const std::string path = where.Path();
-    const std::string trying = path + ".trying";
+    const std::string trying = where.TrialPath();
     const auto deadline = std::chrono::steady_clock::now() + kMostTime;
     const auto fails = [&](const PlayOptions& candidate) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (std::chrono::steady_clock::now() > deadline || Interruption::Happened()) return false;
         {
             std::ofstream out(FilePath(trying), std::ios::binary);
             out << PlayScript::Format(candidate);
@@ -173,6 +182,7 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
     const PlayOptions shortest = replays ? Shorten(played, fails, kMostReplays) : played;
     std::error_code error;
     std::filesystem::remove(FilePath(trying), error);
+    if (Interruption::Happened()) return "no play script kept: the run was stopped";
     if (!replays) {
         return "no play script kept: played again by `qvhost play`, the session did not do what "
                "it did here (" +

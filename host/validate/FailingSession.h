@@ -25,6 +25,10 @@ struct KeptSession {
     std::string Path() const;  // FOLDER/LIBRARY.CHECK.qvs
     // The play of the session under way, written as it goes (SessionJournal).
     std::string JournalPath() const;
+    // The script a shortening is replaying.
+    std::string TrialPath() const;
+    // Removes the journal and the trial a check's process left when it was ended.
+    void RemoveLeftovers() const;
 };
 
 class FailingSession {

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <initializer_list>
 
+#include "OutputFile.h"
+
 #ifdef _WIN32
 #include "WindowsApi.h"
 #else
@@ -45,6 +47,7 @@ void EndChildrenOnStop(int) { EndEveryGroup(); }
 }  // namespace
 
 void Interruption::Install() {
+    OutputFile::LeaveStopsToCommand();
 #ifdef _WIN32
     SetConsoleCtrlHandler(&EndChildrenOnStop, TRUE);
 #else
