@@ -68,9 +68,10 @@ TEST(PinWriteText, ReadsATextOnlyWhenItsNulComesWithinTheBoundInReadableMemory) 
     PageBeforeAGap ending;
     *ending.Last(1) = '\0';
     PageBeforeAGap running;
-    std::vector<char> longest(PinWriteText::kMaxBytes, 'y');
+    // The guide's bound: a NUL within 4096 bytes.
+    std::vector<char> longest(4096, 'y');
     longest.back() = '\0';
-    std::vector<char> too_long(PinWriteText::kMaxBytes + 1, 'y');
+    std::vector<char> too_long(4097, 'y');
     too_long.back() = '\0';
     struct Case {
         const char* what;
@@ -80,7 +81,7 @@ TEST(PinWriteText, ReadsATextOnlyWhenItsNulComesWithinTheBoundInReadableMemory) 
     const Case cases[] = {
         {"a text whose NUL is the last readable byte", ending.Last(4), std::string("xxx")},
         {"an empty text", ending.Last(1), std::string()},
-        {"the bound, NUL included", longest.data(), std::string(PinWriteText::kMaxBytes - 1, 'y')},
+        {"the bound, NUL included", longest.data(), std::string(4095, 'y')},
         {"a NUL one byte past the bound", too_long.data(), std::nullopt},
         {"bytes that run into unreadable memory", running.Last(3), std::nullopt},
         {"unreadable memory", running.Gap(), std::nullopt},
