@@ -35,6 +35,22 @@ PlayOptions EndingAt(const PlayOptions& played, uint32_t samples) {
     return shorter;
 }
 
+// A word of the replay command as a shell takes it back: quoted when it holds anything but
+// letters, digits and the marks of a plain path.
+std::string ShellWord(const std::string& word) {
+    const bool plain = !word.empty() && word.find_first_not_of(
+                                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                            "0123456789_./:\\=+,@%-") == std::string::npos;
+    if (plain) return word;
+#ifdef _WIN32
+    return "\"" + word + "\"";  // a Windows path holds no double quote
+#else
+    std::string quoted = "'";
+    for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+#endif
+}
+
 }  // namespace
 
 PlayOptions FailingSession::Shorten(const PlayOptions& played,
@@ -174,13 +190,22 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
         {
             std::ofstream out(FilePath(trying), std::ios::binary);
             out << PlayScript::Format(candidate);
+            out.close();
+            if (!out) throw HostError("cannot write " + trying);
         }
         return failed(
             ChildProcess::RunSelf({"play", where.library, "--script", trying}, kReplaySeconds));
     };
-    const bool replays = fails(played);
-    const PlayOptions shortest = replays ? Shorten(played, fails, kMostReplays) : played;
+    bool replays = false;
+    PlayOptions shortest = played;
     std::error_code error;
+    try {
+        replays = fails(played);
+        if (replays) shortest = Shorten(played, fails, kMostReplays);
+    } catch (const HostError& unwritable) {
+        std::filesystem::remove(FilePath(trying), error);
+        return std::string("no play script kept: ") + unwritable.what();
+    }
     std::filesystem::remove(FilePath(trying), error);
     if (Interruption::Happened()) return "no play script kept: the run was stopped";
     if (!replays) {
@@ -188,18 +213,23 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
                "it did here (" +
                what.substr(0, what.find(':')) + ")";
     }
-    const std::string command = "qvhost play " + where.library + " --script " + path;
-    OutputFile file("--keep-failures", path);
-    file.Write([&](const std::string& part) {
-        std::ofstream out(FilePath(part), std::ios::binary);
-        out << "# " << where.check_id << " (qvhost validate --seed " << where.seed << ") " << what
-            << "\n# Shortened from " << played.timeline.size() << " actions and " << played.samples
-            << " samples. Replay: " << command << "\n"
-            << PlayScript::Format(shortest);
-        out.close();
-        if (!out) throw HostError("cannot write " + part);
-    });
-    file.Commit();
+    const std::string command =
+        "qvhost play " + ShellWord(where.library) + " --script " + ShellWord(path);
+    try {
+        OutputFile file("--keep-failures", path);
+        file.Write([&](const std::string& part) {
+            std::ofstream out(FilePath(part), std::ios::binary);
+            out << "# " << where.check_id << " (qvhost validate --seed " << where.seed << ") "
+                << what << "\n# Shortened from " << played.timeline.size() << " actions and "
+                << played.samples << " samples. Replay: " << command << "\n"
+                << PlayScript::Format(shortest);
+            out.close();
+            if (!out) throw HostError("cannot write " + part);
+        });
+        file.Commit();
+    } catch (const HostError& unwritable) {
+        return std::string("no play script kept: ") + unwritable.what();
+    }
     return "the shortest failing session found (" + std::to_string(shortest.timeline.size()) +
            " of " + std::to_string(played.timeline.size()) + " actions, " +
            std::to_string(shortest.samples) + " samples) replays with: " + command;

@@ -125,6 +125,43 @@ std::string LoadError(const std::string& path, const ValidateArguments& argument
     return std::string();
 }
 
+// Why the folder of --keep-failures cannot take the sessions of this run, or nothing: it is made
+// when it is not there, and a file is written and removed in it. Two libraries of one name
+// would keep their sessions in one file.
+std::string KeepFolderRefusal(const ValidateArguments& arguments) {
+    const std::filesystem::path folder = FilePath(arguments.keep_failures);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder, error)) {
+        return "not a folder, and none can be made there";
+    }
+    const std::filesystem::path probe = folder / ".qvhost-probe";
+    const bool written = static_cast<bool>(std::ofstream(probe, std::ios::binary) << "probe");
+    std::filesystem::remove(probe, error);
+    if (!written) return std::string("no file can be written there (") + std::strerror(errno) + ")";
+    for (size_t k = 0; k < arguments.libraries.size(); ++k) {
+        for (size_t other = 0; other < k; ++other) {
+            if (FilePath(arguments.libraries[k]).stem() ==
+                FilePath(arguments.libraries[other]).stem()) {
+                return arguments.libraries[other] + " and " + arguments.libraries[k] +
+                       " would keep their sessions under one name";
+            }
+        }
+    }
+    return "";
+}
+
+// The folder a run's failing sessions are kept in: with --repeat, a folder of its own for each
+// run, run-1, run-2 and so on, made as the run needs it and removed after it when it kept none.
+std::string RunKeepFolder(const ValidateArguments& arguments, int run) {
+    if (arguments.keep_failures.empty() || arguments.repeat == 1) return arguments.keep_failures;
+    const std::filesystem::path folder =
+        FilePath(arguments.keep_failures) / ("run-" + std::to_string(run + 1));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return folder.u8string();
+}
+
 // One check of one run, and its result once it is known.
 struct CheckTask {
     const CheckEntry* check;
@@ -140,7 +177,8 @@ std::optional<CheckResult> RunTask(const CheckTask& task, const std::string& pat
     settings.seed = seed + static_cast<uint32_t>(task.run);
     settings.timeout_seconds = arguments.timeout_seconds;
     settings.trace = arguments.trace;
-    settings.failure_folder = arguments.keep_failures;
+    settings.failure_folder = arguments.in_process ? arguments.keep_failures
+                                                   : RunKeepFolder(arguments, task.run);
     settings.result_channel = arguments.result_channel;
     const auto start = std::chrono::steady_clock::now();
     std::optional<CheckResult> result;
@@ -288,12 +326,11 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         err << "qvhost: validate: --filter " << arguments.filter << " selects no check\n";
         return CommandEntry::kBadArguments;
     }
-    if (!arguments.keep_failures.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(FilePath(arguments.keep_failures), error);
-        if (!std::filesystem::is_directory(FilePath(arguments.keep_failures), error)) {
-            err << "qvhost: validate: --keep-failures " << arguments.keep_failures
-                << ": not a folder, and none can be made there\n";
+    if (!arguments.keep_failures.empty() && !arguments.in_process) {
+        const std::string refusal = KeepFolderRefusal(arguments);
+        if (!refusal.empty()) {
+            err << "qvhost: validate: --keep-failures " << arguments.keep_failures << ": "
+                << refusal << "\n";
             return CommandEntry::kBadArguments;
         }
     }
@@ -322,6 +359,11 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         report.libraries.push_back(
             ValidateLibrary(path, checks, arguments, report.seed, plain ? &text : nullptr));
         if (report.libraries.back().interrupted) break;
+    }
+    const bool run_folders = !arguments.keep_failures.empty() && !arguments.in_process;
+    for (int run = 0; run_folders && arguments.repeat > 1 && run < arguments.repeat; ++run) {
+        std::error_code error;
+        std::filesystem::remove(FilePath(RunKeepFolder(arguments, run)), error);
     }
     if (plain) text.End(report);
     if (!arguments.result_channel.empty()) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -50,6 +51,8 @@ struct ExitCase {
 TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
     const std::string good = QV_FIXTURE_KEEPS_CONTRACT;
     const std::string echo = QV_FIXTURE_ECHO;
+    const std::string keep =
+        (std::filesystem::temp_directory_path() / "qvhost-validate-keep").string();
     const std::vector<ExitCase> cases{
         {{}, HostCommand::kBadArguments, "name at least one library"},
         {{"--list"}, HostCommand::kSuccess, "\nlifecycle-close-order           the two objects"},
@@ -76,6 +79,16 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
         {{good, echo, "--in-process", "--filter", "^events-not-in-past$"},
          HostCommand::kFailure,
          "1 passed, 0 failed\n" + std::string(echo) + "\n"},
+        // A keep folder that cannot take the run's sessions, refused before anything runs.
+        {{good, "--keep-failures", good}, HostCommand::kBadArguments, "not a folder"},
+        {{good, good, "--keep-failures", keep},
+         HostCommand::kBadArguments,
+         good + " and " + good + " would keep their sessions under one name"},
+#ifndef _WIN32
+        {{good, "--keep-failures", "/proc/self"},
+         HostCommand::kBadArguments,
+         "--keep-failures /proc/self: no file can be written there"},
+#endif
     };
     for (const ExitCase& c : cases) {
         const QvhostOutcome run = Validate(c.arguments);
