@@ -10,9 +10,25 @@
 #include "HostError.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
+#include "PrintableText.h"
 #include "RenderCommand.h"
 #include "RunCommand.h"
 #include "ValidateCommand.h"
+
+namespace {
+
+// The most bytes of a message printed: it may echo a whole line or value the user gave.
+constexpr size_t kMostShown = 1000;
+
+// A message as printed: what it echoes cannot reach the terminal as a command (a control
+// character is shown as \xNN, line breaks stay), and a long one is cut, its length said.
+std::string Shown(const std::string& message) {
+    if (message.size() <= kMostShown) return PrintableText(message, LineBreaks::kKept);
+    return PrintableText(message.substr(0, kMostShown), LineBreaks::kKept) + "... (" +
+           std::to_string(message.size()) + " bytes in all)";
+}
+
+}  // namespace
 
 int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app("Loads a module library by path and drives its objects as a host does.", "qvhost");
@@ -57,12 +73,12 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
             return subcommand.action(out, err);
         }
     } catch (const UsageError& error) {
-        err << "qvhost: " << error.what() << "\n";
+        err << "qvhost: " << Shown(error.what()) << "\n";
         return kBadArguments;
     } catch (const HostError& error) {
-        err << "qvhost: " << error.what() << "\n";
+        err << "qvhost: " << Shown(error.what()) << "\n";
     } catch (const std::exception& error) {
-        err << "qvhost: failed: " << error.what() << "\n";
+        err << "qvhost: failed: " << Shown(error.what()) << "\n";
     }
     return kFailure;
 }

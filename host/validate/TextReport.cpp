@@ -19,7 +19,7 @@ void PrintIndented(std::ostream& out, const std::string& text, const char* prefi
 
 void TextReport::Start(uint32_t seed) { m_out << "qvhost validate: seed " << seed << "\n"; }
 
-void TextReport::Library(const std::string& path) { m_out << path << "\n"; }
+void TextReport::Library(const std::string& path) { m_out << PrintableText(path) << "\n"; }
 
 void TextReport::Unloadable(const std::string& error) {
     m_out << "  cannot be validated: " << error << "\n";

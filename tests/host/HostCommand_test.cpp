@@ -74,6 +74,9 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--at", "10:Signal=1"}, "Signal is a sample input, which takes a signal"},
         {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
+        // What a message echoes is shown, not obeyed, and cut short with its length said.
+        {{"play", good, "--at", "0:\x1b[2JX=1"}, "the module has no pin \\x1B[2JX\n"},
+        {{"play", good, "--at", "0:Level=" + std::string(5000, '9')}, "9... (10039 bytes in all)"},
 #ifndef _WIN32
         {{"play", good, "--script", pipe}, "--script " + pipe + ": not a file that can be read"},
 #endif

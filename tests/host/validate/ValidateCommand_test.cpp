@@ -79,6 +79,10 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
         {{good, echo, "--in-process", "--filter", "^events-not-in-past$"},
          HostCommand::kFailure,
          "1 passed, 0 failed\n" + std::string(echo) + "\n"},
+        // A path is shown as a line of its own, its line breaks escaped.
+        {{"no such\nlibrary.so", "--in-process"},
+         ValidateCommand::kUnloadable,
+         "\nno such\\x0Alibrary.so\n"},
         // A keep folder that cannot take the run's sessions, refused before anything runs.
         {{good, "--keep-failures", good}, HostCommand::kBadArguments, "not a folder"},
         {{good, good, "--keep-failures", keep},
