@@ -90,6 +90,9 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
     std::vector<std::pair<PlayAction, ScriptReader>> timed;
     for (int number = 1; std::getline(lines, raw); ++number) {
         const ScriptReader reader(source, number);
+        // A text editor's byte-order mark may begin the file; a NUL is in no line of text.
+        if (number == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
+        if (raw.find('\0') != std::string::npos) reader.Refuse("a NUL byte, which no text holds");
         const std::string line = Trimmed(raw.substr(0, raw.find('#')));
         if (line.empty()) continue;
         std::istringstream words(line);

@@ -53,9 +53,10 @@ TEST(PlayScript, ReadsBackThePlayItWrote) {
 }
 
 // Every line a script cannot play is a usage error naming the script, the line and what is wrong.
+// A byte-order mark is taken only where an editor puts it, before the first line.
 TEST(PlayScript, RefusesEachLineItCannotPlayByItsNumber) {
     const struct {
-        const char* line;
+        std::string line;
         const char* message;
     } cases[] = {
         {"at 10 set Level", "kept.qvs:3: 'Level' is not PIN=VALUE"},
@@ -68,9 +69,11 @@ TEST(PlayScript, RefusesEachLineItCannotPlayByItsNumber) {
         {"at 5 rate nan", "rate 'nan' is not a number"},
         {"clock -1", "clock '-1' is not a whole number"},
         {"jump 5", "'jump 5' is not an action"},
+        {std::string("at 10 gui Level=1\0 and more", 28), "kept.qvs:3: a NUL byte"},
+        {"\xEF\xBB\xBFsamples 5", "kept.qvs:3: '\xEF\xBB\xBFsamples 5' is not an action"},
     };
     for (const auto& c : cases) {
-        const std::string script = std::string("samples 300\n# a comment\n") + c.line + "\n";
+        const std::string script = "samples 300\n# a comment\n" + c.line + "\n";
         try {
             PlayScript::Parse(script, "kept.qvs");
             ADD_FAILURE() << c.line << " was taken";
@@ -79,4 +82,9 @@ TEST(PlayScript, RefusesEachLineItCannotPlayByItsNumber) {
                 << c.line << ": " << refused.what();
         }
     }
+}
+
+// A script saved by an editor that begins it with a byte-order mark plays as without it.
+TEST(PlayScript, TakesAByteOrderMarkBeforeTheFirstLine) {
+    EXPECT_EQ(PlayScript::Parse("\xEF\xBB\xBFsamples 5\n", "bom.qvs").samples, 5u);
 }
