@@ -67,6 +67,18 @@ std::pair<std::string, std::string> PinSetting::Split(const std::string& text) {
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
+void PinSetting::RefuseRepeated(const std::vector<std::string>& settings,
+                                const std::string& option) {
+    for (size_t k = 0; k < settings.size(); ++k) {
+        const std::string name = Split(settings[k]).first;
+        for (size_t earlier = 0; earlier < k; ++earlier) {
+            if (Split(settings[earlier]).first == name) {
+                throw UsageError(option + " " + name + " is given twice; a pin takes one");
+            }
+        }
+    }
+}
+
 std::string PinSetting::AudioPinName(const AudioSideHost& audio, int32_t pin) {
     const PinDescription& description = audio.AudioPin(pin);
     int32_t instance = 1;

@@ -18,6 +18,9 @@ class PinSetting {
 public:
     // "PIN=VALUE" as its two parts; UsageError for anything else.
     static std::pair<std::string, std::string> Split(const std::string& text);
+    // A UsageError naming `option` when two of `settings` ("PIN=VALUE") name one pin: the later
+    // would silently win.
+    static void RefuseRepeated(const std::vector<std::string>& settings, const std::string& option);
     // The name that addresses an audio pin: its description's name, and for the k-th repeat of a
     // description (k from 2) the name followed by "#k".
     static std::string AudioPinName(const AudioSideHost& audio, int32_t pin);

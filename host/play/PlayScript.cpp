@@ -32,6 +32,15 @@ public:
         throw UsageError("--script " + m_where + ": " + why);
     }
     const std::string& Where() const { return m_where; }
+    // Refuses a second `keyword` line for `pin` among `given` ("PIN=VALUE"): the later would win.
+    void Repeated(const std::vector<std::string>& given, const std::string& pin,
+                  const std::string& keyword) const {
+        for (const std::string& setting : given) {
+            if (setting.compare(0, pin.size() + 1, pin + "=") == 0) {
+                Refuse(keyword + " " + pin + " is given twice; a pin takes one");
+            }
+        }
+    }
 
     double Number(const std::string& text, const std::string& what, double low, double high,
                   bool whole) const {
@@ -88,6 +97,7 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
     std::istringstream lines(text);
     std::string raw;
     std::vector<std::pair<PlayAction, ScriptReader>> timed;
+    std::vector<std::string> inputs_from_start;
     for (int number = 1; std::getline(lines, raw); ++number) {
         const ScriptReader reader(source, number);
         // A text editor's byte-order mark may begin the file; a NUL is in no line of text.
@@ -123,6 +133,10 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
         } else if (keyword == "input") {
             action.kind = PlayAction::Kind::kInput;
             reader.Setting(rest, action, true);
+            if (!at) {
+                reader.Repeated(inputs_from_start, action.pin, "input");
+                inputs_from_start.push_back(action.pin + "=" + action.value);
+            }
         } else if (keyword == "rate" && at) {
             action.kind = PlayAction::Kind::kRate;
             action.value = Number(number_of(1.0, 1.0e6, false));
@@ -146,6 +160,7 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
             continue;
         } else if (keyword == "store" && !at) {
             reader.Setting(rest, action, false);
+            reader.Repeated(options.stored, action.pin, "store");
             options.stored.push_back(action.pin + "=" + action.value);
             continue;
         } else {

@@ -195,6 +195,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         result.columns.push_back(table[index].name);
     }
 
+    PinSetting::RefuseRepeated(options.inputs, "--input");
     std::vector<PlayAction> timeline;
     for (const std::string& input : options.inputs) {
         PlayAction action;

@@ -29,6 +29,8 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
     audio.SetBlockSize(options.block);
     audio.Open();
 
+    PinSetting::RefuseRepeated(options.inputs, "--input");
+    PinSetting::RefuseRepeated(options.settings, "--set");
     SignalFeed feed;
     std::vector<std::pair<int32_t, bool>> fed;  // each fed input, and whether its signal stays
     for (const std::string& input : options.inputs) {

@@ -74,6 +74,11 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--at", "10:Signal=1"}, "Signal is a sample input, which takes a signal"},
         {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
+        {with(render, {"--set", "Level=1", "--set", "Level=2"}), "--set Level is given twice"},
+        {with(render, {"--input", "Signal=dc:1", "--input", "Signal=dc:2"}),
+         "--input Signal is given twice"},
+        {{"play", good, "--input", "Signal=dc:1", "--input", "Signal=dc:2"},
+         "--input Signal is given twice"},
         // What a message echoes is shown, not obeyed, and cut short with its length said.
         {{"play", good, "--at", "0:\x1b[2JX=1"}, "the module has no pin \\x1B[2JX\n"},
         {{"play", good, "--at", "0:Level=" + std::string(5000, '9')}, "9... (10039 bytes in all)"},
