@@ -34,7 +34,7 @@ std::vector<std::vector<int64_t>> Statuses(const QVTestHost& host) {
 
 TEST(QVTestHost, EverySampleInputMovesFromTheFirstBlockUntilATestSetsItsStatus) {
     QVTestHost host(&makeModule);
-    host.Start(48000.0f, 64);
+    host.Start();  // 48 kHz in blocks of 64, as a test takes it without saying
     host.Process();
     EXPECT_EQ(Statuses(host), (std::vector<std::vector<int64_t>>{{CLOCK, PIN_STATUS_MOVING, 0},
                                                                  {IN, PIN_STATUS_MOVING, 0}}));
