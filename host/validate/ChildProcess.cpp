@@ -364,9 +364,21 @@ bool ChildProcess::WriteToParent(const std::string& channel, const std::string& 
     return true;
 }
 
+#ifdef __linux__
+// The child leads its process group: ending the group ends whatever the module started in it,
+// which would otherwise outlive the validator.
+void EndOwnGroup(int) { kill(0, SIGKILL); }
+#endif
+
 void ChildProcess::EndWithParent() {
 #ifdef __linux__
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    struct sigaction action {};
+    action.sa_handler = &EndOwnGroup;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGHUP, &action, nullptr);
+    prctl(PR_SET_PDEATHSIG, SIGHUP);
+    // The validator may have died before the signal was asked for.
+    if (getppid() == 1) EndOwnGroup(SIGHUP);
 #endif
 }
 

@@ -38,8 +38,8 @@ public:
                                 size_t most_result = kMostResult);
     // In the child: writes `text` to the channel --result-channel named. False when it cannot.
     static bool WriteToParent(const std::string& channel, const std::string& text);
-    // In the child: ends this process when the validator ends, however it ends (on Windows the
-    // job object does this).
+    // In the child: ends this process and every process in its group when the validator ends,
+    // however it ends (on Windows the job object does this).
     static void EndWithParent();
 
     static constexpr const char* kResultChannelOption = "--result-channel";
