@@ -1,7 +1,12 @@
 #include "CrashReport.h"
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
+#include "CommandEntry.h"
 #include "CrashLine.h"
 #include "FaultPlace.h"
 #include "OutputFile.h"
@@ -23,13 +28,19 @@ struct OpenCall {
 constexpr int kMostOpen = 64;
 OpenCall g_open[kMostOpen];
 volatile int g_depth = 0;
+// When the outermost call into the module began, in the steady clock's nanoseconds; 0 between
+// calls.
+std::atomic<long long> g_outer_since{0};
 
-// "qvhost: the module crashed (WHAT) at LIB+0xOFFSET (SYMBOL+0xN) in CALL", the innermost call
-// into the module; a crash in the host's answer to the module's call says so.
-void WriteCrashLine(const char* what, long long number, const void* instruction) {
-    CrashLine line;
-    line.Text("qvhost: the module crashed (").Text(what).Number(number).Text(")");
-    FaultPlace::Describe(instruction, line);
+long long Now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Appends the innermost call into the module in progress; a call in the host's answer to the
+// module says so.
+void NameOpenCall(CrashLine& line) {
     const int depth = g_depth < kMostOpen ? g_depth : kMostOpen;
     for (int k = depth - 1; k >= 0; --k) {
         if (g_open[k].to_host) continue;
@@ -41,6 +52,15 @@ void WriteCrashLine(const char* what, long long number, const void* instruction)
         }
         break;
     }
+}
+
+// "qvhost: the module crashed (WHAT) at LIB+0xOFFSET (SYMBOL+0xN) in CALL", the innermost call
+// into the module; a crash in the host's answer to the module's call says so.
+void WriteCrashLine(const char* what, long long number, const void* instruction) {
+    CrashLine line;
+    line.Text("qvhost: the module crashed (").Text(what).Number(number).Text(")");
+    FaultPlace::Describe(instruction, line);
+    NameOpenCall(line);
     line.Write();
 }
 
@@ -112,12 +132,19 @@ OpenCall Named(const CrossingCall& call) {
 
 }  // namespace
 
-CrashReport::CrashReport() {
+CrashReport::CrashReport(double call_limit_seconds) {
     CallObserver::Install(this);
     InstallHandler();
+    m_watch = std::thread(&CrashReport::WatchCalls, this, call_limit_seconds);
 }
 
 CrashReport::~CrashReport() {
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_ended = true;
+    }
+    m_ending.notify_all();
+    m_watch.join();
     RemoveHandler();
     CallObserver::Install(nullptr);
 }
@@ -125,10 +152,30 @@ CrashReport::~CrashReport() {
 void CrashReport::Enter(const CrossingCall& call) {
     if (call.entry == CallEntry::kHostAction) return;
     if (g_depth < kMostOpen) g_open[g_depth] = Named(call);
+    if (g_depth == 0) g_outer_since = Now();
     g_depth = g_depth + 1;
 }
 
 void CrashReport::Leave(const CrossingCall& call, QVWord) {
     if (call.entry == CallEntry::kHostAction) return;
     g_depth = g_depth - 1;
+    if (g_depth == 0) g_outer_since = 0;
+}
+
+void CrashReport::WatchCalls(double call_limit_seconds) {
+    const auto limit = static_cast<long long>(call_limit_seconds * 1e9);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_ending.wait_for(lock, std::chrono::milliseconds(50), [this] { return m_ended; })) {
+        const long long since = g_outer_since;
+        if (since == 0 || Now() - since <= limit) continue;
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%g", call_limit_seconds);
+        CrashLine line;
+        line.Text("qvhost: the module gave no answer within ").Text(seconds).Text(" s");
+        NameOpenCall(line);
+        line.Text("; the command was ended");
+        line.Write();
+        OutputFile::RemovePending();
+        std::_Exit(CommandEntry::kFailure);
+    }
 }

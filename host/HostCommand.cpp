@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ArgumentChecks.h"
 #include "BenchCommand.h"
 #include "CrashReport.h"
 #include "HostError.h"
@@ -41,6 +42,17 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
                                               ValidateCommand::Add(app), RenderCommand::Add(app),
                                               PlayCommand::Add(app),     BenchCommand::Add(app)};
 
+    // A module loaded into this process is given a bound on each call, as the validator gives
+    // its checks: a call that never returns ends the command instead of hanging it.
+    double call_limit_seconds = 60.0;
+    for (const Subcommand& subcommand : subcommands) {
+        if (!subcommand.runs_module_in_process) continue;
+        subcommand.command
+            ->add_option("--timeout", call_limit_seconds,
+                         "Seconds one call into the module may take before the command ends")
+            ->check(ArgumentChecks::FiniteRange(0.01, 86400.0));
+    }
+
     // An empty value names nothing (`--csv ""`, `LIB ""`, `--seed=`): refused before parsing,
     // where it would become 0 or be taken for an option not given.
     for (int k = 1; k < argc; ++k) {
@@ -69,7 +81,7 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
         for (const Subcommand& subcommand : subcommands) {
             if (!subcommand.command->parsed()) continue;
             std::optional<CrashReport> crash_report;
-            if (subcommand.runs_module_in_process) crash_report.emplace();
+            if (subcommand.runs_module_in_process) crash_report.emplace(call_limit_seconds);
             return subcommand.action(out, err);
         }
     } catch (const UsageError& error) {

@@ -1,6 +1,6 @@
-# Runs a qvhost command on a module that crashes inside it, writing a CSV over an earlier one: the
-# command must fail and name the crash on standard error, and leave the earlier CSV as it was with
-# nothing beside it.
+# Runs a qvhost command on a module that crashes or hangs inside it, writing a CSV over an earlier
+# one: the command must fail and name the crash on standard error, and leave the earlier CSV as it
+# was with nothing beside it.
 # Arguments: EMULATOR (empty natively), COMMAND (the command line, a list), EXPECTED (a regular
 # expression its standard error must match), SCRATCH (a folder of its own).
 cmake_minimum_required(VERSION 3.25)

@@ -74,6 +74,7 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--at", "10:Signal=1"}, "Signal is a sample input, which takes a signal"},
         {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
+        {with(render, {"--timeout", "0"}), "--timeout: '0' is not a finite number"},
         {with(render, {"--set", "Level=1", "--set", "Level=2"}), "--set Level is given twice"},
         {with(render, {"--input", "Signal=dc:1", "--input", "Signal=dc:2"}),
          "--input Signal is given twice"},
