@@ -16,7 +16,10 @@ void GuiSideHost::Attach(GuiHostRecord* record, const std::vector<PinDescription
 }
 
 GuiSideHost::Entry::Entry(GuiSideHost& host) : m_host(host) {
-    if (m_host.m_entries++ == 0) m_host.m_entry_thread = std::this_thread::get_id();
+    if (m_host.m_entries++ == 0) {
+        m_host.m_entry_thread = std::this_thread::get_id();
+        m_host.m_writes_at_entry = m_host.m_writes.size();
+    }
 }
 
 GuiSideHost::Entry::~Entry() { --m_host.m_entries; }
@@ -84,7 +87,7 @@ QVWord GuiSideHost::ReadValue(int32_t index, void* buffer) {
 
 QVWord GuiSideHost::WriteValue(int32_t index, int32_t value, float opt) {
     ++m_counts.writes;
-    m_writes.push_back({index, value, opt, m_depth, nullptr});
+    Keep({index, value, opt, m_depth, nullptr});
     if (!CheckPin(GUIHOST_OP_WRITE_PIN_VALUE, index)) return 0;
     // The host takes a float pin's value from opt and every other pin's from value: a write
     // through the other argument loses the value.
@@ -106,8 +109,7 @@ QVWord GuiSideHost::WritePointer(int32_t index, const void* pointer) {
         handed.text = PinWriteText::Read(pointer);
     }
     if (!known) {
-        m_writes.push_back(
-            {index, 0, 0.0f, m_depth, std::make_shared<const PointerWrite>(std::move(handed))});
+        Keep({index, 0, 0.0f, m_depth, std::make_shared<const PointerWrite>(std::move(handed))});
         return 0;
     }
     // A module that shows the same text again (a label kept in the object, handed over at every
@@ -116,8 +118,16 @@ QVWord GuiSideHost::WritePointer(int32_t index, const void* pointer) {
     if (!latest || latest->pointer != handed.pointer || latest->text != handed.text) {
         latest = std::make_shared<const PointerWrite>(std::move(handed));
     }
-    m_writes.push_back({index, 0, 0.0f, m_depth, latest});
+    Keep({index, 0, 0.0f, m_depth, latest});
     return 0;
+}
+
+void GuiSideHost::Keep(PinWrite write) {
+    if (m_writes.size() - m_writes_at_entry >= kMostWritesKeptPerCall) {
+        ++m_counts.writes_not_kept;
+        return;
+    }
+    m_writes.push_back(std::move(write));
 }
 
 QVWord GuiSideHost::ReadWideText(int32_t index, int32_t units, void* buffer) {

@@ -43,6 +43,8 @@ struct GuiCounts {
     int texts = 0;
     int notifications = 0;
     int nested_notifications = 0;  // sent while the object was inside a notification already
+    // Past the most writes one call into the object leaves kept: counted, not kept.
+    long long writes_not_kept = 0;
 };
 
 class GuiSideHost {
@@ -94,7 +96,9 @@ public:
     int32_t Close();
 
     const PinValueStore& Pins() const { return m_pins; }
+    // The object's writes, each call into it leaving at most kMostWritesKeptPerCall.
     const std::vector<PinWrite>& Writes() const { return m_writes; }
+    static constexpr size_t kMostWritesKeptPerCall = 100000;
     const GuiCounts& Counts() const { return m_counts; }
     const std::vector<std::string>& Problems() const { return m_problems; }
     // What the object did that is allowed but suspicious: an opcode this host does not know.
@@ -111,6 +115,8 @@ private:
     void Take(int32_t index, int32_t value, float opt);
     void Notify(int32_t index);
     bool CheckPin(int32_t opcode, int32_t index);
+    // Keeps a write unless the call into the object has left its most already.
+    void Keep(PinWrite write);
     // Shows a user's change of a pin to the installed call observer, for the trace.
     void NoteUserChange(int32_t index, const std::string& value);
     // A finding of the rule `rule` (HostRuleIds.h).
@@ -130,6 +136,7 @@ private:
     bool m_report_every_write = false;
     ValueListener m_value_listener;
     std::vector<PinWrite> m_writes;
+    size_t m_writes_at_entry = 0;  // how many were kept when the outermost call began
     // Per pin, its latest pointer write, which a write of the same pointer and text shares.
     std::vector<std::shared_ptr<const PointerWrite>> m_latest_pointer_writes;
     GuiCounts m_counts;

@@ -210,11 +210,21 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     SignalFeed feed;
     size_t next = 0;
     size_t writes_seen = 0;
+    long long writes_not_kept = 0;
     const auto note_gui_writes = [&](uint32_t sample) {
         for (; writes_seen < gui.Writes().size(); ++writes_seen) {
             const PinWrite& write = gui.Writes()[writes_seen];
             result.events.push_back(
                 {sample, PinWriteText::Describe(write, table.at(static_cast<size_t>(write.pin)))});
+        }
+        if (gui.Counts().writes_not_kept > writes_not_kept) {
+            result.events.push_back(
+                {sample, "GUI wrote " +
+                             std::to_string(gui.Counts().writes_not_kept - writes_not_kept) +
+                             " times more in one call, past the " +
+                             std::to_string(GuiSideHost::kMostWritesKeptPerCall) +
+                             " writes the host keeps"});
+            writes_not_kept = gui.Counts().writes_not_kept;
         }
     };
     note_gui_writes(0);
