@@ -8,6 +8,7 @@
 
 #include <cfloat>
 #include <cstdint>
+#include <sstream>
 
 void AudioSideHost::Attach(AudioHostRecord* record) {
     m_record = record;
@@ -230,7 +231,9 @@ void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
     const auto require_within = [&](double low, double high) {
         if (!(value >= low && value <= high)) {
-            throw HostError("pin " + description.name + " cannot hold " + std::to_string(value));
+            std::ostringstream shown;
+            shown << value;
+            throw HostError("pin " + description.name + " cannot hold " + shown.str());
         }
     };
     switch (description.datatype) {

@@ -148,6 +148,12 @@ void PinSetting::Apply(ReferenceHost& host, const std::string& setting, uint32_t
     const auto [name, text] = Split(setting);
     AudioSideHost& audio = host.Audio();
     if (const auto pin = FindAudioPin(audio, name)) {
+        if (audio.AudioPin(*pin).variable_address == nullptr) {
+            throw UsageError("pin " + name + " holds no value a host sets" +
+                             (audio.AudioPin(*pin).datatype == DT_FSAMPLE
+                                  ? ": it is a sample pin, which takes a signal (--input)"
+                                  : ""));
+        }
         audio.WritePinVariable(*pin, ValueFor(audio.AudioPin(*pin), text));
         audio.PostPinStatus(*pin, PIN_STATUS_CHANGED, after);
         return;

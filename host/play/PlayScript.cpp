@@ -162,6 +162,7 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
             reader.Setting(rest, action, false);
             reader.Repeated(options.stored, action.pin, "store");
             options.stored.push_back(action.pin + "=" + action.value);
+            options.stored_origins.push_back(action.origin);
             continue;
         } else {
             reader.Refuse("'" + line +

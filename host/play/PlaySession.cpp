@@ -37,25 +37,33 @@ double GuiValue(const GuiSideHost& gui, const PinDescription& pin, int32_t index
 
 // Values a patch holds, set before either object starts; the GUI object is told of each of its
 // pins before it is initialised.
-void Store(ReferenceHost& host, const std::vector<std::string>& stored) {
+void Store(ReferenceHost& host, const PlayOptions& options) {
     AudioSideHost& audio = host.Audio();
     std::vector<int32_t> told;
-    for (const std::string& setting : stored) {
+    for (size_t k = 0; k < options.stored.size(); ++k) {
+        const std::string& setting = options.stored[k];
+        const std::string where =
+            (k < options.stored_origins.size() ? options.stored_origins[k] + ": " : "") +
+            "store " + setting + ": ";
         const auto [name, text] = PinSetting::Split(setting);
         const auto audio_pin = PinSetting::FindAudioPin(audio, name);
         const auto gui_pin = PinSetting::FindTablePin(audio, name, true);
         const bool variable = audio_pin && audio.AudioPin(*audio_pin).variable_address != nullptr;
         if (!variable && !gui_pin) {
-            throw UsageError("store " + setting + ": the module has no pin " + name +
+            throw UsageError(where + "the module has no pin " + name +
                              " with a variable or on the GUI side");
         }
         const PinDescription& pin =
             variable ? audio.AudioPin(*audio_pin) : audio.PinTable()[static_cast<size_t>(*gui_pin)];
-        const double value = PinSetting::HeldValue(pin, text);
-        if (variable) audio.WritePinVariable(*audio_pin, value);
-        if (gui_pin) {
-            host.Gui().LoadStoredValue(*gui_pin, value);
-            told.push_back(*gui_pin);
+        try {
+            const double value = PinSetting::HeldValue(pin, text);
+            if (variable) audio.WritePinVariable(*audio_pin, value);
+            if (gui_pin) {
+                host.Gui().LoadStoredValue(*gui_pin, value);
+                told.push_back(*gui_pin);
+            }
+        } catch (const HostError& refused) {
+            throw UsageError(where + refused.what());
         }
     }
     for (const int32_t index : told) {
@@ -119,7 +127,14 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
             if (!pin || audio.AudioPin(*pin).variable_address == nullptr) {
                 refuse("the module has no audio pin " + action.pin + " with a variable");
             }
-            audio.WritePinVariable(*pin, PinSetting::HeldValue(audio.AudioPin(*pin), action.value));
+            try {
+                audio.WritePinVariable(*pin,
+                                       PinSetting::HeldValue(audio.AudioPin(*pin), action.value));
+            } catch (const UsageError&) {
+                throw;
+            } catch (const HostError& beyond) {
+                refuse(beyond.what());
+            }
             audio.PostPinStatus(*pin, action.status.value_or(PIN_STATUS_CHANGED), after);
             return;
         }
@@ -175,7 +190,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     audio.StartClockAt(options.clock);
     audio.SetSampleRate(options.rate);
     audio.SetBlockSize(options.block);
-    Store(host, options.stored);
+    Store(host, options);
     audio.Open();
     gui.Initialise();
     const uint32_t start = audio.SampleClock();

@@ -10,6 +10,7 @@
 
 #include "ArgumentChecks.h"
 #include "CsvWriter.h"
+#include "HostError.h"
 #include "OutputFile.h"
 #include "RenderSession.h"
 #include "WavWriter.h"
@@ -79,9 +80,10 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
     RenderOptions& options = arguments->options;
     CLI::App* render = app.add_subcommand("render", "Render the module's audio outputs");
     render->add_option("LIB", arguments->path, "Path of the module library")->required();
-    render->add_option("--samples", options.samples, "How many samples to render")
-        ->required()
-        ->check(ArgumentChecks::WholeRange(1, RenderOptions::kMaxSamples));
+    // Required, but asked for by the action: an unknown option is named before it is missed.
+    CLI::Option* samples =
+        render->add_option("--samples", options.samples, "How many samples to render (required)")
+            ->check(ArgumentChecks::WholeRange(1, RenderOptions::kMaxSamples));
     render->add_option("--block", options.block, "Samples per block")
         ->check(ArgumentChecks::WholeRange(1, AudioSideHost::kMaxBlockSize));
     render->add_option("--rate", options.rate, "Sample rate")
@@ -98,7 +100,8 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
         ->add_flag("--inputs", options.keep_inputs,
                    "Add each sample input's samples to the CSV, as in:PIN after the outputs")
         ->needs(csv_option);
-    return {render, [arguments](std::ostream& out, std::ostream& err) {
+    return {render, [arguments, samples](std::ostream& out, std::ostream& err) {
+                if (samples->count() == 0) throw UsageError("--samples is required");
                 OutputFile::RefuseClashes(arguments->path,
                                           {{"--wav", arguments->wav}, {"--csv", arguments->csv}});
                 // Refused before anything runs, so that no CSV is written beside a missing WAV.

@@ -39,6 +39,12 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
     std::filesystem::remove(pipe);
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
 #endif
+    // Scripts whose values the module cannot take, each refused at its line.
+    const std::string scripts = std::filesystem::temp_directory_path().string() + "/qvhost-";
+    const std::string variable = scripts + "variable.qvs";
+    const std::string stored = scripts + "stored.qvs";
+    std::ofstream(variable) << "samples 64\nat 0 variable Choice=99999\n";
+    std::ofstream(stored) << "samples 64\nstore Nope=1\n";
     const auto with = [](std::vector<std::string> start, std::vector<std::string> more) {
         start.insert(start.end(), more.begin(), more.end());
         return start;
@@ -75,6 +81,12 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
         {with(render, {"--timeout", "0"}), "--timeout: '0' is not a finite number"},
+        {with(render, {"--set", "Signal=1"}), "pin Signal holds no value a host sets: it is a sample"},
+        {{"render", good, "--bogus", "1"}, "not expected: 1 --bogus"},
+        {{"render", good}, "--samples is required"},
+        {{"play", QV_FIXTURE_CHOICE_ON_AUDIO_SIDE, "--script", variable},
+         variable + ":2: pin Choice cannot hold 99999\n"},
+        {{"play", good, "--script", stored}, stored + ":2: store Nope=1: the module has no pin Nope"},
         {with(render, {"--set", "Level=1", "--set", "Level=2"}), "--set Level is given twice"},
         {with(render, {"--input", "Signal=dc:1", "--input", "Signal=dc:2"}),
          "--input Signal is given twice"},
