@@ -11,6 +11,7 @@
 #include "ArgumentChecks.h"
 #include "AudioSideHost.h"
 #include "ChildProcess.h"
+#include "CsvField.h"
 #include "FilePath.h"
 #include "HostError.h"
 #include "OutputFile.h"
@@ -54,7 +55,7 @@ public:
                const std::vector<double>& values) {
         if (sample == 0) {
             m_file << "sample";
-            for (const std::string& column : columns) m_file << "," << column;
+            for (const std::string& column : columns) m_file << "," << CsvField(column);
             m_file << "\n";
         }
         m_file << sample;

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The longest line a script may hold: an action is a few words.
+constexpr size_t kLongestLine = 4096;
+
 struct StatusWord {
     const char* word;
     int32_t status;
@@ -96,13 +99,16 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
     PlayOptions options;
     std::istringstream lines(text);
     std::string raw;
-    std::vector<std::pair<PlayAction, ScriptReader>> timed;
     std::vector<std::string> inputs_from_start;
     for (int number = 1; std::getline(lines, raw); ++number) {
         const ScriptReader reader(source, number);
         // A text editor's byte-order mark may begin the file; a NUL is in no line of text.
         if (number == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
         if (raw.find('\0') != std::string::npos) reader.Refuse("a NUL byte, which no text holds");
+        if (raw.size() > kLongestLine) {
+            reader.Refuse("a line of " + std::to_string(raw.size()) + " bytes, past the " +
+                          std::to_string(kLongestLine) + " a line holds");
+        }
         const std::string line = Trimmed(raw.substr(0, raw.find('#')));
         if (line.empty()) continue;
         std::istringstream words(line);
@@ -169,14 +175,14 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
                           "' is not an action: samples, rate, block, clock, seed, store, input, "
                           "or at SAMPLE set, gui, variable, input, rate or block");
         }
-        timed.emplace_back(action, reader);
+        options.timeline.push_back(std::move(action));
     }
-    for (const auto& [action, reader] : timed) {
+    // The run's length may come after its actions.
+    for (const PlayAction& action : options.timeline) {
         if (action.sample >= options.samples) {
-            reader.Refuse("sample " + std::to_string(action.sample) +
-                          " is not within the run, 0 to " + std::to_string(options.samples - 1));
+            throw UsageError(action.origin + ": sample " + std::to_string(action.sample) +
+                             " is not within the run, 0 to " + std::to_string(options.samples - 1));
         }
-        options.timeline.push_back(action);
     }
     return options;
 }

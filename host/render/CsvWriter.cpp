@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "CsvField.h"
 #include "FilePath.h"
 #include "HostError.h"
 
@@ -13,7 +14,7 @@ void CsvWriter::Write(std::ostream& out, const std::vector<SampleTrack>& outputs
         for (const SampleTrack& track : *tracks) columns.push_back(&track);
     }
     out << "sample";
-    for (const SampleTrack* column : columns) out << ',' << column->name;
+    for (const SampleTrack* column : columns) out << ',' << CsvField(column->name);
     out << '\n';
     const size_t rows = columns.empty() ? 0 : columns.front()->samples.size();
     char number[32];

@@ -11,6 +11,7 @@
 
 class CsvWriter {
 public:
+
     static void Write(std::ostream& out, const std::vector<SampleTrack>& outputs,
                       const std::vector<SampleTrack>& inputs = {});
     // Throws HostError when the file cannot be written.
