@@ -30,6 +30,10 @@ void CsvWriter::Write(std::ostream& out, const std::vector<SampleTrack>& outputs
 
 void CsvWriter::WriteFile(const std::string& path, const std::vector<SampleTrack>& outputs,
                           const std::vector<SampleTrack>& inputs) {
+    // As for a WAV file: a CSV of sample numbers alone holds nothing of the module's.
+    if (outputs.empty() && inputs.empty()) {
+        throw HostError("the module has no sample output to write");
+    }
     std::ofstream file(FilePath(path), std::ios::binary);
     if (!file) throw HostError("cannot write " + path);
     Write(file, outputs, inputs);

@@ -14,7 +14,7 @@ public:
 
     static void Write(std::ostream& out, const std::vector<SampleTrack>& outputs,
                       const std::vector<SampleTrack>& inputs = {});
-    // Throws HostError when the file cannot be written.
+    // Throws HostError when the file cannot be written, or would hold no pin.
     static void WriteFile(const std::string& path, const std::vector<SampleTrack>& outputs,
                           const std::vector<SampleTrack>& inputs = {});
 };

@@ -204,7 +204,7 @@ TEST(HostCommand, LeavesTheUsersFilesAsTheyWereUnlessARunSucceeds) {
     };
     const std::string earlier = "earlier\n";
     const Case cases[] = {
-        {{"render", good, "--samples", "8", "--csv", kept}, 0, "", "sample\n"},
+        {{"render", QV_FIXTURE_WITH_OUTPUT, "--samples", "8", "--csv", kept}, 0, "", "sample,Out\n"},
         {{"render", lib, "--samples", "8", "--csv", lib},
          2,
          "--csv " + lib + ": is the module library itself",
@@ -245,11 +245,15 @@ TEST(HostCommand, LeavesTheUsersFilesAsTheyWereUnlessARunSucceeds) {
 #endif
 #ifndef _WIN32
         {{"play", good, "--csv", "/dev/full"}, 1, "--csv /dev/full: cannot be written", earlier},
-        {{"render", good, "--samples", "64", "--csv", "/dev/full"},
+        {{"render", good, "--samples", "64", "--csv", kept},
+         1,
+         "--csv " + kept + ": cannot be written: the module has no sample output to write",
+         earlier},
+        {{"render", QV_FIXTURE_WITH_OUTPUT, "--samples", "64", "--csv", "/dev/full"},
          1,
          "--csv /dev/full: cannot be written",
          earlier},
-        {{"render", good, "--samples", "64", "--wav", "/dev/full"},
+        {{"render", QV_FIXTURE_WITH_OUTPUT, "--samples", "64", "--wav", "/dev/full"},
          1,
          "--wav /dev/full: cannot be written",
          earlier},

@@ -229,6 +229,12 @@ void Enumerations(CheckContext& context) {
                                 "\" gives no choice");
         }
         for (const int32_t value : values) {
+            // The host writes a choice into the pin's variable, a 16-bit integer.
+            if (value < INT16_MIN || value > INT16_MAX) {
+                return context.Fail(pin + "the list \"" + std::string(props.datatype_extra) +
+                                    "\" reaches " + std::to_string(value) +
+                                    ", past the -32768 to 32767 an enumeration's variable holds");
+            }
             if (list.TextOf(value).value_or("").empty()) {
                 context.Fail(pin + "the list \"" + std::string(props.datatype_extra) +
                              "\" has a choice without a name");
