@@ -38,6 +38,16 @@ const SampleTrack& Out(const RenderResult& result) {
     return result.outputs.front();
 }
 
+// The audio object made and opened at 48 kHz, in blocks of 240.
+AudioSideHost& OpenInBlocksOf240(ReferenceHost& host) {
+    host.CreateAudioObject();
+    AudioSideHost& audio = host.Audio();
+    audio.SetSampleRate(static_cast<float>(kRate));
+    audio.SetBlockSize(240);
+    audio.Open();
+    return audio;
+}
+
 std::vector<std::pair<uint32_t, int32_t>> Changes(const SampleTrack& out) {
     std::vector<std::pair<uint32_t, int32_t>> changes;
     for (const StatusChange& change : out.status_changes)
@@ -75,11 +85,7 @@ TEST(MarlglideRender, KeepsNoStatusChangeStampedAtTheEndOfTheRender) {
 TEST(MarlglideRender, ANewTargetMidGlideOutlivesTheFirstPlansArrival) {
     const ModuleLibrary library(QV_MARLGLIDE_LIBRARY);
     ReferenceHost host(library);
-    host.CreateAudioObject();
-    AudioSideHost& audio = host.Audio();
-    audio.SetSampleRate(static_cast<float>(kRate));
-    audio.SetBlockSize(240);
-    audio.Open();
+    AudioSideHost& audio = OpenInBlocksOf240(host);
     const int32_t in = 3;  // after Out, Shape and Time
     for (const float target : {1.0f, -1.0f}) {
         std::fill_n(audio.InputBuffer(in), 240, target);
@@ -96,11 +102,7 @@ TEST(MarlglideRender, ANewTargetMidGlideOutlivesTheFirstPlansArrival) {
 TEST(MarlglideRender, ARateChangeMidGlideReplansTheRestAtTheNewRate) {
     const ModuleLibrary library(QV_MARLGLIDE_LIBRARY);
     ReferenceHost host(library);
-    host.CreateAudioObject();
-    AudioSideHost& audio = host.Audio();
-    audio.SetSampleRate(static_cast<float>(kRate));
-    audio.SetBlockSize(240);
-    audio.Open();
+    AudioSideHost& audio = OpenInBlocksOf240(host);
     const int32_t in = 3;
     std::fill_n(audio.InputBuffer(in), 240, 1.0f);
     audio.PostPinStatus(in, PIN_STATUS_CHANGED);
