@@ -12,9 +12,11 @@ execute_process(COMMAND ${EMULATOR} ${COMMAND} --csv ${SCRATCH}/out.csv RESULT_V
 if(code EQUAL 0 OR NOT errors MATCHES "${EXPECTED}")
     message(FATAL_ERROR "exit '${code}', expected a failure naming '${EXPECTED}':\n${errors}")
 endif()
+# A sanitizer that reports ends the process itself, before the host's crash handler can tidy up.
 file(GLOB left RELATIVE ${SCRATCH} ${SCRATCH}/*)
 file(READ ${SCRATCH}/out.csv kept)
-if(NOT left STREQUAL "out.csv" OR NOT kept STREQUAL "earlier")
+if(NOT kept STREQUAL "earlier" OR
+   (NOT left STREQUAL "out.csv" AND NOT errors MATCHES "runtime error: |Sanitizer"))
     message(FATAL_ERROR "after the crash the folder holds '${left}', out.csv '${kept}'")
 endif()
 file(REMOVE_RECURSE ${SCRATCH})
