@@ -187,7 +187,9 @@ void QV_CDECL Marlglide::ProcessLinear(int32_t buffer_offset, int32_t sample_fra
     for (int32_t i = buffer_offset; i < buffer_offset + sample_frames; ++i) {
         const float target = SumAt(inputs, i);
         const float distance = target - value;
-        value = distance > step ? value + step : (distance < -step ? value - step : target);
+        // A step that ends just short of zero would leave a subnormal output: it is silence.
+        value = FlushSubnormal(distance > step ? value + step
+                                               : (distance < -step ? value - step : target));
         out[i] = value;
     }
     m_out = value;
@@ -200,7 +202,7 @@ void QV_CDECL Marlglide::ProcessSmooth(int32_t buffer_offset, int32_t sample_fra
     float value = m_out;
     for (int32_t i = buffer_offset; i < buffer_offset + sample_frames; ++i) {
         const float target = SumAt(inputs, i);
-        value += (target - value) * coefficient;
+        value = FlushSubnormal(value + (target - value) * coefficient);
         out[i] = value;
     }
     m_out = value;
