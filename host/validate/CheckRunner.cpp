@@ -146,15 +146,17 @@ std::string ThrownThroughRuntime(const std::string& err) {
 const std::string kCrashedAt = "qvhost: crashed";
 
 // "qvhost: crashed at LIB+0xOFFSET (SYMBOL+0xN) in host -> audio MOD_OP_OPEN", written from a
-// crash handler: no allocation, no waiting.
+// crash handler: no allocation, no waiting. A thread of the module's own gives its bare address:
+// the host's call in progress, if any, is not where it crashed.
 void WriteCrashPlace(const void* instruction) {
     CrashLine line;
     line.Text(kCrashedAt.c_str());
-    if (HostThreads::CurrentIsHosts()) {
-        FaultPlace::Describe(instruction, line);
-    } else {
+    if (!HostThreads::CurrentIsHosts()) {
         FaultPlace::Address(instruction, line);
+        line.Write();
+        return;
     }
+    FaultPlace::Describe(instruction, line);
     CrossingCall call{};
     if (CheckProgress::CallInProgress(&call)) {
         const char* side = call.entry == CallEntry::kAudioDispatcher ? "audio"
