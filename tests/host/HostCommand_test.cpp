@@ -126,6 +126,18 @@ TEST(HostCommand, AcceptsAnyThirtyTwoBitLimits) {
     }
 }
 
+TEST(HostCommand, TakesBothEndsOfEachNumbersRange) {
+    const std::string good = QV_FIXTURE_ECHO_KEEPS_CONTRACT;
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"render", good, "--samples", "8", "--rate", "1", "--timeout", "86400"},
+             {"render", good, "--samples", "8", "--rate", "1000000", "--timeout", "0.01"},
+             {"validate", "--list", "--timeout", "0.1"},
+             {"validate", "--list", "--timeout", "3600"}}) {
+        const QvhostOutcome outcome = RunQvhost(arguments);
+        EXPECT_EQ(outcome.exit_code, HostCommand::kSuccess) << arguments.back() << outcome.err;
+    }
+}
+
 TEST(HostCommand, ReportsLibraryAndRecordFailuresWithExitCodeOne) {
     struct Case {
         std::vector<std::string> arguments;
