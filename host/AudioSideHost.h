@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A HOST_OP_PIN_VALUE or HOST_OP_STATUS_CHANGE the object sent, with the host's clock at the time.
@@ -109,6 +110,8 @@ public:
     ProcessFn ProcessEntry() const { return m_process; }
     const AudioCounts& Counts() const { return m_counts; }
     const std::vector<AudioPinMessage>& PinMessages() const { return m_pin_messages; }
+    // Hands the messages kept so far over and forgets them. Only between calls into the object.
+    std::vector<AudioPinMessage> TakePinMessages() { return std::exchange(m_pin_messages, {}); }
     size_t PendingEvents() const { return m_events.Size(); }
     const std::vector<std::string>& Problems() const { return m_problems; }
     // What the object did that is allowed but suspicious: subnormal output, an unknown opcode.

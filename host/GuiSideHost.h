@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "PinDescription.h"
@@ -98,6 +99,9 @@ public:
     const PinValueStore& Pins() const { return m_pins; }
     // The object's writes, each call into it leaving at most kMostWritesKeptPerCall.
     const std::vector<PinWrite>& Writes() const { return m_writes; }
+    // Hands the writes kept so far over and forgets them, so that a long session does not grow
+    // with its length. Only between calls into the object.
+    std::vector<PinWrite> TakeWrites() { return std::exchange(m_writes, {}); }
     static constexpr size_t kMostWritesKeptPerCall = 100000;
     const GuiCounts& Counts() const { return m_counts; }
     const std::vector<std::string>& Problems() const { return m_problems; }

@@ -5,6 +5,7 @@
 #define QVHOST_PLAY_ACTION_H
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -24,7 +25,15 @@ struct PlayAction {
     // For a variable or an input: the status the audio object is told (PIN_STATUS_*); without
     // one a variable is CHANGED, a dc signal CHANGED and any other signal MOVING.
     std::optional<int32_t> status;
-    std::string origin;  // where it was given, for messages: "--at 200:Level=5", "FILE:7"
+    // Where it was given, for messages: an option ("--at 200:Level=5"), or a script ("--script
+    // FILE", which its actions share) and the line.
+    std::shared_ptr<const std::string> given_in;
+    uint32_t line = 0;  // 0 for an option
+
+    std::string Origin() const {
+        if (!given_in) return {};
+        return line == 0 ? *given_in : *given_in + ":" + std::to_string(line);
+    }
 };
 
 #endif

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <utility>
 
 #include "ArgumentChecks.h"
 #include "AudioSideHost.h"
@@ -40,10 +40,9 @@ PlayOptions ReadScript(const std::string& path) {
     }
     std::ifstream file(FilePath(path), std::ios::binary);
     if (!file) throw UsageError("--script " + path + ": not a file that can be read");
-    std::ostringstream text;
-    text << file.rdbuf();
+    PlayOptions options = PlayScript::Parse(file, path);
     if (file.bad()) throw UsageError("--script " + path + ": cannot be read");
-    return PlayScript::Parse(text.str(), path);
+    return options;
 }
 
 // The CSV a play writes as it goes: a header, then a row per sample.
@@ -123,12 +122,19 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                         rows->Write(sample, columns, values);
                     };
                 }
-                const PlayResult result = PlaySession::Execute(library, chosen, sink);
-                out << result.module << ": " << chosen.samples << " samples at " << chosen.rate
-                    << " Hz in blocks of " << chosen.block << "\n";
-                for (const PlayEvent& event : result.events) {
-                    out << "sample " << event.sample << ": " << event.text << "\n";
-                }
+                // Events are printed as they come, under a heading once the module has started.
+                bool started = false;
+                const auto start = [&] {
+                    if (std::exchange(started, true)) return;
+                    out << library.Describe().name << ": " << chosen.samples << " samples at "
+                        << chosen.rate << " Hz in blocks of " << chosen.block << "\n";
+                };
+                const PlayResult result =
+                    PlaySession::Execute(library, chosen, sink, [&](const PlayEvent& event) {
+                        start();
+                        out << "sample " << event.sample << ": " << event.text << "\n";
+                    });
+                start();
                 const int verdict = ProblemReport::Print(result.problems, err);
                 // The validator replaying a session: a play that ended, and what it found.
                 if (!arguments->result_channel.empty()) {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -34,7 +35,6 @@ public:
     [[noreturn]] void Refuse(const std::string& why) const {
         throw UsageError("--script " + m_where + ": " + why);
     }
-    const std::string& Where() const { return m_where; }
     // Refuses a second `keyword` line for `pin` among `given` ("PIN=VALUE"): the later would win.
     void Repeated(const std::vector<std::string>& given, const std::string& pin,
                   const std::string& keyword) const {
@@ -96,10 +96,15 @@ std::string PlayScript::Number(double value) {
 }
 
 PlayOptions PlayScript::Parse(const std::string& text, const std::string& source) {
-    PlayOptions options;
     std::istringstream lines(text);
+    return Parse(lines, source);
+}
+
+PlayOptions PlayScript::Parse(std::istream& lines, const std::string& source) {
+    PlayOptions options;
     std::string raw;
     std::vector<std::string> inputs_from_start;
+    const auto given_in = std::make_shared<const std::string>("--script " + source);
     for (int number = 1; std::getline(lines, raw); ++number) {
         const ScriptReader reader(source, number);
         // A text editor's byte-order mark may begin the file; a NUL is in no line of text.
@@ -115,7 +120,8 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
         std::string keyword;
         words >> keyword;
         PlayAction action;
-        action.origin = "--script " + reader.Where();
+        action.given_in = given_in;
+        action.line = static_cast<uint32_t>(number);
         const bool at = keyword == "at";
         if (at) {
             std::string sample;
@@ -168,7 +174,7 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
             reader.Setting(rest, action, false);
             reader.Repeated(options.stored, action.pin, "store");
             options.stored.push_back(action.pin + "=" + action.value);
-            options.stored_origins.push_back(action.origin);
+            options.stored_origins.push_back(action.Origin());
             continue;
         } else {
             reader.Refuse("'" + line +
@@ -180,7 +186,7 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
     // The run's length may come after its actions.
     for (const PlayAction& action : options.timeline) {
         if (action.sample >= options.samples) {
-            throw UsageError(action.origin + ": sample " + std::to_string(action.sample) +
+            throw UsageError(action.Origin() + ": sample " + std::to_string(action.sample) +
                              " is not within the run, 0 to " + std::to_string(options.samples - 1));
         }
     }

@@ -19,6 +19,7 @@
 #ifndef QVHOST_PLAY_SCRIPT_H
 #define QVHOST_PLAY_SCRIPT_H
 
+#include <istream>
 #include <string>
 
 #include "PlayAction.h"
@@ -28,6 +29,8 @@ class PlayScript {
 public:
     // The play `text` describes; a UsageError naming `source` and the line for anything else.
     static PlayOptions Parse(const std::string& text, const std::string& source);
+    // The same, read line by line from `lines`, which is left as the last read left it.
+    static PlayOptions Parse(std::istream& lines, const std::string& source);
     // The script of `options`, which Parse reads back to the same play.
     static std::string Format(const PlayOptions& options);
     // An action as a line says it, without its sample: "gui Level=5", "rate 96000".

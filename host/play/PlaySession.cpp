@@ -10,6 +10,7 @@
 #include "ModuleLibrary.h"
 #include "PinSetting.h"
 #include "PinWriteText.h"
+#include "PlayEventOrder.h"
 #include "PlayScript.h"
 #include "ReferenceHost.h"
 #include "SignalFeed.h"
@@ -93,13 +94,13 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
     const uint32_t after = action.sample > done ? action.sample - done : 0;
     AudioSideHost& audio = host.Audio();
     const auto refuse = [&action](const std::string& why) {
-        throw UsageError(action.origin + ": " + why);
+        throw UsageError(action.Origin() + ": " + why);
     };
     try {
         switch (action.kind) {
         case PlayAction::Kind::kSet:
             if (const auto input = PinSetting::FindSampleInput(audio, action.pin)) {
-                Feed(audio, feed, *input, action.value, done, action.status, action.origin);
+                Feed(audio, feed, *input, action.value, done, action.status, action.Origin());
             } else {
                 PinSetting::Apply(host, action.pin + "=" + action.value, after);
             }
@@ -107,7 +108,7 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
         case PlayAction::Kind::kInput: {
             const auto input = PinSetting::FindSampleInput(audio, action.pin);
             if (!input) refuse("the module has no sample input " + action.pin);
-            Feed(audio, feed, *input, action.value, done, action.status, action.origin);
+            Feed(audio, feed, *input, action.value, done, action.status, action.Origin());
             return;
         }
         case PlayAction::Kind::kGui: {
@@ -150,7 +151,7 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
         }
     } catch (const UsageError& refused) {
         const std::string what = refused.what();
-        if (what.rfind(action.origin, 0) == 0) throw;
+        if (what.rfind(action.Origin(), 0) == 0) throw;
         refuse(what);
     }
 }
@@ -173,14 +174,13 @@ PlayAction PlaySession::ParseTimed(const std::string& text, uint32_t samples) {
     PlayAction action;
     action.sample = static_cast<uint32_t>(sample);
     std::tie(action.pin, action.value) = PinSetting::Split(text.substr(colon + 1));
-    action.origin = "--at " + text;
+    action.given_in = std::make_shared<const std::string>("--at " + text);
     return action;
 }
 
 PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions& options,
-                                const PlayRowSink& rows) {
+                                const PlayRowSink& rows, const PlayEventSink& events) {
     PlayResult result;
-    result.module = library.Describe().name;
     ReferenceHost host(library);
     host.CreateObjects();
     if (options.seed) std::srand(*options.seed);
@@ -211,35 +211,50 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     }
 
     PinSetting::RefuseRepeated(options.inputs, "--input");
-    std::vector<PlayAction> timeline;
+    std::vector<PlayAction> inputs;
     for (const std::string& input : options.inputs) {
         PlayAction action;
         action.kind = PlayAction::Kind::kInput;
         std::tie(action.pin, action.value) = PinSetting::Split(input);
-        action.origin = "--input " + input;
-        timeline.push_back(action);
+        action.given_in = std::make_shared<const std::string>("--input " + input);
+        inputs.push_back(action);
     }
-    timeline.insert(timeline.end(), options.timeline.begin(), options.timeline.end());
+    // The actions in order of sample, the inputs first: pointed to, since a timeline may be long.
+    std::vector<const PlayAction*> timeline;
+    timeline.reserve(inputs.size() + options.timeline.size());
+    for (const PlayAction& action : inputs) timeline.push_back(&action);
+    for (const PlayAction& action : options.timeline) timeline.push_back(&action);
     std::stable_sort(timeline.begin(), timeline.end(),
-                     [](const PlayAction& a, const PlayAction& b) { return a.sample < b.sample; });
+                     [](const PlayAction* a, const PlayAction* b) { return a->sample < b->sample; });
     SignalFeed feed;
     size_t next = 0;
-    size_t writes_seen = 0;
+    PlayEventOrder order(events);
     long long writes_not_kept = 0;
     const auto note_gui_writes = [&](uint32_t sample) {
-        for (; writes_seen < gui.Writes().size(); ++writes_seen) {
-            const PinWrite& write = gui.Writes()[writes_seen];
-            result.events.push_back(
-                {sample, PinWriteText::Describe(write, table.at(static_cast<size_t>(write.pin)))});
+        for (const PinWrite& write : gui.TakeWrites()) {
+            order.AddHostSide(
+                sample, PinWriteText::Describe(write, table.at(static_cast<size_t>(write.pin))));
         }
         if (gui.Counts().writes_not_kept > writes_not_kept) {
-            result.events.push_back(
-                {sample, "GUI wrote " +
+            order.AddHostSide(
+                sample, "GUI wrote " +
                              std::to_string(gui.Counts().writes_not_kept - writes_not_kept) +
                              " times more in one call, past the " +
                              std::to_string(GuiSideHost::kMostWritesKeptPerCall) +
-                             " writes the host keeps"});
+                             " writes the host keeps");
             writes_not_kept = gui.Counts().writes_not_kept;
+        }
+    };
+    const auto note_audio_messages = [&] {
+        for (const AudioPinMessage& message : audio.TakePinMessages()) {
+            const std::string pin = message.pin >= 0 && message.pin < audio.AudioPinCount()
+                                        ? PinSetting::AudioPinName(audio, message.pin)
+                                        : "pin " + std::to_string(message.pin);
+            const std::string what =
+                message.opcode == HOST_OP_STATUS_CHANGE
+                    ? "status of " + pin + " " + AudioSideHost::StatusName(message.value)
+                    : "value of " + pin + " = " + std::to_string(message.value);
+            order.AddAudioSide(message.stamp - start, "audio sent " + what);
         }
     };
     note_gui_writes(0);
@@ -251,28 +266,28 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     const auto apply = [&](const PlayAction& action) {
         const uint32_t sample = std::max(action.sample, done);
         if (action.kind == PlayAction::Kind::kSet) {
-            result.events.push_back({sample, "set " + action.pin + "=" + action.value});
-        } else if (action.origin.rfind("--input", 0) != 0) {
-            result.events.push_back({sample, PlayScript::Describe(action)});
+            order.AddHostSide(sample, "set " + action.pin + "=" + action.value);
+        } else if (action.Origin().rfind("--input", 0) != 0) {
+            order.AddHostSide(sample, PlayScript::Describe(action));
         }
         Apply(host, feed, clock, action, done);
         note_gui_writes(done);
     };
     while (done < options.samples) {
-        for (; next < timeline.size() && timeline[next].sample <= done; ++next) {
-            apply(timeline[next]);
+        for (; next < timeline.size() && timeline[next]->sample <= done; ++next) {
+            apply(*timeline[next]);
         }
         uint32_t frames =
             std::min(clock.block - (done - clock.grid) % clock.block, options.samples - done);
         for (size_t later = next; later < timeline.size(); ++later) {
-            if (timeline[later].sample >= done + frames) break;
-            if (Cuts(audio, timeline[later])) {
-                frames = timeline[later].sample - done;
+            if (timeline[later]->sample >= done + frames) break;
+            if (Cuts(audio, *timeline[later])) {
+                frames = timeline[later]->sample - done;
                 break;
             }
         }
-        for (; next < timeline.size() && timeline[next].sample < done + frames; ++next) {
-            apply(timeline[next]);
+        for (; next < timeline.size() && timeline[next]->sample < done + frames; ++next) {
+            apply(*timeline[next]);
         }
         feed.Fill(audio, done, frames, clock.rate);
         audio.ProcessFrames(static_cast<int32_t>(frames));
@@ -286,19 +301,10 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
             rows(done + i, result.columns, row);
         }
         done += frames;
+        note_audio_messages();
+        order.HandOnBefore(done);
     }
-    for (const AudioPinMessage& message : audio.PinMessages()) {
-        const std::string pin = message.pin >= 0 && message.pin < audio.AudioPinCount()
-                                    ? PinSetting::AudioPinName(audio, message.pin)
-                                    : "pin " + std::to_string(message.pin);
-        const std::string what =
-            message.opcode == HOST_OP_STATUS_CHANGE
-                ? "status of " + pin + " " + AudioSideHost::StatusName(message.value)
-                : "value of " + pin + " = " + std::to_string(message.value);
-        result.events.push_back({message.stamp - start, "audio sent " + what});
-    }
-    std::stable_sort(result.events.begin(), result.events.end(),
-                     [](const PlayEvent& a, const PlayEvent& b) { return a.sample < b.sample; });
+    order.HandOnAll();
     host.CloseGuiObject();
     host.CloseAudioObject();
     result.problems = host.Problems();

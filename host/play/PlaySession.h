@@ -1,9 +1,9 @@
 // Watching a module work: both objects made and started as a host starts them, with any values
 // a patch stored, then a timeline of actions (settings, signals, rates, block sizes) each at its
-// own sample while blocks are processed. Every pin write of the GUI object
-// and every value and status message of the audio object is kept with its sample, and per sample
-// the audio outputs and the GUI pins' values, handed on as they are made (a run's memory does not
-// grow with its length). Serves any module: one that lives on the GUI side
+// own sample while blocks are processed. Every pin write of the GUI object and every value and
+// status message of the audio object, each with its sample, and per sample the audio outputs and
+// the GUI pins' values, are handed on as they are made (a run's memory does not grow with its
+// length). Serves any module: one that lives on the GUI side
 // alone, like Kestrel-Pavlen, as well as one that works on audio.
 #ifndef QVHOST_PLAY_SESSION_H
 #define QVHOST_PLAY_SESSION_H
@@ -39,11 +39,13 @@ struct PlayEvent {
 };
 
 struct PlayResult {
-    std::string module;
-    std::vector<PlayEvent> events;
     std::vector<std::string> columns;  // audio outputs, then user-interface pins
     std::vector<std::string> problems;
 };
+
+// Each event once no later one can come before it: in order of sample, and at one sample what
+// the host did and the GUI object wrote before what the audio object sent.
+using PlayEventSink = std::function<void(const PlayEvent& event)>;
 
 // One sample's values, a value per column, as the play makes them: the columns come along.
 using PlayRowSink = std::function<void(uint32_t sample, const std::vector<std::string>& columns,
@@ -56,7 +58,7 @@ public:
     static PlayAction ParseTimed(const std::string& text, uint32_t samples);
     // UsageError for an action the module cannot take, named by where it was given.
     static PlayResult Execute(const ModuleLibrary& library, const PlayOptions& options,
-                              const PlayRowSink& rows = {});
+                              const PlayRowSink& rows = {}, const PlayEventSink& events = {});
 };
 
 #endif

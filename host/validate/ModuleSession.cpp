@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <sstream>
 
 #include "AllocationCount.h"
@@ -82,7 +83,8 @@ bool ModuleSession::Keeping() const { return m_scripted && SessionJournal::IsOpe
 void ModuleSession::Keep(uint32_t sample, PlayAction::Kind kind, const std::string& pin,
                          const std::string& value, std::optional<int32_t> status) {
     if (!m_started) return Unscripted();
-    m_play.timeline.push_back({sample, kind, pin, value, status, "the session's play"});
+    static const auto kGivenIn = std::make_shared<const std::string>("the session's play");
+    m_play.timeline.push_back({sample, kind, pin, value, status, kGivenIn, 0});
     SessionJournal::Write(
         this, "at " + std::to_string(sample) + " " + PlayScript::Describe(m_play.timeline.back()));
 }

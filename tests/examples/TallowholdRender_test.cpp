@@ -9,6 +9,7 @@
 
 #include "ModuleLibrary.h"
 #include "PlaySession.h"
+#include "PlayedOutput.h"
 #include "RenderSession.h"
 
 namespace {
@@ -103,21 +104,14 @@ TEST(TallowholdPlay, EdgesCrossHalfFromAtOrBelowToAboveAndBack) {
         options.samples = 32;
         options.block = 16;
         options.inputs = {std::string("Clock=dc:") + c.before, "In=dc:-0.375"};
-        options.timeline = {PlaySession::ParseTimed(std::string("0:Mode=") + c.mode, 32),
-                            PlaySession::ParseTimed(std::string("10:Clock=dc:") + c.after, 32)};
-        std::vector<double> out;
-        const PlayResult result =
-            PlaySession::Execute(library, options,
-                                 [&](uint32_t, const std::vector<std::string>& columns,
-                                     const std::vector<double>& values) {
-                                     ASSERT_EQ(columns.front(), "Out");
-                                     out.push_back(values.front());
-                                 });
-        EXPECT_TRUE(result.problems.empty()) << label;
-        ASSERT_EQ(out.size(), 32u) << label;
+        const PlayedOutput out = PlayOutput(
+            library, options,
+            {std::string("0:Mode=") + c.mode, std::string("10:Clock=dc:") + c.after}, "Out");
+        EXPECT_TRUE(out.result.problems.empty()) << label;
+        ASSERT_EQ(out.values.size(), 32u) << label;
         for (uint32_t n = 0; n < 32; ++n) {
             const double expected = c.edge && n >= 10 ? -0.375 : 0.0;
-            EXPECT_EQ(out[n], expected) << label << ", sample " << n;
+            EXPECT_EQ(out.values[n], expected) << label << ", sample " << n;
         }
     }
 }
@@ -130,19 +124,12 @@ TEST(TallowholdPlay, AnEdgeWithoutReleaseDropsTheReleaseAnEarlierEdgeQueued) {
     options.samples = 128;
     options.block = 16;
     options.inputs = {"Clock=dc:0", "In=dc:-0.375"};
-    for (const char* action : {"0:Release=1", "10:Clock=dc:1", "20:Release=0", "30:Clock=dc:0",
-                               "40:Clock=dc:1"}) {
-        options.timeline.push_back(PlaySession::ParseTimed(action, options.samples));
-    }
-    std::vector<double> out;
-    const PlayResult result = PlaySession::Execute(
+    const PlayedOutput out = PlayOutput(
         library, options,
-        [&](uint32_t, const std::vector<std::string>&, const std::vector<double>& values) {
-            out.push_back(values.front());
-        });
-    EXPECT_TRUE(result.problems.empty());
-    ASSERT_EQ(out.size(), 128u);
+        {"0:Release=1", "10:Clock=dc:1", "20:Release=0", "30:Clock=dc:0", "40:Clock=dc:1"}, "Out");
+    EXPECT_TRUE(out.result.problems.empty());
+    ASSERT_EQ(out.values.size(), 128u);
     for (uint32_t n = 0; n < 128; ++n) {
-        EXPECT_EQ(out[n], n >= 10 ? -0.375 : 0.0) << "sample " << n;
+        EXPECT_EQ(out.values[n], n >= 10 ? -0.375 : 0.0) << "sample " << n;
     }
 }

@@ -11,6 +11,7 @@
 #include "ModuleLibrary.h"
 #include "PairRun.h"
 #include "PlaySession.h"
+#include "PlayedOutput.h"
 #include "ReferenceHost.h"
 #include "RenderSession.h"
 
@@ -339,8 +340,8 @@ TEST(KestrelPavlenLibrary, PlayOnATimelineShowsTheSamePairsAsRun) {
         at(std::to_string(128 * trigger + 64) + ":Trigger=1");
         at(std::to_string(128 * trigger + 128) + ":Trigger=0");
     }
-    const PlayResult played = PlaySession::Execute(library, options);
-    EXPECT_TRUE(played.problems.empty());
+    const PlayedOutput played = PlayOutput(library, options);
+    EXPECT_TRUE(played.result.problems.empty());
     std::vector<std::string> expected;
     for (const RunPair& pair : run.pairs) {
         expected.push_back("GUI wrote Out1 = " + std::to_string(pair.out1));

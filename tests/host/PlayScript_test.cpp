@@ -26,7 +26,7 @@ TEST(PlayScript, ReadsBackThePlayItWrote) {
     written.stored = {"Level=3", "Gain dB=-0.25"};
     const auto action = [](uint32_t sample, PlayAction::Kind kind, std::string pin,
                            std::string value, std::optional<int32_t> status = std::nullopt) {
-        return PlayAction{sample, kind, std::move(pin), std::move(value), status, ""};
+        return PlayAction{sample, kind, std::move(pin), std::move(value), status, nullptr, 0};
     };
     const double subnormal = std::numeric_limits<float>::denorm_min();
     written.timeline = {

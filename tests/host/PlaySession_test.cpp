@@ -6,13 +6,15 @@
 #include <utility>
 #include <vector>
 
+#include "PlayEventOrder.h"
 #include "PlayScript.h"
+#include "PlayedOutput.h"
 #include "ReferenceHost.h"
 #include "SignalFeed.h"
 
 namespace {
-bool HasEvent(const PlayResult& result, uint32_t sample, const std::string& text) {
-    for (const PlayEvent& event : result.events) {
+bool HasEvent(const PlayedOutput& played, uint32_t sample, const std::string& text) {
+    for (const PlayEvent& event : played.events) {
         if (event.sample == sample && event.text == text) return true;
     }
     return false;
@@ -26,26 +28,50 @@ TEST(PlaySession, CutsBlocksWhereSettingsAreDueAndWhereTheRunEnds) {
     options.samples = 300;
     options.block = 64;
     options.timeline = {PlaySession::ParseTimed("200:Level=5", options.samples)};
-    std::vector<double> levels;
-    const PlayResult result =
-        PlaySession::Execute(library, options,
-                             [&](uint32_t sample, const std::vector<std::string>& columns,
-                                 const std::vector<double>& values) {
-                                 ASSERT_EQ(columns.front(), "Level");
-                                 EXPECT_EQ(sample, levels.size());
-                                 levels.push_back(values.front());
-                             });
-    EXPECT_TRUE(result.problems.empty());
+    // The setting is handed on once its block is played, not when the run ends.
+    size_t rows = 0;
+    size_t rows_when_set = 0;
+    PlaySession::Execute(
+        library, options,
+        [&](uint32_t, const std::vector<std::string>&, const std::vector<double>&) { ++rows; },
+        [&](const PlayEvent& event) {
+            if (event.text == "set Level=5") rows_when_set = rows;
+        });
+    EXPECT_EQ(rows_when_set, 256u);
+    const PlayedOutput played = PlayOutput(library, options, {}, "Level");
+    EXPECT_TRUE(played.result.problems.empty());
+    const std::vector<double>& levels = played.values;
     ASSERT_EQ(levels.size(), 300u);
     EXPECT_EQ((std::vector<double>{levels[199], levels[200], levels[299]}),
               (std::vector<double>{0, 5, 5}));
     // 192..199 before the setting, 200..255 after it, and 256..299 to end the run.
     for (const uint32_t frames : {8u, 56u, 44u}) {
         const uint32_t sample = frames == 8 ? 192 : frames == 56 ? 200 : 256;
-        EXPECT_TRUE(HasEvent(result, sample,
+        EXPECT_TRUE(HasEvent(played, sample,
                              "audio sent status of Signal status " + std::to_string(frames)))
             << frames << " frames from " << sample;
     }
+}
+
+// Events are handed on once nothing can come before them, at one sample the host's side first.
+TEST(PlayEventOrder, HandsOnEachSampleOnceCompleteHostSideFirst) {
+    std::vector<std::string> seen;
+    PlayEventSink sink = [&](const PlayEvent& e) {
+        seen.push_back(std::to_string(e.sample) + " " + e.text);
+    };
+    PlayEventOrder order(sink);
+    order.AddAudioSide(3, "audio");
+    order.AddHostSide(5, "host");
+    order.AddHostSide(3, "host");
+    order.AddAudioSide(3, "audio again");
+    order.AddAudioSide(9, "audio");
+    order.HandOnBefore(5);
+    EXPECT_EQ(seen, (std::vector<std::string>{"3 host", "3 audio", "3 audio again"}));
+    order.AddAudioSide(5, "audio");
+    order.AddHostSide(5, "host again");
+    order.HandOnAll();
+    EXPECT_EQ(seen, (std::vector<std::string>{"3 host", "3 audio", "3 audio again", "5 host",
+                                              "5 host again", "5 audio", "9 audio"}));
 }
 
 // A sample input takes a signal from the start and another at its own sample, and the object is
@@ -56,12 +82,12 @@ TEST(PlaySession, FeedsSampleInputsTheirSignalsAndChangesThemOnTheTimeline) {
     options.samples = 200;
     options.inputs = {"Signal=dc:1"};
     options.timeline = {PlaySession::ParseTimed("100:Signal=noise:3", options.samples)};
-    const PlayResult result = PlaySession::Execute(library, options);
-    EXPECT_TRUE(result.problems.empty());
+    const PlayedOutput played = PlayOutput(library, options);
+    EXPECT_TRUE(played.result.problems.empty());
     // Its own events' values (5, 6 and 2, 4, queued by the fixture) among them; a constant
     // signal is CHANGED (1), one that moves MOVING (2).
     std::vector<std::pair<uint32_t, std::string>> echoed;
-    for (const PlayEvent& event : result.events) {
+    for (const PlayEvent& event : played.events) {
         if (event.text.rfind("audio sent value of Signal = ", 0) == 0) {
             echoed.emplace_back(event.sample, event.text.substr(29));
         }
@@ -95,20 +121,16 @@ TEST(PlaySession, PlaysAScriptsStoredValuesAndActionsEachAtItsSample) {
     const ModuleLibrary library(QV_FIXTURE_ECHO_KEEPS_CONTRACT);
     const PlayOptions options = PlayScript::Parse(
         "samples 200\nblock 64\nstore Level=3\nat 100 gui Level=7\nat 150 block 16\n", "s.qvs");
-    std::vector<double> levels;
-    const PlayResult result = PlaySession::Execute(
-        library, options,
-        [&](uint32_t, const std::vector<std::string>&, const std::vector<double>& values) {
-            levels.push_back(values.front());
-        });
-    EXPECT_TRUE(result.problems.empty());
+    const PlayedOutput played = PlayOutput(library, options, {}, "Level");
+    EXPECT_TRUE(played.result.problems.empty());
+    const std::vector<double>& levels = played.values;
     ASSERT_EQ(levels.size(), 200u);
     EXPECT_EQ((std::vector<double>{levels[0], levels[99], levels[100], levels[199]}),
               (std::vector<double>{3, 3, 7, 7}));
     // 128..149 before the new size, then 150..165 and 166..181 in blocks of 16.
     for (const uint32_t sample : {128u, 150u, 166u}) {
         const uint32_t frames = sample == 128 ? 22 : 16;
-        EXPECT_TRUE(HasEvent(result, sample,
+        EXPECT_TRUE(HasEvent(played, sample,
                              "audio sent status of Signal status " + std::to_string(frames)))
             << frames << " frames from " << sample;
     }

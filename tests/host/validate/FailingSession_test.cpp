@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "PlayedOutput.h"
+
 namespace {
 PlayAction Gui(uint32_t sample, const std::string& pin) {
-    return {sample, PlayAction::Kind::kGui, pin, "1", std::nullopt, ""};
+    return {sample, PlayAction::Kind::kGui, pin, "1", std::nullopt, nullptr, 0};
 }
 }  // namespace
 
@@ -43,7 +45,7 @@ TEST(FailingSession, ShortensToTheFewestActionsAndSamplesThatStillFail) {
 // The fixture reports each process call on Signal as offset << 16 | frames.
 TEST(FailingSession, ReplaysAVariableAsAStatusInsideItsBlock) {
     const ModuleLibrary library(QV_FIXTURE_CHOICE_ON_AUDIO_SIDE);
-    const PlayResult played = PlaySession::Execute(
+    const PlayedOutput played = PlayOutput(
         library, PlayScript::Parse("samples 128\nat 100 variable Choice=0 moving\n", "kept.qvs"));
     std::vector<std::pair<uint32_t, long>> calls;  // sample, buffer offset
     for (const PlayEvent& event : played.events) {
@@ -54,7 +56,7 @@ TEST(FailingSession, ReplaysAVariableAsAStatusInsideItsBlock) {
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ((std::vector<std::pair<uint32_t, long>>(calls.begin(), calls.begin() + 3)),
               (std::vector<std::pair<uint32_t, long>>{{0, 0}, {64, 0}, {100, 36}}));
-    EXPECT_TRUE(played.problems.empty());
+    EXPECT_TRUE(played.result.problems.empty());
 }
 
 // A crashed check's journal plays its actions over samples enough for the block that was
