@@ -17,7 +17,10 @@ enum class CallEntry {
     kGuiDispatcher,
     kAudioHostCallback,
     kGuiHostCallback,
-    kHostAction  // the host's own doing, such as a user's pin change: no call into the module
+    kHostAction,  // the host's own doing, such as a user's pin change: no call into the module
+    // Loading the library (opcode 1) or unloading it (0), which runs its initialisers or
+    // finalisers: the module's code, though no call of the interface.
+    kLibraryLoad
 };
 
 struct CrossingCall {

@@ -125,6 +125,9 @@ OpenCall Named(const CrossingCall& call) {
         return {OpcodeNames::Find("audio", call.opcode), call.opcode, false};
     case CallEntry::kGuiDispatcher:
         return {OpcodeNames::Find("GUI", call.opcode), call.opcode, false};
+    case CallEntry::kLibraryLoad:
+        return {call.opcode != 0 ? "the library's load" : "the library's unload", call.opcode,
+                false};
     default:
         return {nullptr, call.opcode, true};
     }
@@ -176,6 +179,10 @@ void CrashReport::WatchCalls(double call_limit_seconds) {
         line.Text("; the command was ended");
         line.Write();
         OutputFile::RemovePending();
+#ifdef _WIN32
+        // At once, as a crash ends: exiting would wait for the loader, which a hung load holds.
+        TerminateProcess(GetCurrentProcess(), CommandEntry::kFailure);
+#endif
         std::_Exit(CommandEntry::kFailure);
     }
 }

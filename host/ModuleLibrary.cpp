@@ -1,5 +1,6 @@
 #include "ModuleLibrary.h"
 
+#include "CallObserver.h"
 #include "HostError.h"
 #include "FilePath.h"
 #include "LibraryFile.h"
@@ -72,6 +73,18 @@ bool InImage(void*, const void* export_address, const void* address) {
 void* Lookup(void* handle, const char* name) { return dlsym(handle, name); }
 #endif
 
+// Loading and unloading run the library's initialisers and finalisers: its own code, seen by the
+// call observer as a call into the module.
+void* LoadAsCall(const std::string& path) {
+    ObservedCall load({CallEntry::kLibraryLoad, 1, 0, 0, nullptr, 0.0f});
+    return LoadByPath(path);
+}
+
+void UnloadAsCall(void* handle) {
+    ObservedCall unload({CallEntry::kLibraryLoad, 0, 0, 0, nullptr, 0.0f});
+    Unload(handle);
+}
+
 // Export addresses come back as data pointers; copying the bits is the portable way to turn one
 // into the function pointer it is.
 template <typename Function>
@@ -87,19 +100,19 @@ Function AsFunction(void* address) {
 ModuleLibrary::ModuleLibrary(const std::string& path) : m_path(path) {
     const std::string refusal = LibraryFile::Refusal(path);
     if (!refusal.empty()) throw HostError(path + ": cannot be loaded: " + refusal);
-    m_handle = LoadByPath(path);
+    m_handle = LoadAsCall(path);
     if (m_handle == nullptr) throw HostError(path + ": cannot be loaded: " + LastLoadError());
     try {
         m_get_module_properties =
             AsFunction<GetModulePropertiesFn>(FindExport(QV_EXPORT_GET_MODULE_PROPERTIES));
         m_make_module = AsFunction<MakeModuleFn>(FindExport(QV_EXPORT_MAKE_MODULE));
     } catch (...) {
-        Unload(m_handle);
+        UnloadAsCall(m_handle);
         throw;
     }
 }
 
-ModuleLibrary::~ModuleLibrary() { Unload(m_handle); }
+ModuleLibrary::~ModuleLibrary() { UnloadAsCall(m_handle); }
 
 void* ModuleLibrary::FindExport(const char* name) const {
     void* address = Lookup(m_handle, name);

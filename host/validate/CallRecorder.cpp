@@ -127,6 +127,9 @@ CallRecorder::~CallRecorder() {
 std::string CallRecorder::Describe(const CrossingCall& call) { return ::Describe(call); }
 
 void CallRecorder::Enter(const CrossingCall& call) {
+    // A check's bound and its child's crash line cover loads; the trace and the counts are of
+    // the interface's calls.
+    if (call.entry == CallEntry::kLibraryLoad) return;
     const bool counting = AllocationCount::Counting();
     const bool in_module = AllocationCount::InModule();
     // The recorder's own work is the host's: nothing of it is counted.
@@ -165,7 +168,7 @@ std::string CallRecorder::CallIntoModule() const {
 }
 
 void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
-    if (call.entry == CallEntry::kHostAction) return;
+    if (call.entry == CallEntry::kHostAction || call.entry == CallEntry::kLibraryLoad) return;
     AllocationCount::SetCounting(false);
     AllocationCount::SetInModule(false);
     if (--m_depth == 0) {
