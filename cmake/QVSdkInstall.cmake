@@ -30,3 +30,24 @@ add_dependencies(qvhost third_party_notices)
 # Module projects cross-build for the target with the same toolchain file as this tree.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/i686-w64-mingw32.cmake
         DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk)
+# What an author starts from: the guide (Markdown, and one HTML page with everything in it), the
+# module template with the script that writes a project from it, and both examples' sources with
+# their READMEs and the pictures these show (a folder up from the examples, as in this tree).
+find_program(PANDOC pandoc REQUIRED)
+set(sdk_guide_html ${CMAKE_BINARY_DIR}/writing-a-module.html)
+add_custom_command(OUTPUT ${sdk_guide_html}
+    COMMAND ${PANDOC} --standalone --self-contained "--metadata=pagetitle:Writing a module"
+            --output ${sdk_guide_html} writing-a-module.md
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/docs
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/writing-a-module.md
+    VERBATIM)
+add_custom_target(sdk_guide DEPENDS ${sdk_guide_html})
+add_dependencies(qv_sdk2 sdk_guide)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/writing-a-module.md ${sdk_guide_html}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/QVSdk)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/new-module.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/scripts/module-template DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/Marlglide ${PROJECT_SOURCE_DIR}/examples/Tallowhold
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk/examples)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/marlglide-render.png ${PROJECT_SOURCE_DIR}/docs/tallowhold-render.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/QVSdk/docs)

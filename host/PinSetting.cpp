@@ -119,6 +119,9 @@ std::optional<int32_t> PinSetting::FindTablePin(const AudioSideHost& audio, cons
 }
 
 double PinSetting::HeldValue(const PinDescription& pin, const std::string& text) {
+    if (pin.datatype == DT_ENUM) {
+        if (auto value = EnumList(pin.datatype_extra).ValueOf(text)) return *value;
+    }
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(text.c_str(), &end);

@@ -33,8 +33,8 @@ public:
     static std::optional<int32_t> FindTablePin(const AudioSideHost& audio, const std::string& name,
                                                bool ui_only);
     // `text` as a value pin `pin` can hold: any whole 32-bit number for a pin of whole numbers
-    // (a choice the list lacks, as a patch of a later version holds), any finite 32-bit float for
-    // a float pin. UsageError for anything else.
+    // (a choice the list lacks, as a patch of a later version holds) or the name of a choice, any
+    // finite 32-bit float for a float pin. UsageError for anything else.
     static double HeldValue(const PinDescription& pin, const std::string& text);
     // Whether any of `settings` names a pin of the GUI side alone, which needs the GUI object.
     static bool NeedsGuiObject(const AudioSideHost& audio,

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds and tests a module project, written with scripts/new-module.sh outside the tree, against
 # the SDK as a module author gets it: installed, as the guide's Start block says, from the native
-# and the 32-bit Windows builds into
-# temporary prefixes, and unpacked from each release archive into a fresh folder (the release is
-# made first when build/release/dist holds none). Natively, and with the SDK's mingw toolchain
-# file under wine.
+# and the 32-bit Windows builds into temporary prefixes, and unpacked from each release archive
+# into a fresh folder (the release is made first when build/release/dist holds none), where the
+# project is written by the archive's own new-module.sh and both examples are built from the
+# archive's sources. Natively, and with the SDK's mingw toolchain file under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -39,22 +39,43 @@ for platform in linux-x86_64 win32; do
     fi
 done
 
-scripts/new-module.sh Sdk-Check "$work/module"
-cd "$work/module"
 options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON)
+# Configures and builds the project in $1 into $2 with the SDK's arguments that follow, and runs
+# its tests when $3 is "test".
+build_project() {
+    local source=$1 build=$2 tests=$3
+    shift 3
+    echo "=== $(basename "$source"), ${build#"$work"/} ==="
+    cmake -S "$source" -B "$build" "${options[@]}" "$@" >/dev/null
+    cmake --build "$build"
+    if [ "$tests" = test ]; then ctest --test-dir "$build" --output-on-failure; fi
+}
+native() { echo "-DCMAKE_PREFIX_PATH=$1"; }
+win32() { echo "--toolchain=$1/share/QVSdk/i686-w64-mingw32.cmake -DQVSdk_DIR=$1/lib/cmake/QVSdk"; }
 
-for sdk in installed-native "${unpacked[0]}"; do
-    echo "=== module project, native, on $sdk ==="
-    cmake -B "build-${sdk%%/*}" "${options[@]}" -DCMAKE_PREFIX_PATH="$work/$sdk" >/dev/null
-    cmake --build "build-${sdk%%/*}"
-    ctest --test-dir "build-${sdk%%/*}" --output-on-failure
-done
+# The tree's template on the SDKs installed from the tree.
+scripts/new-module.sh Sdk-Check "$work/module"
+# shellcheck disable=SC2046 # each SDK's arguments are words without spaces
+build_project "$work/module" "$work/module-installed-native" test $(native "$work/installed-native")
+# shellcheck disable=SC2046
+build_project "$work/module" "$work/module-installed-win32" test $(win32 "$work/installed-win32")
 
-for sdk in installed-win32 "${unpacked[1]}"; do
-    echo "=== module project, win32, on $sdk ==="
-    cmake -B "build-${sdk%%/*}" "${options[@]}" \
-          --toolchain "$work/$sdk/share/QVSdk/i686-w64-mingw32.cmake" \
-          -DQVSdk_DIR="$work/$sdk/lib/cmake/QVSdk" >/dev/null
-    cmake --build "build-${sdk%%/*}"
-    ctest --test-dir "build-${sdk%%/*}" --output-on-failure
+# Everything an author needs from the archive alone: the guide, the template and the script that
+# writes a project from it, and both examples, which build there (their tests run natively; the
+# tree's own tests run them under wine).
+for k in 0 1; do
+    sdk=$work/${unpacked[$k]}
+    platform=${unpacked[$k]%%/*}
+    kind=$([ "$platform" = win32 ] && echo win32 || echo native)
+    for file in writing-a-module.md writing-a-module.html; do
+        [ -s "$sdk/share/doc/QVSdk/$file" ] || { echo "${unpacked[$k]} holds no $file" >&2; exit 1; }
+    done
+    "$sdk/share/QVSdk/new-module.sh" Sdk-Check "$work/module-$platform"
+    # shellcheck disable=SC2046
+    build_project "$work/module-$platform" "$work/module-$platform/build" test $($kind "$sdk")
+    for example in Marlglide Tallowhold; do
+        # shellcheck disable=SC2046
+        build_project "$sdk/share/QVSdk/examples/$example" "$work/$example-$platform" \
+            "$([ "$kind" = native ] && echo test)" $($kind "$sdk")
+    done
 done

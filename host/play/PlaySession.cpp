@@ -14,6 +14,7 @@
 #include "PlayScript.h"
 #include "ReferenceHost.h"
 #include "SignalFeed.h"
+#include "VariableColumns.h"
 
 namespace {
 
@@ -209,6 +210,8 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         gui_pins.push_back(static_cast<int32_t>(index));
         result.columns.push_back(table[index].name);
     }
+    // A pin with both sides has a column for each: a value set on one is seen where it went.
+    VariableColumns variables(audio, result.columns);
 
     PinSetting::RefuseRepeated(options.inputs, "--input");
     std::vector<PlayAction> inputs;
@@ -271,6 +274,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
             order.AddHostSide(sample, PlayScript::Describe(action));
         }
         Apply(host, feed, clock, action, done);
+        variables.Note(sample);
         note_gui_writes(done);
     };
     while (done < options.samples) {
@@ -291,6 +295,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         }
         feed.Fill(audio, done, frames, clock.rate);
         audio.ProcessFrames(static_cast<int32_t>(frames));
+        variables.Note(done);
         note_gui_writes(done);
         for (uint32_t i = 0; rows && i < frames; ++i) {
             row.clear();
@@ -298,6 +303,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
             for (const int32_t index : gui_pins) {
                 row.push_back(GuiValue(gui, table[static_cast<size_t>(index)], index));
             }
+            variables.Append(done + i, row);
             rows(done + i, result.columns, row);
         }
         done += frames;

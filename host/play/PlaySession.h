@@ -39,7 +39,9 @@ struct PlayEvent {
 };
 
 struct PlayResult {
-    std::vector<std::string> columns;  // audio outputs, then user-interface pins
+    // Audio outputs, user-interface pins (their GUI side), then "PIN (audio side)": the variable
+    // of each pin with both sides.
+    std::vector<std::string> columns;
     std::vector<std::string> problems;
 };
 

@@ -129,6 +129,20 @@ TEST(TallowholdPlay, AnEdgeWithoutReleaseDropsTheReleaseAnEarlierEdgeQueued) {
         {"0:Release=1", "10:Clock=dc:1", "20:Release=0", "30:Clock=dc:0", "40:Clock=dc:1"}, "Out");
     EXPECT_TRUE(out.result.problems.empty());
     ASSERT_EQ(out.values.size(), 128u);
+    // The release lands in the audio object's variable at its sample; the GUI side never hears.
+    for (const auto& [column, expected] : std::vector<std::pair<std::string, std::vector<double>>>{
+             {"Release (audio side)", {1, 1, 0, 0}}, {"Release", {0, 0, 0, 0}}}) {
+        const std::vector<double> release =
+            PlayOutput(library, options,
+                       {"0:Release=1", "10:Clock=dc:1", "20:Release=0", "30:Clock=dc:0",
+                        "40:Clock=dc:1"},
+                       column)
+                .values;
+        ASSERT_EQ(release.size(), 128u);
+        EXPECT_EQ((std::vector<double>{release[0], release[19], release[20], release[127]}),
+                  expected)
+            << column;
+    }
     for (uint32_t n = 0; n < 128; ++n) {
         EXPECT_EQ(out.values[n], n >= 10 ? -0.375 : 0.0) << "sample " << n;
     }

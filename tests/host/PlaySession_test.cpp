@@ -120,13 +120,20 @@ TEST(PlaySession, ASignalGivenMidRunStartsAtItsOwnSample) {
 TEST(PlaySession, PlaysAScriptsStoredValuesAndActionsEachAtItsSample) {
     const ModuleLibrary library(QV_FIXTURE_ECHO_KEEPS_CONTRACT);
     const PlayOptions options = PlayScript::Parse(
-        "samples 200\nblock 64\nstore Level=3\nat 100 gui Level=7\nat 150 block 16\n", "s.qvs");
+        "samples 200\nblock 64\nstore Level=3\nat 100 gui Level=7\nat 120 gui Choice=High\n"
+        "at 150 block 16\n",
+        "s.qvs");
     const PlayedOutput played = PlayOutput(library, options, {}, "Level");
     EXPECT_TRUE(played.result.problems.empty());
     const std::vector<double>& levels = played.values;
     ASSERT_EQ(levels.size(), 200u);
     EXPECT_EQ((std::vector<double>{levels[0], levels[99], levels[100], levels[199]}),
               (std::vector<double>{3, 3, 7, 7}));
+    // A choice's name, as `set` takes it: High is 5.
+    const std::vector<double> choices = PlayOutput(library, options, {}, "Choice").values;
+    ASSERT_EQ(choices.size(), 200u);
+    EXPECT_EQ((std::vector<double>{choices[0], choices[119], choices[120]}),
+              (std::vector<double>{0, 0, 5}));
     // 128..149 before the new size, then 150..165 and 166..181 in blocks of 16.
     for (const uint32_t sample : {128u, 150u, 166u}) {
         const uint32_t frames = sample == 128 ? 22 : 16;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@ struct PlayedOutput {
     std::vector<double> values;  // The column's value at each sample of the run, in order.
 };
 
-// Plays `options` with each of `actions` added to its timeline, and keeps `column`, which must be
-// the first column the session writes; with no column, none.
+// Plays `options` with each of `actions` added to its timeline, and keeps `column`, which the
+// session must write; with no column, none.
 inline PlayedOutput PlayOutput(const ModuleLibrary& library, PlayOptions options,
                                const std::vector<std::string>& actions = {},
                                const std::string& column = {}) {
@@ -30,9 +31,10 @@ inline PlayedOutput PlayOutput(const ModuleLibrary& library, PlayOptions options
     if (!column.empty()) {
         rows = [&](uint32_t sample, const std::vector<std::string>& columns,
                    const std::vector<double>& values) {
-            ASSERT_EQ(columns.front(), column);
+            const auto found = std::find(columns.begin(), columns.end(), column);
+            ASSERT_NE(found, columns.end()) << column;
             ASSERT_EQ(sample, played.values.size());
-            played.values.push_back(values.front());
+            played.values.push_back(values.at(static_cast<size_t>(found - columns.begin())));
         };
     }
     played.result = PlaySession::Execute(library, options, rows, [&](const PlayEvent& event) {
