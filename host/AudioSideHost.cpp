@@ -107,6 +107,7 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
         const uint32_t stamp = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ptr));
         CheckMessage(opcode, index, stamp);
         if (opcode == HOST_OP_STATUS_CHANGE) NoteStatus(index, value, stamp);
+        if (opcode == HOST_OP_PIN_VALUE) KeepValueForGui(index, value);
         m_pin_messages.push_back({opcode, index, value, stamp, m_clock});
         return 0;
     }
@@ -285,6 +286,26 @@ void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
                            static_cast<uintptr_t>(pin), 0};
     m_events.Add(event, m_clock);
     ++m_counts.host_events_posted;
+}
+
+void AudioSideHost::KeepValueForGui(int32_t pin, int32_t value) {
+    if (pin < 0 || pin >= AudioPinCount()) return;
+    const PinDescription& description = AudioPin(pin);
+    if (description.direction != DR_OUT || (description.flags & IO_UI_COMMUNICATION) == 0) return;
+    const size_t table_index = m_audio_pin_descriptions[static_cast<size_t>(pin)];
+    const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
+    for (ValueForGui& kept : m_values_for_gui) {
+        if (kept.table_index == table_index) {
+            kept.value = value;
+            return;
+        }
+    }
+    m_values_for_gui.push_back({table_index, value});
+}
+
+std::vector<AudioSideHost::ValueForGui> AudioSideHost::TakeValuesForGui() {
+    const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
+    return std::exchange(m_values_for_gui, {});
 }
 
 void AudioSideHost::TakeValueFromGui(size_t table_index, double value) {

@@ -99,6 +99,15 @@ public:
     // that writes faster than the audio side processes queues nothing. This host's choice; any
     // thread may call it.
     void TakeValueFromGui(size_t table_index, double value);
+    // A value the audio object sent (HOST_OP_PIN_VALUE) for an output pin with both sides, for the
+    // GUI side to show, as a host shows a meter or a step light.
+    struct ValueForGui {
+        size_t table_index;
+        int32_t value;
+    };
+    // The latest value of each such pin since the last take, in the order the pins were first
+    // sent. Any thread may call it.
+    std::vector<ValueForGui> TakeValuesForGui();
     uint32_t SampleClock() const { return m_clock; }
     // A pin status as a user reads it: "static", "changed", "moving", or "status N".
     static std::string StatusName(int32_t status);
@@ -139,6 +148,8 @@ private:
     void AfterCall(uint32_t offset, uint32_t frames);
     // A status the object announced for one of its pins; STATIC on an output starts its watch.
     void NoteStatus(int32_t pin, int32_t status, uint32_t stamp);
+    // Keeps a value sent for an output pin with both sides for the GUI side.
+    void KeepValueForGui(int32_t pin, int32_t value);
     // After a process call of `frames` samples from `offset`, which began at `clock`: every
     // output announced STATIC holds the one value it held first since the announcement.
     void WatchStaticOutputs(uint32_t offset, uint32_t frames, uint32_t clock);
@@ -174,6 +185,7 @@ private:
     // The latest value of each pin the GUI side set since the last block, in the order the pins
     // were first set; guarded by m_gui_values_mutex.
     std::vector<ValueFromGui> m_gui_values;
+    std::vector<ValueForGui> m_values_for_gui;  // guarded by m_gui_values_mutex
 };
 
 #endif

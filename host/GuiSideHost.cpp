@@ -178,6 +178,13 @@ void GuiSideHost::LoadStoredValue(int32_t index, double value) {
     m_pins.Write(index, static_cast<int32_t>(whole), static_cast<float>(value));
 }
 
+void GuiSideHost::TakeValueFromAudio(int32_t index, int32_t value) {
+    if (!m_pins.Contains(index)) throw HostError("no pin " + std::to_string(index));
+    if (m_pins.Write(index, value, static_cast<float>(value)) || m_report_every_write) {
+        Notify(index);
+    }
+}
+
 void GuiSideHost::Take(int32_t index, int32_t value, float opt) {
     const bool changed = m_pins.Write(index, value, opt);
     if (m_value_listener) m_value_listener(index, value, opt);

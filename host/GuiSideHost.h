@@ -86,6 +86,9 @@ public:
     void SetPinFloat(int32_t index, float value);
     // A value stored with the patch, in place before the object is initialised: no notification.
     void LoadStoredValue(int32_t index, double value);
+    // A value the audio object sent for an output pin with both sides, at this side's turn: the
+    // object hears of it as of any change, and the audio side is not told it back.
+    void TakeValueFromAudio(int32_t index, int32_t value);
     // By default the object hears of a change only when a value changed. A host may report every
     // write instead, the object's own included; a module must cope with both.
     void ReportEveryWrite(bool every_write) { m_report_every_write = every_write; }

@@ -75,7 +75,10 @@ const float* QVTestHost::Output(const std::string& pin) {
 }
 
 void QVTestHost::Process(int blocks) {
-    for (int block = 0; block < blocks; ++block) m_host->Audio().ProcessBlock();
+    for (int block = 0; block < blocks; ++block) {
+        m_host->Audio().ProcessBlock();
+        m_host->PassAudioValuesToGui();
+    }
 }
 
 void QVTestHost::SetBlockSize(int32_t block) { m_host->Audio().SetBlockSize(block); }

@@ -42,7 +42,8 @@ public:
     // _CHANGED, _MOVING) from the next block's first sample on. HostError, naming the pin, for a
     // pin that is not a sample input.
     void SetInputStatus(const std::string& pin, int32_t status);
-    // Blocks of the current size.
+    // Blocks of the current size, each followed by the GUI side's turn, in which the values the
+    // audio object sent for output pins with both sides reach the GUI object.
     void Process(int blocks = 1);
     void SetBlockSize(int32_t block);
 

@@ -70,6 +70,12 @@ QVWord ReferenceHost::CloseAudioObject() { return m_audio.IsAttached() ? m_audio
 
 int32_t ReferenceHost::CloseGuiObject() { return m_gui.IsAttached() ? m_gui.Close() : 0; }
 
+void ReferenceHost::PassAudioValuesToGui() {
+    for (const AudioSideHost::ValueForGui& sent : m_audio.TakeValuesForGui()) {
+        if (m_gui.IsAttached()) m_gui.TakeValueFromAudio(static_cast<int32_t>(sent.table_index), sent.value);
+    }
+}
+
 std::vector<std::string> ReferenceHost::Problems() const {
     std::vector<std::string> problems = m_audio.Problems();
     problems.insert(problems.end(), m_gui.Problems().begin(), m_gui.Problems().end());

@@ -38,6 +38,9 @@ public:
     const AudioSideHost& Audio() const { return m_audio; }
     const GuiSideHost& Gui() const { return m_gui; }
     uint32_t Handle() const { return m_handle; }
+    // The GUI side's turn: each value the audio object sent for an output pin with both sides
+    // since the last turn reaches the GUI object, the latest per pin.
+    void PassAudioValuesToGui();
     // What the objects did that breaks the host contract, audio side first.
     std::vector<std::string> Problems() const;
 

@@ -297,6 +297,9 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         audio.ProcessFrames(static_cast<int32_t>(frames));
         variables.Note(done);
         note_gui_writes(done);
+        // The GUI side's turn, after the block.
+        host.PassAudioValuesToGui();
+        note_gui_writes(done + frames);
         for (uint32_t i = 0; rows && i < frames; ++i) {
             row.clear();
             for (const int32_t pin : outputs) row.push_back(audio.PinBuffer(pin)[i]);

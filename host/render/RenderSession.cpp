@@ -75,6 +75,7 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
             result.inputs[k].samples.insert(result.inputs[k].samples.end(), buffer, buffer + kept);
         }
         audio.ProcessBlock();
+        host.PassAudioValuesToGui();
         for (size_t k = 0; k < output_pins.size(); ++k) {
             const float* buffer = audio.PinBuffer(output_pins[k]);
             result.outputs[k].samples.insert(result.outputs[k].samples.end(), buffer,

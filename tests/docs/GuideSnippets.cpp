@@ -54,6 +54,45 @@ void Labeller::ShowLabel(int32_t said) {
     Pin(kLabel).SetValuePtr(m_label.data());
 }
 
+class Sequencer : public QVModule_base {
+public:
+    enum : int32_t { kStep = 0 };
+    Sequencer() : QVModule_base(nullptr, 0) {}
+    bool GetPinProperties(int32_t index, QVPinProperties* props) override;
+    void Advance();
+
+private:
+    int32_t m_step = 0;
+};
+
+bool Sequencer::GetPinProperties(int32_t index, QVPinProperties* props) {
+    if (index != kStep) return false;
+    props->name = "Step";
+    props->direction = DR_OUT;
+    props->datatype = DT_INT;
+    props->flags = IO_UI_COMMUNICATION | IO_UI_AND_AUDIO;
+    return true;
+}
+
+void Sequencer::Advance() {
+    m_step = (m_step + 1) % 16;
+    GetPin(kStep)->SendValue(SampleClock(), m_step);
+}
+
+class StepLight : public QVGUI_base {
+public:
+    enum : int32_t { kStep = 0 };
+    StepLight() : QVGUI_base(nullptr, 0) {}
+    void OnPinChanged(QVGuiPin& pin) override;
+
+private:
+    int32_t m_lit = -1;
+};
+
+void StepLight::OnPinChanged(QVGuiPin& pin) {
+    if (pin.m_index == kStep) m_lit = pin.GetInt();
+}
+
 void WalkModes() {
     it_enum_list modes(L"Normal,Differ,Sum");
     for (modes.First(); !modes.IsDone(); modes.Next()) use(modes.CurrentItem().value, modes.CurrentItem().text);
@@ -68,5 +107,7 @@ void GuideSnippetsCompiled() {
     Gain gain;
     (void)&Gain::Process;
     (void)&Labeller::ShowLabel;
+    (void)&Sequencer::Advance;
+    (void)&StepLight::OnPinChanged;
     WalkModes();
 }

@@ -53,6 +53,21 @@ TEST(PlaySession, CutsBlocksWhereSettingsAreDueAndWhereTheRunEnds) {
     }
 }
 
+// The audio object's values of pins with both sides reach the GUI object after each block: the
+// StatusLabel fixture counts blocks on Blocks and shows the count by writing Say.
+TEST(PlaySession, TheGuiSideTakesTheAudioSidesValuesAfterEachBlock) {
+    const ModuleLibrary library(QV_FIXTURE_STATUS_LABEL);
+    PlayOptions options;
+    options.samples = 128;
+    const PlayedOutput played = PlayOutput(library, options, {}, "Blocks");
+    EXPECT_TRUE(played.result.problems.empty());
+    ASSERT_EQ(played.values.size(), 128u);
+    EXPECT_EQ((std::vector<double>{played.values[63], played.values[64]}),
+              (std::vector<double>{1, 2}));
+    EXPECT_TRUE(HasEvent(played, 64, "GUI wrote Say = 1"));
+    EXPECT_TRUE(HasEvent(played, 128, "GUI wrote Say = 2"));
+}
+
 // Events are handed on once nothing can come before them, at one sample the host's side first.
 TEST(PlayEventOrder, HandsOnEachSampleOnceCompleteHostSideFirst) {
     std::vector<std::string> seen;

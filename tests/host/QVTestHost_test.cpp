@@ -23,7 +23,7 @@ enum { CLOCK, IN };
 std::vector<std::vector<int64_t>> Statuses(const QVTestHost& host) {
     std::vector<std::vector<int64_t>> statuses;
     for (const AudioPinMessage& message : host.AudioMessages()) {
-        if (message.opcode == HOST_OP_PIN_VALUE) {
+        if (message.opcode == HOST_OP_PIN_VALUE && message.pin <= IN) {
             statuses.push_back({message.pin, message.value, message.stamp});
         }
     }
@@ -58,6 +58,22 @@ TEST(QVTestHost, RefusesAStatusForAnythingButASampleInputNamingThePin) {
             EXPECT_NE(std::string(refused.what()).find(pin), std::string::npos) << refused.what();
         }
     }
+}
+
+// A value the audio object sends for an output with both sides reaches the GUI object after the
+// block, as a host shows a step light: the fixture shows its count of blocks by writing Say.
+TEST(QVTestHost, TheGuiObjectHearsTheAudioObjectsValuesOfPinsWithBothSidesAfterEachBlock) {
+    QVTestHost host(&makeModule);
+    host.Start();
+    host.Process(3);
+    EXPECT_EQ(host.GuiInt("Blocks"), 3);
+    EXPECT_EQ(host.GuiInt("Say"), 3);
+    std::vector<std::string> labels;
+    for (const PinWrite& write : host.GuiWrites()) {
+        if (write.by_pointer && write.by_pointer->text) labels.push_back(*write.by_pointer->text);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"say 1", "say 2", "say 3"}));
+    EXPECT_TRUE(host.Problems().empty());
 }
 
 // The fixture spoils its text as the write returns: the test host shows the copy it took.
