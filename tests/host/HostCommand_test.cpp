@@ -126,16 +126,35 @@ TEST(HostCommand, AcceptsAnyThirtyTwoBitLimits) {
     }
 }
 
+// A library that cannot be found fails the command after its options were taken, before any
+// call could last.
 TEST(HostCommand, TakesBothEndsOfEachNumbersRange) {
     const std::string good = QV_FIXTURE_ECHO_KEEPS_CONTRACT;
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"render", good, "--samples", "8", "--rate", "1", "--timeout", "86400"},
-             {"render", good, "--samples", "8", "--rate", "1000000", "--timeout", "0.01"},
-             {"validate", "--list", "--timeout", "0.1"},
-             {"validate", "--list", "--timeout", "3600"}}) {
+    const std::string missing = good + ".missing";
+    for (const auto& [arguments, exit_code] :
+         std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"render", good, "--samples", "8", "--rate", "1", "--timeout", "86400"}, 0},
+             {{"render", good, "--samples", "8", "--rate", "1000000"}, 0},
+             {{"render", missing, "--samples", "8", "--timeout", "0.01"}, 1},
+             {{"validate", "--list", "--timeout", "0.1"}, 0},
+             {{"validate", "--list", "--timeout", "3600"}, 0}}) {
         const QvhostOutcome outcome = RunQvhost(arguments);
-        EXPECT_EQ(outcome.exit_code, HostCommand::kSuccess) << arguments.back() << outcome.err;
+        EXPECT_EQ(outcome.exit_code, exit_code) << arguments.back() << outcome.err;
+        EXPECT_EQ(outcome.err.find("--"), std::string::npos) << outcome.err;
     }
+}
+
+// The time limit is on each call into the module, not on the command: short calls, and the
+// host's own writing of a long CSV once the module is closed, outlast it.
+TEST(HostCommand, BoundsEachCallNotTheWholeCommand) {
+    const std::filesystem::path csv =
+        std::filesystem::temp_directory_path() / "qvhost-bounds-each-call.csv";
+    const QvhostOutcome outcome =
+        RunQvhost({"render", QV_FIXTURE_ECHO_KEEPS_CONTRACT, "--samples", "6000000", "--inputs",
+                   "--csv", csv.string(), "--timeout", "0.2"});
+    EXPECT_EQ(outcome.exit_code, HostCommand::kSuccess) << outcome.err;
+    EXPECT_GT(std::filesystem::file_size(csv), 6000000u);
+    std::filesystem::remove(csv);
 }
 
 TEST(HostCommand, ReportsLibraryAndRecordFailuresWithExitCodeOne) {
