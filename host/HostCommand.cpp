@@ -9,6 +9,7 @@
 #include "BenchCommand.h"
 #include "CrashReport.h"
 #include "HostError.h"
+#include "CompareCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
 #include "PrintableText.h"
@@ -40,7 +41,8 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
 
     const std::vector<Subcommand> subcommands{InfoCommand::Add(app),     RunCommand::Add(app),
                                               ValidateCommand::Add(app), RenderCommand::Add(app),
-                                              PlayCommand::Add(app),     BenchCommand::Add(app)};
+                                              PlayCommand::Add(app),     BenchCommand::Add(app),
+                                              CompareCommand::Add(app)};
 
     // A module loaded into this process is given a bound on each call, as the validator gives
     // its checks: a call that never returns ends the command instead of hanging it.

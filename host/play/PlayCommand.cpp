@@ -1,7 +1,6 @@
 #include "PlayCommand.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "CsvField.h"
 #include "FilePath.h"
 #include "HostError.h"
+#include "InputFile.h"
 #include "OutputFile.h"
 #include "PlayScript.h"
 #include "PlaySession.h"
@@ -33,13 +33,7 @@ struct PlayArguments {
 
 // The play a script file describes; a UsageError when it cannot be read.
 PlayOptions ReadScript(const std::string& path) {
-    // A pipe or a device is refused before it is opened: opening a pipe waits for a writer.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(FilePath(path), error)) {
-        throw UsageError("--script " + path + ": not a file that can be read");
-    }
-    std::ifstream file(FilePath(path), std::ios::binary);
-    if (!file) throw UsageError("--script " + path + ": not a file that can be read");
+    std::ifstream file = OpenInputFile("--script", path);
     PlayOptions options = PlayScript::Parse(file, path);
     if (file.bad()) throw UsageError("--script " + path + ": cannot be read");
     return options;
