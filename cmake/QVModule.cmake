@@ -4,6 +4,7 @@
 #
 #   qv_add_module(NAME SOURCES src... [OUTPUT_NAME name])
 #   qv_add_module_test(NAME)
+#   qv_add_module_session_test(NAME SCRIPT [NATIVE_BUILD DIR] [TOLERANCE X])
 include_guard(GLOBAL)
 
 # A module library for the platform: NAME.qvm on Windows (a DLL linked statically), NAME.so
@@ -59,4 +60,31 @@ function(qv_add_module_test name)
     add_test(NAME ${name}_validate
         COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:QVSdk::qvhost>
                 validate $<TARGET_FILE:${name}>)
+endfunction()
+
+# A CTest test that plays SCRIPT (a `qvhost play` script) on the module library of target NAME and
+# writes what it played to NAME-session.csv in the top of the build tree. On the cross build with
+# NATIVE_BUILD, the native build tree of the same project whose tests have run, a second test
+# compares the two CSV files: the DLL under wine must play what the native library played, each
+# value within TOLERANCE (0 unless given).
+function(qv_add_module_session_test name script)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "NATIVE_BUILD;TOLERANCE" "")
+    if(arg_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "qv_add_module_session_test(${name}): unknown arguments "
+                            "${arg_UNPARSED_ARGUMENTS}")
+    endif()
+    set(csv ${CMAKE_BINARY_DIR}/${name}-session.csv)
+    add_test(NAME ${name}_session
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:QVSdk::qvhost>
+                play $<TARGET_FILE:${name}> --script ${script} --csv ${csv})
+    if(CMAKE_CROSSCOMPILING AND arg_NATIVE_BUILD)
+        if(NOT arg_TOLERANCE)
+            set(arg_TOLERANCE 0)
+        endif()
+        add_test(NAME ${name}_session_same_as_native
+            COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:QVSdk::qvhost>
+                    compare ${arg_NATIVE_BUILD}/${name}-session.csv ${csv}
+                    --tolerance ${arg_TOLERANCE})
+        set_tests_properties(${name}_session_same_as_native PROPERTIES DEPENDS ${name}_session)
+    endif()
 endfunction()

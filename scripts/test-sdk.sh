@@ -58,7 +58,8 @@ scripts/new-module.sh Sdk-Check "$work/module"
 # shellcheck disable=SC2046 # each SDK's arguments are words without spaces
 build_project "$work/module" "$work/module-installed-native" test $(native "$work/installed-native")
 # shellcheck disable=SC2046
-build_project "$work/module" "$work/module-installed-win32" test $(win32 "$work/installed-win32")
+build_project "$work/module" "$work/module-installed-win32" test $(win32 "$work/installed-win32") \
+    "-DNATIVE_BUILD=$work/module-installed-native"
 
 # Everything an author needs from the archive alone: the guide, the template and the script that
 # writes a project from it, and both examples, which build there (their tests run natively; the
@@ -67,12 +68,16 @@ for k in 0 1; do
     sdk=$work/${unpacked[$k]}
     platform=${unpacked[$k]%%/*}
     kind=$([ "$platform" = win32 ] && echo win32 || echo native)
+    # The DLL must play the template's session as the native build on the other archive did.
+    native_build=()
+    [ "$kind" = win32 ] && native_build=("-DNATIVE_BUILD=$work/module-${unpacked[0]%%/*}/build")
     for file in writing-a-module.md writing-a-module.html; do
         [ -s "$sdk/share/doc/QVSdk/$file" ] || { echo "${unpacked[$k]} holds no $file" >&2; exit 1; }
     done
     "$sdk/share/QVSdk/new-module.sh" Sdk-Check "$work/module-$platform"
     # shellcheck disable=SC2046
-    build_project "$work/module-$platform" "$work/module-$platform/build" test $($kind "$sdk")
+    build_project "$work/module-$platform" "$work/module-$platform/build" test $($kind "$sdk") \
+        "${native_build[@]}"
     for example in Marlglide Tallowhold; do
         # shellcheck disable=SC2046
         build_project "$sdk/share/QVSdk/examples/$example" "$work/$example-$platform" \
