@@ -129,6 +129,9 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                         out << "sample " << event.sample << ": " << event.text << "\n";
                     });
                 start();
+                for (size_t k = 0; k < result.outputs.size(); ++k) {
+                    out << result.columns[k] << "  " << result.outputs[k].Describe() << "\n";
+                }
                 const int verdict = ProblemReport::Print(result.problems, err);
                 // The validator replaying a session: a play that ended, and what it found.
                 if (!arguments->result_channel.empty()) {

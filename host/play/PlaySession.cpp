@@ -203,6 +203,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         if (description.direction != DR_OUT || description.datatype != DT_FSAMPLE) continue;
         outputs.push_back(pin);
         result.columns.push_back(PinSetting::AudioPinName(audio, pin));
+        result.outputs.emplace_back(options.rate, options.samples);
     }
     std::vector<int32_t> gui_pins;
     for (size_t index = 0; index < table.size(); ++index) {
@@ -300,6 +301,10 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         // The GUI side's turn, after the block.
         host.PassAudioValuesToGui();
         note_gui_writes(done + frames);
+        for (size_t k = 0; k < outputs.size(); ++k) {
+            const float* samples = audio.PinBuffer(outputs[k]);
+            for (uint32_t i = 0; i < frames; ++i) result.outputs[k].Add(samples[i]);
+        }
         for (uint32_t i = 0; rows && i < frames; ++i) {
             row.clear();
             for (const int32_t pin : outputs) row.push_back(audio.PinBuffer(pin)[i]);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ModuleLibrary.h"
+#include "OutputSummary.h"
 #include "PlayAction.h"
 
 struct PlayOptions {
@@ -42,6 +43,8 @@ struct PlayResult {
     // Audio outputs, user-interface pins (their GUI side), then "PIN (audio side)": the variable
     // of each pin with both sides.
     std::vector<std::string> columns;
+    // Each sample output's peak, RMS and pitch at the run's first rate, in the columns' order.
+    std::vector<OutputSummary> outputs;
     std::vector<std::string> problems;
 };
 

@@ -12,6 +12,7 @@
 #include "CsvWriter.h"
 #include "HostError.h"
 #include "OutputFile.h"
+#include "OutputSummary.h"
 #include "RenderSession.h"
 #include "WavWriter.h"
 
@@ -50,20 +51,12 @@ int PrintFailure(std::ostream& err, const std::vector<std::string>& problems) {
 
 }  // namespace
 
-void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result) {
+void RenderCommand::PrintSummary(std::ostream& out, const RenderResult& result, double rate) {
     if (result.outputs.empty()) out << "no sample outputs\n";
     for (const SampleTrack& output : result.outputs) {
-        double peak = 0.0;
-        double squares = 0.0;
-        for (const float sample : output.samples) {
-            peak = std::max(peak, std::fabs(static_cast<double>(sample)));
-            squares += static_cast<double>(sample) * sample;
-        }
-        const double rms =
-            output.samples.empty() ? 0.0 : std::sqrt(squares / output.samples.size());
-        char numbers[64];
-        std::snprintf(numbers, sizeof numbers, "peak %.6f  rms %.6f", peak, rms);
-        out << output.name << "  " << numbers << "  status changes "
+        OutputSummary summary(rate, output.samples.size());
+        for (const float sample : output.samples) summary.Add(sample);
+        out << output.name << "  " << summary.Describe() << "  status changes "
             << output.status_changes.size();
         for (size_t k = 0; k < std::min(kListedChanges, output.status_changes.size()); ++k) {
             out << (k == 0 ? ": " : ", ")
@@ -132,7 +125,7 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
                 }
                 if (wav) out << "wrote " << arguments->wav << "\n";
                 if (csv) out << "wrote " << arguments->csv << "\n";
-                if (arguments->wav.empty() && arguments->csv.empty()) PrintSummary(out, result);
+                if (arguments->wav.empty() && arguments->csv.empty()) PrintSummary(out, result, chosen.rate);
                 for (const std::string& write : result.gui_writes) out << write << "\n";
                 return static_cast<int>(CommandEntry::kSuccess);
             }};

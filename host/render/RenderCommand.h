@@ -11,8 +11,9 @@
 class RenderCommand {
 public:
     static CommandEntry::Subcommand Add(CLI::App& app);
-    // Peak, RMS and the status changes the object reported, one line per output pin.
-    static void PrintSummary(std::ostream& out, const RenderResult& result);
+    // Peak, RMS, pitch (OutputSummary) and the status changes the object reported, one line per
+    // output pin.
+    static void PrintSummary(std::ostream& out, const RenderResult& result, double rate);
 };
 
 #endif
