@@ -95,9 +95,11 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         // What a message echoes is shown, not obeyed, and cut short with its length said.
         {{"play", good, "--at", "0:\x1b[2JX=1"}, "the module has no pin \\x1B[2JX\n"},
         {{"play", good, "--at", "0:Level=" + std::string(5000, '9')}, "9... (10039 bytes in all)"},
-        // A message of 1000 bytes, the most shown whole.
+        // A message of 1000 bytes, the most shown whole, and one of 1001.
         {{"play", good, "--script", "/nonexistent/" + std::string(949, 'x')},
          ": not a file that can be read\n"},
+        {{"play", good, "--script", "/nonexistent/" + std::string(950, 'x')},
+         "... (1001 bytes in all)\n"},
 #ifndef _WIN32
         {{"play", good, "--script", pipe}, "--script " + pipe + ": not a file that can be read"},
 #endif

@@ -10,7 +10,11 @@
 #include "HostError.h"
 #include "LibraryFile.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "FilePath.h"
+#include "WindowsApi.h"
+#else
+#include <dlfcn.h>
 #include <sys/stat.h>
 #endif
 
@@ -139,6 +143,24 @@ TEST(ModuleLibrary, CopiesTheModulesDescription) {
     EXPECT_FALSE(library.QueryProperties(1, &props));
     EXPECT_EQ(props.sdk_version, 2230);
     EXPECT_EQ(props.name, nullptr);
+}
+
+// The library leaves the process with its holder, its finalisers run.
+TEST(ModuleLibrary, UnloadsTheLibraryWhenItGoes) {
+    const auto loaded = [] {
+#ifdef _WIN32
+        return GetModuleHandleW(FilePath(QV_FIXTURE_ECHO).c_str()) != nullptr;
+#else
+        void* handle = dlopen(QV_FIXTURE_ECHO, RTLD_NOW | RTLD_NOLOAD);
+        if (handle != nullptr) dlclose(handle);
+        return handle != nullptr;
+#endif
+    };
+    {
+        const ModuleLibrary library(QV_FIXTURE_ECHO);
+        EXPECT_TRUE(loaded());
+    }
+    EXPECT_FALSE(loaded());
 }
 
 // A bare file name is a file in the current folder: the library search path holds libraries that
