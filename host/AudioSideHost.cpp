@@ -10,6 +10,27 @@
 #include <cstdint>
 #include <sstream>
 
+namespace {
+
+// Keeps `value` as the latest for `wanted` in `latest`, which holds each key once, in the order
+// the keys first came.
+template <typename Entry, typename Key, typename Value>
+void KeepLatest(std::vector<Entry>& latest, Key Entry::*key, Key wanted, Value Entry::*field,
+                Value value) {
+    for (Entry& entry : latest) {
+        if (entry.*key == wanted) {
+            entry.*field = value;
+            return;
+        }
+    }
+    Entry entry{};
+    entry.*key = wanted;
+    entry.*field = value;
+    latest.push_back(entry);
+}
+
+}  // namespace
+
 void AudioSideHost::Attach(AudioHostRecord* record) {
     m_record = record;
     m_process = record->process;
@@ -294,13 +315,7 @@ void AudioSideHost::KeepValueForGui(int32_t pin, int32_t value) {
     if (description.direction != DR_OUT || (description.flags & IO_UI_COMMUNICATION) == 0) return;
     const size_t table_index = m_audio_pin_descriptions[static_cast<size_t>(pin)];
     const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
-    for (ValueForGui& kept : m_values_for_gui) {
-        if (kept.table_index == table_index) {
-            kept.value = value;
-            return;
-        }
-    }
-    m_values_for_gui.push_back({table_index, value});
+    KeepLatest(m_values_for_gui, &ValueForGui::table_index, table_index, &ValueForGui::value, value);
 }
 
 std::vector<AudioSideHost::ValueForGui> AudioSideHost::TakeValuesForGui() {
@@ -312,13 +327,7 @@ void AudioSideHost::TakeValueFromGui(size_t table_index, double value) {
     for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
         if (m_audio_pin_descriptions[static_cast<size_t>(pin)] != table_index) continue;
         const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
-        for (ValueFromGui& pending : m_gui_values) {
-            if (pending.pin == pin) {
-                pending.value = value;
-                return;
-            }
-        }
-        m_gui_values.push_back({pin, value});
+        KeepLatest(m_gui_values, &ValueFromGui::pin, pin, &ValueFromGui::value, value);
         return;
     }
 }
