@@ -11,6 +11,7 @@
 
 #include "FilePath.h"
 #include "HostError.h"
+#include "NewFile.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -142,11 +143,12 @@ OutputFile::OutputFile(std::string option, std::string target)
         return;
     }
     m_path = m_target + ".part-" + std::to_string(ProcessId()) + "-" + std::to_string(g_made++);
-    std::ofstream made(FilePath(m_path), std::ios::binary);
-    if (!made) {
+    std::FILE* made = NewFile::Open(m_path);
+    if (made == nullptr) {
         throw UsageError(m_option + " " + m_target + ": no file can be written there (" +
                          std::strerror(errno) + ")");
     }
+    std::fclose(made);
     m_slot = TakeSlot(m_path);
 }
 
@@ -189,6 +191,10 @@ void OutputFile::RefuseClashes(const std::string& library,
         }
         if (SameFile(path, library)) {
             throw UsageError(option + " " + path + ": is the module library itself");
+        }
+        const std::string program = NewFile::RunningProgram();
+        if (!program.empty() && SameFile(path, program)) {
+            throw UsageError(option + " " + path + ": is the qvhost program itself");
         }
         for (const auto& [input_option, input] : inputs) {
             if (!input.empty() && SameFile(path, input)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "HostError.h"
 #include "HostRuleIds.h"
 #include "HostRules.h"
+#include "NewFile.h"
 #include "Interruption.h"
 #include "OutputFile.h"
 #include "PlayCommand.h"
@@ -187,11 +189,8 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
     const auto deadline = std::chrono::steady_clock::now() + kMostTime;
     const auto fails = [&](const PlayOptions& candidate) {
         if (std::chrono::steady_clock::now() > deadline || Interruption::Happened()) return false;
-        {
-            std::ofstream out(FilePath(trying), std::ios::binary);
-            out << PlayScript::Format(candidate);
-            out.close();
-            if (!out) throw HostError("cannot write " + trying);
+        if (!NewFile::Write(trying, PlayScript::Format(candidate))) {
+            throw HostError("cannot write " + trying + " (" + std::strerror(errno) + ")");
         }
         return failed(
             ChildProcess::RunSelf({"play", where.library, "--script", trying}, kReplaySeconds));

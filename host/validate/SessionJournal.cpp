@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "FilePath.h"
+#include "NewFile.h"
 
 namespace {
 
@@ -37,11 +38,7 @@ bool SessionJournal::IsOpen() { return !g_path.empty(); }
 void SessionJournal::Claim(const void* owner, const std::string& head) {
     if (g_path.empty()) return;
     Discard();
-#ifdef _WIN32
-    g_file = _wfopen(FilePath(g_path).c_str(), L"wb");
-#else
-    g_file = std::fopen(g_path.c_str(), "wb");
-#endif
+    g_file = NewFile::Open(g_path);
     if (g_file == nullptr) return;
     // Every line reaches the file before the module is called again.
     std::setvbuf(g_file, nullptr, _IONBF, 0);

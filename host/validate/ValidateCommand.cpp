@@ -20,6 +20,7 @@
 
 #include "ArgumentChecks.h"
 #include "CheckRunner.h"
+#include "NewFile.h"
 #include "CheckTable.h"
 #include "ChildProcess.h"
 #include "FilePath.h"
@@ -135,8 +136,11 @@ std::string KeepFolderRefusal(const ValidateArguments& arguments) {
     if (!std::filesystem::is_directory(folder, error)) {
         return "not a folder, and none can be made there";
     }
-    const std::filesystem::path probe = folder / ".qvhost-probe";
-    const bool written = static_cast<bool>(std::ofstream(probe, std::ios::binary) << "probe");
+    // A name of this run's own: a user's file is never the probe.
+    const std::filesystem::path probe =
+        folder / (".qvhost-probe-" + std::to_string(static_cast<unsigned long long>(
+                                         std::chrono::steady_clock::now().time_since_epoch().count())));
+    const bool written = NewFile::Write(probe.u8string(), "probe");
     std::filesystem::remove(probe, error);
     if (!written) return std::string("no file can be written there (") + std::strerror(errno) + ")";
     for (size_t k = 0; k < arguments.libraries.size(); ++k) {

@@ -5,11 +5,13 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "HostError.h"
+#include "NewFile.h"
 
 namespace fs = std::filesystem;
 
@@ -43,6 +45,8 @@ TEST(OutputFile, RefusesAnOutputThatIsAnotherFileOfTheCommandUnderAnySpelling) {
         {{{"--csv", csv}, {"--wav", csv_again}}, "--csv and --wav name one file: " + csv_again},
         {{{"--csv", csv}, {"--wav", (folder / "o.wav").string()}}, ""},
         {{{"--csv", folder.string()}}, "--csv " + folder.string() + ": is a folder"},
+        {{{"--csv", NewFile::RunningProgram()}},
+         "--csv " + NewFile::RunningProgram() + ": is the qvhost program itself"},
     };
     for (const Row& row : rows) {
         std::string refusal;
@@ -57,6 +61,21 @@ TEST(OutputFile, RefusesAnOutputThatIsAnotherFileOfTheCommandUnderAnySpelling) {
 }
 
 #ifndef _WIN32
+// A link planted where the host makes a file of its own is replaced, never followed: the file it
+// points at keeps what it held.
+TEST(NewFile, ReplacesALinkAtItsPathAndLeavesWhatItPointsAt) {
+    const fs::path folder = Scratch("planted");
+    std::ofstream(folder / "victim") << "precious";
+    fs::create_symlink(folder / "victim", folder / "made");
+    ASSERT_TRUE(NewFile::Write((folder / "made").string(), "written"));
+    std::ifstream victim(folder / "victim");
+    std::ifstream made(folder / "made");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(victim), {}), "precious");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(made), {}), "written");
+    EXPECT_FALSE(fs::is_symlink(folder / "made"));
+    fs::remove_all(folder);
+}
+
 // A stop removes every output not yet committed, however many were abandoned before it.
 TEST(OutputFileDeathTest, AStopRemovesThePendingOutputAfterManyAbandoned) {
     const fs::path folder = Scratch("stop");
