@@ -72,7 +72,8 @@ int32_t ReferenceHost::CloseGuiObject() { return m_gui.IsAttached() ? m_gui.Clos
 
 void ReferenceHost::PassAudioValuesToGui() {
     for (const AudioSideHost::ValueForGui& sent : m_audio.TakeValuesForGui()) {
-        if (m_gui.IsAttached()) m_gui.TakeValueFromAudio(static_cast<int32_t>(sent.table_index), sent.value);
+        if (!m_gui.IsAttached()) continue;
+        m_gui.TakeValueFromAudio(static_cast<int32_t>(sent.table_index), sent.value);
     }
 }
 

@@ -2,8 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -125,7 +123,9 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
                 }
                 if (wav) out << "wrote " << arguments->wav << "\n";
                 if (csv) out << "wrote " << arguments->csv << "\n";
-                if (arguments->wav.empty() && arguments->csv.empty()) PrintSummary(out, result, chosen.rate);
+                if (arguments->wav.empty() && arguments->csv.empty()) {
+                    PrintSummary(out, result, chosen.rate);
+                }
                 for (const std::string& write : result.gui_writes) out << write << "\n";
                 return static_cast<int>(CommandEntry::kSuccess);
             }};

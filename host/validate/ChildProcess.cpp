@@ -8,6 +8,7 @@
 
 #include "HeadAndTail.h"
 #include "Interruption.h"
+#include "NewFile.h"
 
 #ifdef _WIN32
 #include "WindowsApi.h"
@@ -135,12 +136,6 @@ bool Ended(pid_t pid) {
     siginfo_t info{};
     return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
            info.si_pid == pid;
-}
-
-std::string SelfPath() {
-    char path[PATH_MAX + 1] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }
 
 #endif
@@ -280,7 +275,7 @@ bool ChildProcess::WriteToParent(const std::string& channel, const std::string& 
 ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
                                    double timeout_seconds, size_t most_result) {
     ChildOutcome outcome;
-    const std::string self = SelfPath();
+    const std::string self = NewFile::RunningProgram();
     const int out = UnlinkedTempFile();
     const int err = UnlinkedTempFile();
     const int result = UnlinkedTempFile();

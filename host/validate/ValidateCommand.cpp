@@ -20,7 +20,6 @@
 
 #include "ArgumentChecks.h"
 #include "CheckRunner.h"
-#include "NewFile.h"
 #include "CheckTable.h"
 #include "ChildProcess.h"
 #include "FilePath.h"
@@ -31,6 +30,7 @@
 #include "JsonReport.h"
 #include "ProcessMemory.h"
 #include "ModuleLibrary.h"
+#include "NewFile.h"
 #include "OutputFile.h"
 #include "TextReport.h"
 #include "ValidationReport.h"
