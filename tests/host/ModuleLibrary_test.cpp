@@ -145,22 +145,26 @@ TEST(ModuleLibrary, CopiesTheModulesDescription) {
     EXPECT_EQ(props.name, nullptr);
 }
 
-// The library leaves the process with its holder, its finalisers run.
+// The library leaves the process with its holder, its finalisers run; one refused for a missing
+// export leaves at once.
 TEST(ModuleLibrary, UnloadsTheLibraryWhenItGoes) {
-    const auto loaded = [] {
+    const auto loaded = [](const char* path) {
 #ifdef _WIN32
-        return GetModuleHandleW(FilePath(QV_FIXTURE_ECHO).c_str()) != nullptr;
+        return GetModuleHandleW(FilePath(path).c_str()) != nullptr;
 #else
-        void* handle = dlopen(QV_FIXTURE_ECHO, RTLD_NOW | RTLD_NOLOAD);
+        void* handle = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
         if (handle != nullptr) dlclose(handle);
         return handle != nullptr;
 #endif
     };
     {
         const ModuleLibrary library(QV_FIXTURE_ECHO);
-        EXPECT_TRUE(loaded());
+        EXPECT_TRUE(loaded(QV_FIXTURE_ECHO));
     }
-    EXPECT_FALSE(loaded());
+    EXPECT_FALSE(loaded(QV_FIXTURE_ECHO));
+    EXPECT_EQ(LoadFailure(QV_FIXTURE_PROPERTIES_ONLY).find("lacks export makeModule"),
+              std::string(QV_FIXTURE_PROPERTIES_ONLY).size() + 2);
+    EXPECT_FALSE(loaded(QV_FIXTURE_PROPERTIES_ONLY));
 }
 
 // A bare file name is a file in the current folder: the library search path holds libraries that
