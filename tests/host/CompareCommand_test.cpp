@@ -27,6 +27,7 @@ TEST(CompareCommand, NamesTheFirstSampleAndColumnWhereTwoRunsDiffer) {
         {header + "0,1,2\n1,0.5,nan\n", header + "0,1,2\n1,0.5,nan\n", {}, 0,
          a + " and " + b + " agree: 2 samples of 2 columns, each within 0\n"},
         {header + "0,1,inf\n", header + "0,1.25,inf\n", {"--tolerance", "0.25"}, 0, "within 0.25"},
+        {"sample,Out\r\n0,1\r\n", "sample,Out\n0,1\n", {}, 0, "agree: 1 samples of 1 columns"},
         {header + "0,1,2\n1,0.5,3\n2,0,0\n", header + "0,1,2\n1,0.25,3\n2,0,nan\n", {}, 1,
          a + " and " + b + " differ first at sample 1, column Out: 0.5 against 0.25\n" +
              "2 of 3 samples differ by more than 0, the most by 0.25\n"},
