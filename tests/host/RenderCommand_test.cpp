@@ -44,6 +44,8 @@ TEST(RenderCommand, WritesTheInputsBesideTheOutputsAndShowsPointerWrites) {
     EXPECT_TRUE(Contains(outcome.out, "GUI wrote Label = text \"say 7\"\n")) << outcome.out;
     EXPECT_TRUE(Contains(outcome.out, "GUI wrote Number = pointer 0x")) << outcome.out;
     EXPECT_FALSE(Contains(outcome.out, "peak")) << "a summary beside a file: " << outcome.out;
+    // The fixture's count of blocks reaches the GUI object after each block, which writes Say.
+    EXPECT_TRUE(Contains(outcome.out, "GUI wrote Say = 2\n")) << outcome.out;
     const std::vector<std::vector<std::string>> rows = ReadCsv(csv);
     ASSERT_EQ(rows.size(), 101u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"sample", "Out", "in:Clock", "in:In"}));
