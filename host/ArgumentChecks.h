@@ -50,6 +50,19 @@ inline CLI::Validator FiniteRange(double low, double high) {
         "FINITE IN " + description);
 }
 
+// PIN=VALUE with a pin named, as `--set` and `--input` take it (what a value may be, the pin says).
+inline CLI::Validator Setting() {
+    return CLI::Validator(
+        [](std::string& input) {
+            const size_t equals = input.find('=');
+            if (equals == 0 || equals == std::string::npos) {
+                return "'" + input + "' is not PIN=VALUE";
+            }
+            return std::string();
+        },
+        "PIN=VALUE");
+}
+
 }  // namespace ArgumentChecks
 
 #endif

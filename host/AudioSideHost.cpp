@@ -243,6 +243,28 @@ void AudioSideHost::SetPinValue(int32_t pin, double value) {
     PostPinStatus(pin, PIN_STATUS_CHANGED);
 }
 
+void AudioSideHost::RefuseUnheld(const PinDescription& pin, double value) {
+    const auto require_within = [&](double low, double high) {
+        if (!(value >= low && value <= high)) {
+            std::ostringstream shown;
+            shown << value;
+            throw HostError("pin " + pin.name + " cannot hold " + shown.str());
+        }
+    };
+    switch (pin.datatype) {
+    case DT_ENUM:
+        return require_within(INT16_MIN, INT16_MAX);
+    case DT_BOOL:
+        return;
+    case DT_FLOAT:
+        return require_within(-FLT_MAX, FLT_MAX);
+    case DT_INT:
+        return require_within(INT32_MIN, INT32_MAX);
+    default:
+        throw HostError("pin " + pin.name + " holds no value the host can set");
+    }
+}
+
 void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     const PinDescription& description = AudioPin(pin);
     if (CallObserver::Installed() != nullptr) {
@@ -251,31 +273,20 @@ void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     }
     void* variable = description.variable_address;
     if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
-    const auto require_within = [&](double low, double high) {
-        if (!(value >= low && value <= high)) {
-            std::ostringstream shown;
-            shown << value;
-            throw HostError("pin " + description.name + " cannot hold " + shown.str());
-        }
-    };
+    RefuseUnheld(description, value);
     switch (description.datatype) {
     case DT_ENUM:
-        require_within(INT16_MIN, INT16_MAX);
         *static_cast<int16_t*>(variable) = static_cast<int16_t>(value);
         break;
     case DT_BOOL:
         *static_cast<uint8_t*>(variable) = value != 0.0 ? 1 : 0;
         break;
     case DT_FLOAT:
-        require_within(-FLT_MAX, FLT_MAX);
         *static_cast<float*>(variable) = static_cast<float>(value);
         break;
     case DT_INT:
-        require_within(INT32_MIN, INT32_MAX);
         *static_cast<int32_t*>(variable) = static_cast<int32_t>(value);
         break;
-    default:
-        throw HostError("pin " + description.name + " holds no value the host can set");
     }
 }
 

@@ -22,11 +22,11 @@ namespace {
 // The most bytes of a message printed: it may echo a whole line or value the user gave.
 constexpr size_t kMostShown = 1000;
 
-// A message as printed: what it echoes cannot reach the terminal as a command (a control
-// character is shown as \xNN, line breaks stay), and a long one is cut, its length said.
+// A message as printed, on one line: what it echoes (a path, a script line) can neither reach the
+// terminal as a command nor forge a line of its own, and a long one is cut, its length said.
 std::string Shown(const std::string& message) {
-    if (message.size() <= kMostShown) return PrintableText(message, LineBreaks::kKept);
-    return PrintableText(message.substr(0, kMostShown), LineBreaks::kKept) + "... (" +
+    if (message.size() <= kMostShown) return PrintableText(message);
+    return PrintableText(message.substr(0, kMostShown)) + "... (" +
            std::to_string(message.size()) + " bytes in all)";
 }
 
@@ -75,8 +75,12 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        const int code = app.exit(error, out, err);
-        return code == 0 ? kSuccess : kBadArguments;
+        if (error.get_exit_code() == 0) {
+            app.exit(error, out, err);  // --help or --version
+            return kSuccess;
+        }
+        err << "qvhost: " << Shown(error.what()) << "\nRun with --help for more information.\n";
+        return kBadArguments;
     }
 
     try {
@@ -84,7 +88,13 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
             if (!subcommand.command->parsed()) continue;
             std::optional<CrashReport> crash_report;
             if (subcommand.runs_module_in_process) crash_report.emplace(call_limit_seconds);
-            return subcommand.action(out, err);
+            const int code = subcommand.action(out, err);
+            // A report that did not reach its reader (a full disk, a closed pipe) is no success.
+            if (!out.flush()) {
+                err << "qvhost: the standard output could not be written\n";
+                return code == kSuccess ? kFailure : code;
+            }
+            return code;
         }
     } catch (const UsageError& error) {
         err << "qvhost: " << Shown(error.what()) << "\n";

@@ -17,6 +17,8 @@
 
 #include "WindowsApi.h"
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -69,12 +71,16 @@ bool RenameOver(const std::string& from, const std::string& to) {
 
 unsigned ProcessId() { return static_cast<unsigned>(_getpid()); }
 #else
-constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+// A hangup (the terminal closed) and a broken pipe (`qvhost play ... | head`) end a command as a
+// stop does.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+constexpr size_t kStopSignalCount = sizeof kStopSignals / sizeof kStopSignals[0];
 // The handlers there were, the command's own among them.
-struct sigaction g_before_removal[2];
+struct sigaction g_before_removal[kStopSignalCount];
 
 void RemoveOnStop(int signal) {
-    const size_t k = signal == kStopSignals[0] ? 0 : 1;
+    size_t k = 0;
+    while (kStopSignals[k] != signal) ++k;
     const auto before = g_before_removal[k].sa_handler;
     if (g_stops_left_to_command && before != SIG_DFL && before != SIG_IGN) {
         before(signal);
@@ -86,7 +92,7 @@ void RemoveOnStop(int signal) {
 }
 
 void InstallRemoval() {
-    for (size_t k = 0; k < 2; ++k) {
+    for (size_t k = 0; k < kStopSignalCount; ++k) {
         struct sigaction action {};
         action.sa_handler = &RemoveOnStop;
         sigemptyset(&action.sa_mask);
@@ -94,8 +100,21 @@ void InstallRemoval() {
     }
 }
 
+// A replaced file keeps who may read it: a private file stays private.
 bool RenameOver(const std::string& from, const std::string& to) {
+    struct stat replaced {};
+    if (stat(to.c_str(), &replaced) == 0) chmod(from.c_str(), replaced.st_mode & 07777);
     return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// A pipe no program reads would hold the command at its first write, where a stop would not end
+// it. The pipe is held open while the output lives, so that its reader sees no end meanwhile.
+int HoldPipeOpen(const std::string& option, const std::string& target) {
+    struct stat status {};
+    if (stat(target.c_str(), &status) != 0 || !S_ISFIFO(status.st_mode)) return -1;
+    const int held = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (held < 0) throw UsageError(option + " " + target + ": a pipe that no program reads");
+    return held;
 }
 
 unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
@@ -128,8 +147,8 @@ bool SameFile(const std::string& a, const std::string& b) {
         const bool same = fs::equivalent(FilePath(a), FilePath(b), error);
         return !error && same;
     }
-    const fs::path left = fs::weakly_canonical(FilePath(a), error);
-    const fs::path right = fs::weakly_canonical(FilePath(b), error);
+    const fs::path left = fs::weakly_canonical(fs::absolute(FilePath(a), error), error);
+    const fs::path right = fs::weakly_canonical(fs::absolute(FilePath(b), error), error);
     return !error && left == right;
 }
 
@@ -138,6 +157,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 OutputFile::OutputFile(std::string option, std::string target)
     : m_option(std::move(option)), m_target(std::move(target)) {
     if (WrittenInPlace(m_target)) {
+#ifndef _WIN32
+        m_held_pipe = HoldPipeOpen(m_option, m_target);
+#endif
         m_path = m_target;
         return;
     }
@@ -152,6 +174,9 @@ OutputFile::OutputFile(std::string option, std::string target)
 }
 
 OutputFile::~OutputFile() {
+#ifndef _WIN32
+    if (m_held_pipe >= 0) close(m_held_pipe);
+#endif
     if (m_committed || m_path == m_target) return;
     std::error_code error;
     fs::remove(FilePath(m_path), error);

@@ -2,8 +2,9 @@
 // writer writes to Path() (a new file beside the target), and Commit() renames it over the target
 // once the writer has closed it without error. Until then the target is untouched: a file never
 // committed is removed, by the destructor after a failure or a usage error and by the host's
-// handler of SIGINT and SIGTERM (Ctrl-C on Windows) when the user stops the command. A target
-// that is a device or a pipe (/dev/stdout) is written in place.
+// handler of SIGINT, SIGTERM, SIGHUP and SIGPIPE (Ctrl-C on Windows) when the command is stopped.
+// A target that is a device or a pipe (/dev/stdout) is written in place; a pipe no program reads
+// is refused.
 #ifndef QVHOST_OUTPUT_FILE_H
 #define QVHOST_OUTPUT_FILE_H
 
@@ -27,17 +28,17 @@ public:
     // Renames the written file over the target: a HostError naming both when it cannot.
     void Commit();
 
+    // Removes every file not yet committed, with no lock and no allocation: from a crash handler,
+    // as the process ends.
+    static void RemovePending();
+    // For a command that handles the stop signals itself (validate, which reports what it has):
+    // a stop then goes on to the command's handler, and its files end as they would on a failure.
+    static void LeaveStopsToCommand();
+
     // The outputs of one command, refused as a usage error before anything runs: an empty path,
     // a folder, the module library itself, one of the command's `inputs`, or two outputs that
     // are one file. Each output and input is its option and its path; an empty path is an
     // option not given.
-    // Removes every file not yet committed, with no lock and no allocation: from a crash handler,
-    // as the process ends.
-    static void RemovePending();
-    // For a command that handles SIGINT and SIGTERM itself (validate, which reports what it has):
-    // a stop then goes on to the command's handler, and its files end as they would on a failure.
-    static void LeaveStopsToCommand();
-
     static void RefuseClashes(const std::string& library,
                               const std::vector<std::pair<std::string, std::string>>& outputs,
                               const std::vector<std::pair<std::string, std::string>>& inputs = {});
@@ -47,6 +48,7 @@ private:
     std::string m_target;
     std::string m_path;
     int m_slot = -1;  // its place among the files an interruption removes, or -1 in place
+    int m_held_pipe = -1;  // a pipe written in place, held open while the output lives
     bool m_committed = false;
 };
 

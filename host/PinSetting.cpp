@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "EnumList.h"
@@ -147,33 +148,58 @@ bool PinSetting::NeedsGuiObject(const AudioSideHost& audio,
     return false;
 }
 
-void PinSetting::Apply(ReferenceHost& host, const std::string& setting, uint32_t after) {
-    const auto [name, text] = Split(setting);
-    AudioSideHost& audio = host.Audio();
-    if (const auto pin = FindAudioPin(audio, name)) {
-        if (audio.AudioPin(*pin).variable_address == nullptr) {
+namespace {
+
+// A setting as it lands: in an audio pin's variable, or through the GUI object on a pin of the
+// GUI side alone.
+struct SettingPlace {
+    std::optional<int32_t> audio_pin;
+    int32_t table_index = -1;
+    double value = 0.0;
+};
+
+SettingPlace Place(const AudioSideHost& audio, const std::string& name, const std::string& text) {
+    if (const auto pin = PinSetting::FindAudioPin(audio, name)) {
+        const PinDescription& description = audio.AudioPin(*pin);
+        if (description.variable_address == nullptr) {
             throw UsageError("pin " + name + " holds no value a host sets" +
-                             (audio.AudioPin(*pin).datatype == DT_FSAMPLE
+                             (description.datatype == DT_FSAMPLE
                                   ? ": it is a sample pin, which takes a signal (--input)"
                                   : ""));
         }
-        audio.WritePinVariable(*pin, ValueFor(audio.AudioPin(*pin), text));
-        audio.PostPinStatus(*pin, PIN_STATUS_CHANGED, after);
-        return;
+        const double value = ValueFor(description, text);
+        AudioSideHost::RefuseUnheld(description, value);
+        return {pin, -1, value};
     }
     const std::vector<PinDescription>& table = audio.PinTable();
     for (size_t index = 0; index < table.size(); ++index) {
         if (table[index].CreatesAudioPin() || table[index].name != name) continue;
         const double value = ValueFor(table[index], text);
-        if (table[index].datatype == DT_FLOAT) {
-            host.Gui().SetPinFloat(static_cast<int32_t>(index), static_cast<float>(value));
-            return;
-        }
-        if (!(value >= INT32_MIN && value <= INT32_MAX)) {
+        if (table[index].datatype != DT_FLOAT && !(value >= INT32_MIN && value <= INT32_MAX)) {
             throw UsageError("pin " + name + " cannot hold " + text);
         }
-        host.Gui().SetPin(static_cast<int32_t>(index), static_cast<int32_t>(value));
-        return;
+        return {std::nullopt, static_cast<int32_t>(index), value};
     }
     throw UsageError("the module has no pin " + name);
+}
+
+}  // namespace
+
+void PinSetting::Check(const AudioSideHost& audio, const std::string& setting) {
+    const auto [name, text] = Split(setting);
+    Place(audio, name, text);
+}
+
+void PinSetting::Apply(ReferenceHost& host, const std::string& setting, uint32_t after) {
+    const auto [name, text] = Split(setting);
+    AudioSideHost& audio = host.Audio();
+    const SettingPlace place = Place(audio, name, text);
+    if (place.audio_pin) {
+        audio.WritePinVariable(*place.audio_pin, place.value);
+        audio.PostPinStatus(*place.audio_pin, PIN_STATUS_CHANGED, after);
+    } else if (audio.PinTable()[static_cast<size_t>(place.table_index)].datatype == DT_FLOAT) {
+        host.Gui().SetPinFloat(place.table_index, static_cast<float>(place.value));
+    } else {
+        host.Gui().SetPin(place.table_index, static_cast<int32_t>(place.value));
+    }
 }

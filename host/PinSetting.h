@@ -39,6 +39,8 @@ public:
     // Whether any of `settings` names a pin of the GUI side alone, which needs the GUI object.
     static bool NeedsGuiObject(const AudioSideHost& audio,
                                const std::vector<std::string>& settings);
+    // The UsageError Apply would give for `setting`, given before anything runs.
+    static void Check(const AudioSideHost& audio, const std::string& setting);
     // Applies `setting`; an audio-side pin's status is reported `after` samples from now.
     static void Apply(ReferenceHost& host, const std::string& setting, uint32_t after = 0);
 };

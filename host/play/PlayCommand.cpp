@@ -81,7 +81,8 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
             "--at", arguments->timeline,
             "SAMPLE:PIN=VALUE, applied at that sample (PIN=SIGNAL for a sample input)"),
         play->add_option("--input", options.inputs,
-                         "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse"),
+                         "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse")
+            ->check(ArgumentChecks::Setting()),
         play->add_option("--samples", options.samples, "How many samples to play")
             ->check(ArgumentChecks::WholeRange(1, 28800000)),
         play->add_option("--block", options.block, "Samples per block")

@@ -1,5 +1,6 @@
 #include "PlayScript.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -25,6 +26,21 @@ constexpr StatusWord kStatusWords[] = {
     {"changed", PIN_STATUS_CHANGED}, {"moving", PIN_STATUS_MOVING}, {"static", PIN_STATUS_STATIC}};
 
 constexpr double kMostSamples = 28800000;
+
+// What a script sets once for the whole run.
+const std::string kRunSettings[] = {"samples", "rate", "block", "clock", "seed"};
+
+// The next line of `lines` into `line`, read no further than one byte past `most`: a line too long
+// to be a script's is found without holding it. False at the end of the text.
+bool NextLine(std::istream& lines, std::string& line, size_t most) {
+    line.clear();
+    std::streambuf* bytes = lines.rdbuf();
+    for (int c = bytes->sbumpc(); c != std::char_traits<char>::eof(); c = bytes->sbumpc()) {
+        if (c == '\n' || line.size() > most) return true;
+        line += static_cast<char>(c);
+    }
+    return !line.empty();
+}
 
 // Reads one script line by line, each error naming the script and the line.
 class ScriptReader {
@@ -105,14 +121,16 @@ PlayOptions PlayScript::Parse(std::istream& lines, const std::string& source) {
     std::string raw;
     std::vector<std::string> inputs_from_start;
     const auto given_in = std::make_shared<const std::string>("--script " + source);
-    for (int number = 1; std::getline(lines, raw); ++number) {
+    std::vector<std::string> settings_given;
+    // Room for a text editor's byte-order mark, which may begin the file.
+    for (int number = 1; NextLine(lines, raw, kLongestLine + 3); ++number) {
         const ScriptReader reader(source, number);
-        // A text editor's byte-order mark may begin the file; a NUL is in no line of text.
         if (number == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
+        // A NUL is in no line of text.
         if (raw.find('\0') != std::string::npos) reader.Refuse("a NUL byte, which no text holds");
         if (raw.size() > kLongestLine) {
-            reader.Refuse("a line of " + std::to_string(raw.size()) + " bytes, past the " +
-                          std::to_string(kLongestLine) + " a line holds");
+            reader.Refuse("a line longer than the " + std::to_string(kLongestLine) +
+                          " bytes a line holds");
         }
         const std::string line = Trimmed(raw.substr(0, raw.find('#')));
         if (line.empty()) continue;
@@ -128,6 +146,15 @@ PlayOptions PlayScript::Parse(std::istream& lines, const std::string& source) {
             words >> sample >> keyword;
             action.sample =
                 static_cast<uint32_t>(reader.Number(sample, "sample", 0, kMostSamples - 1, true));
+        }
+        const bool run_setting = std::find(std::begin(kRunSettings), std::end(kRunSettings),
+                                           keyword) != std::end(kRunSettings);
+        if (!at && run_setting) {
+            if (std::find(settings_given.begin(), settings_given.end(), keyword) !=
+                settings_given.end()) {
+                reader.Refuse(keyword + " is given twice; a run has one");
+            }
+            settings_given.push_back(keyword);
         }
         std::string rest;
         std::getline(words, rest);

@@ -18,20 +18,6 @@
 
 namespace {
 
-// Feeds `pin` the signal `definition` from sample `at` on, and tells the object at the current
-// sample whether the input now moves (or the status given).
-void Feed(AudioSideHost& audio, SignalFeed& feed, int32_t pin, const std::string& definition,
-          uint32_t at, std::optional<int32_t> status, const std::string& origin) {
-    try {
-        const bool constant = feed.Feed(pin, definition, at);
-        audio.PostPinStatus(pin,
-                            status.value_or(constant ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING));
-    } catch (const UsageError& refused) {
-        throw UsageError(origin + ": " + PinSetting::AudioPinName(audio, pin) +
-                         " is a sample input, which takes a signal: " + refused.what());
-    }
-}
-
 double GuiValue(const GuiSideHost& gui, const PinDescription& pin, int32_t index) {
     return pin.datatype == DT_FLOAT ? static_cast<double>(gui.Pins().FloatValue(index))
                                     : static_cast<double>(gui.Pins().IntValue(index));
@@ -89,39 +75,34 @@ bool Cuts(const AudioSideHost& audio, const PlayAction& action) {
            PinSetting::FindSampleInput(audio, action.pin);
 }
 
-// Does what `action` says in the block that starts at sample `done`.
-void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAction& action,
-           uint32_t done) {
-    const uint32_t after = action.sample > done ? action.sample - done : 0;
-    AudioSideHost& audio = host.Audio();
+// Refuses `action` before the run starts, as it would be refused when its sample came: a pin the
+// module lacks or that is not of the action's kind, a value the pin cannot hold, a signal the
+// host does not know.
+void Check(const AudioSideHost& audio, const PlayAction& action) {
     const auto refuse = [&action](const std::string& why) {
         throw UsageError(action.Origin() + ": " + why);
     };
+    const auto input = PinSetting::FindSampleInput(audio, action.pin);
     try {
         switch (action.kind) {
         case PlayAction::Kind::kSet:
-            if (const auto input = PinSetting::FindSampleInput(audio, action.pin)) {
-                Feed(audio, feed, *input, action.value, done, action.status, action.Origin());
+        case PlayAction::Kind::kInput:
+            if (input) {
+                SignalGenerator signal(action.value);
+            } else if (action.kind == PlayAction::Kind::kInput) {
+                refuse("the module has no sample input " + action.pin);
             } else {
-                PinSetting::Apply(host, action.pin + "=" + action.value, after);
+                PinSetting::Check(audio, action.pin + "=" + action.value);
             }
             return;
-        case PlayAction::Kind::kInput: {
-            const auto input = PinSetting::FindSampleInput(audio, action.pin);
-            if (!input) refuse("the module has no sample input " + action.pin);
-            Feed(audio, feed, *input, action.value, done, action.status, action.Origin());
-            return;
-        }
         case PlayAction::Kind::kGui: {
             const auto index = PinSetting::FindTablePin(audio, action.pin, false);
             if (!index) refuse("the module has no pin " + action.pin);
             const PinDescription& pin = audio.PinTable()[static_cast<size_t>(*index)];
-            const double value = PinSetting::HeldValue(pin, action.value);
-            if (pin.datatype == DT_FLOAT) {
-                host.Gui().SetPinFloat(*index, static_cast<float>(value));
-            } else {
-                host.Gui().SetPin(*index, static_cast<int32_t>(value));
+            if (pin.direction == DR_OUT) {
+                refuse("pin " + action.pin + " is an output: the module sets it, not the host");
             }
+            PinSetting::HeldValue(pin, action.value);
             return;
         }
         case PlayAction::Kind::kVariable: {
@@ -129,31 +110,67 @@ void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAc
             if (!pin || audio.AudioPin(*pin).variable_address == nullptr) {
                 refuse("the module has no audio pin " + action.pin + " with a variable");
             }
-            try {
-                audio.WritePinVariable(*pin,
-                                       PinSetting::HeldValue(audio.AudioPin(*pin), action.value));
-            } catch (const UsageError&) {
-                throw;
-            } catch (const HostError& beyond) {
-                refuse(beyond.what());
-            }
-            audio.PostPinStatus(*pin, action.status.value_or(PIN_STATUS_CHANGED), after);
+            const PinDescription& description = audio.AudioPin(*pin);
+            AudioSideHost::RefuseUnheld(description,
+                                        PinSetting::HeldValue(description, action.value));
             return;
         }
         case PlayAction::Kind::kRate:
-            clock.rate = std::stof(action.value);
-            audio.SetSampleRate(clock.rate);
-            return;
         case PlayAction::Kind::kBlock:
-            clock.block = static_cast<uint32_t>(std::stoul(action.value));
-            clock.grid = done;
-            audio.SetBlockSize(static_cast<int32_t>(clock.block));
             return;
         }
-    } catch (const UsageError& refused) {
+    } catch (const HostError& refused) {
         const std::string what = refused.what();
         if (what.rfind(action.Origin(), 0) == 0) throw;
+        if (input && action.kind != PlayAction::Kind::kVariable) {
+            refuse(action.pin + " is a sample input, which takes a signal: " + what);
+        }
         refuse(what);
+    }
+}
+
+// Does what `action`, checked before the run, says in the block that starts at sample `done`.
+void Apply(ReferenceHost& host, SignalFeed& feed, PlayClock& clock, const PlayAction& action,
+           uint32_t done) {
+    const uint32_t after = action.sample > done ? action.sample - done : 0;
+    AudioSideHost& audio = host.Audio();
+    switch (action.kind) {
+    case PlayAction::Kind::kSet:
+    case PlayAction::Kind::kInput:
+        if (const auto input = PinSetting::FindSampleInput(audio, action.pin)) {
+            const bool constant = feed.Feed(*input, action.value, done);
+            audio.PostPinStatus(*input, action.status.value_or(constant ? PIN_STATUS_CHANGED
+                                                                        : PIN_STATUS_MOVING));
+        } else {
+            PinSetting::Apply(host, action.pin + "=" + action.value, after);
+        }
+        return;
+    case PlayAction::Kind::kGui: {
+        const auto index = *PinSetting::FindTablePin(audio, action.pin, false);
+        const PinDescription& pin = audio.PinTable()[static_cast<size_t>(index)];
+        const double value = PinSetting::HeldValue(pin, action.value);
+        if (pin.datatype == DT_FLOAT) {
+            host.Gui().SetPinFloat(index, static_cast<float>(value));
+        } else {
+            host.Gui().SetPin(index, static_cast<int32_t>(value));
+        }
+        return;
+    }
+    case PlayAction::Kind::kVariable: {
+        const auto pin = *PinSetting::FindAudioPin(audio, action.pin);
+        audio.WritePinVariable(pin, PinSetting::HeldValue(audio.AudioPin(pin), action.value));
+        audio.PostPinStatus(pin, action.status.value_or(PIN_STATUS_CHANGED), after);
+        return;
+    }
+    case PlayAction::Kind::kRate:
+        clock.rate = std::stof(action.value);
+        audio.SetSampleRate(clock.rate);
+        return;
+    case PlayAction::Kind::kBlock:
+        clock.block = static_cast<uint32_t>(std::stoul(action.value));
+        clock.grid = done;
+        audio.SetBlockSize(static_cast<int32_t>(clock.block));
+        return;
     }
 }
 
@@ -174,7 +191,11 @@ PlayAction PlaySession::ParseTimed(const std::string& text, uint32_t samples) {
     }
     PlayAction action;
     action.sample = static_cast<uint32_t>(sample);
-    std::tie(action.pin, action.value) = PinSetting::Split(text.substr(colon + 1));
+    try {
+        std::tie(action.pin, action.value) = PinSetting::Split(text.substr(colon + 1));
+    } catch (const UsageError& refused) {
+        throw UsageError("--at " + text + ": " + refused.what());
+    }
     action.given_in = std::make_shared<const std::string>("--at " + text);
     return action;
 }
@@ -187,6 +208,23 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     if (options.seed) std::srand(*options.seed);
     AudioSideHost& audio = host.Audio();
     GuiSideHost& gui = host.Gui();
+    PinSetting::RefuseRepeated(options.inputs, "--input");
+    std::vector<PlayAction> inputs;
+    for (const std::string& input : options.inputs) {
+        PlayAction action;
+        action.kind = PlayAction::Kind::kInput;
+        std::tie(action.pin, action.value) = PinSetting::Split(input);
+        action.given_in = std::make_shared<const std::string>("--input " + input);
+        inputs.push_back(action);
+    }
+    // The actions in order of sample, the inputs first: pointed to, since a timeline may be long.
+    std::vector<const PlayAction*> timeline;
+    timeline.reserve(inputs.size() + options.timeline.size());
+    for (const PlayAction& action : inputs) timeline.push_back(&action);
+    for (const PlayAction& action : options.timeline) timeline.push_back(&action);
+    std::stable_sort(timeline.begin(), timeline.end(),
+                     [](const PlayAction* a, const PlayAction* b) { return a->sample < b->sample; });
+    for (const PlayAction* action : timeline) Check(audio, *action);
     PlayClock clock{options.rate, static_cast<uint32_t>(options.block)};
     audio.StartClockAt(options.clock);
     audio.SetSampleRate(options.rate);
@@ -214,22 +252,6 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     // A pin with both sides has a column for each: a value set on one is seen where it went.
     VariableColumns variables(audio, result.columns);
 
-    PinSetting::RefuseRepeated(options.inputs, "--input");
-    std::vector<PlayAction> inputs;
-    for (const std::string& input : options.inputs) {
-        PlayAction action;
-        action.kind = PlayAction::Kind::kInput;
-        std::tie(action.pin, action.value) = PinSetting::Split(input);
-        action.given_in = std::make_shared<const std::string>("--input " + input);
-        inputs.push_back(action);
-    }
-    // The actions in order of sample, the inputs first: pointed to, since a timeline may be long.
-    std::vector<const PlayAction*> timeline;
-    timeline.reserve(inputs.size() + options.timeline.size());
-    for (const PlayAction& action : inputs) timeline.push_back(&action);
-    for (const PlayAction& action : options.timeline) timeline.push_back(&action);
-    std::stable_sort(timeline.begin(), timeline.end(),
-                     [](const PlayAction* a, const PlayAction* b) { return a->sample < b->sample; });
     SignalFeed feed;
     size_t next = 0;
     PlayEventOrder order(events);

@@ -81,9 +81,12 @@ CommandEntry::Subcommand RenderCommand::Add(CLI::App& app) {
         ->check(ArgumentChecks::FiniteRange(1.0, 1.0e6));
     render->add_option("--repeat", options.repeat, "Audio pins added by repeating the last pin")
         ->check(ArgumentChecks::WholeRange(0, AudioSideHost::kMaxPinDescriptions));
-    render->add_option("--input", options.inputs,
-                       "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse");
-    render->add_option("--set", options.settings, "PIN=VALUE for a pin that holds a value");
+    render
+        ->add_option("--input", options.inputs,
+                     "PIN=SIGNAL: sine:FREQ, square:FREQ, noise:SEED, dc:VALUE or impulse")
+        ->check(ArgumentChecks::Setting());
+    render->add_option("--set", options.settings, "PIN=VALUE for a pin that holds a value")
+        ->check(ArgumentChecks::Setting());
     render->add_option("--wav", arguments->wav, "Write the outputs as 32-bit float WAV");
     CLI::Option* csv_option =
         render->add_option("--csv", arguments->csv, "Write the outputs as CSV");

@@ -47,8 +47,21 @@ std::string ShellWord(const std::string& word) {
 #ifdef _WIN32
     return "\"" + word + "\"";  // a Windows path holds no double quote
 #else
-    std::string quoted = "'";
-    for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    // A control character, shown raw, would break the printed line: $'...' names it by its code.
+    const bool controls = std::any_of(word.begin(), word.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    std::string quoted = controls ? "$'" : "'";
+    for (const char c : word) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (controls && (byte < 0x20 || byte == 0x7F || c == '\\' || c == '\'')) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            quoted += escaped;
+        } else {
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+    }
     return quoted + "'";
 #endif
 }

@@ -51,7 +51,7 @@ void Interruption::Install() {
 #ifdef _WIN32
     SetConsoleCtrlHandler(&EndChildrenOnStop, TRUE);
 #else
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         struct sigaction action {};
         action.sa_handler = &EndChildrenOnStop;
         sigemptyset(&action.sa_mask);

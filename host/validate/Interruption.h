@@ -1,4 +1,5 @@
-// What stopping `qvhost validate` does (SIGINT or SIGTERM, Ctrl-C or a closed console on Windows):
+// What stopping `qvhost validate` does (SIGINT, SIGTERM, a hangup or a reader of its output gone;
+// Ctrl-C or a closed console on Windows):
 // every child running a check is ended with whatever it started, no new check begins, and the
 // validator reports what it has so far. The children are watched where a signal handler can reach
 // them without a lock or an allocation.
@@ -12,7 +13,8 @@ public:
     // Natively a child's process group (its pid), on Windows the job object it runs in.
     using Group = intptr_t;
 
-    // Takes over SIGINT and SIGTERM (the console's control events on Windows) for this process.
+    // Takes over SIGINT, SIGTERM, SIGHUP and SIGPIPE (the console's control events on Windows)
+    // for this process.
     static void Install();
     static bool Happened();
     // Watches a running child's group until Unwatch; ends it at once when the run was already

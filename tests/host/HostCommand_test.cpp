@@ -45,6 +45,8 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
     const std::string stored = scripts + "stored.qvs";
     std::ofstream(variable) << "samples 64\nat 0 variable Choice=99999\n";
     std::ofstream(stored) << "samples 64\nstore Nope=1\n";
+    const std::string gui_output = scripts + "gui-output.qvs";
+    std::ofstream(gui_output) << "samples 64\nat 0 gui Echo=1\n";
     const auto with = [](std::vector<std::string> start, std::vector<std::string> more) {
         start.insert(start.end(), more.begin(), more.end());
         return start;
@@ -78,6 +80,12 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--samples", "100", "--at", "100:Level=1"}, "not within the run"},
         {{"play", good, "--at", "4294967296:Level=1"}, "not within the run"},
         {{"play", good, "--at", "10:Signal=1"}, "Signal is a sample input, which takes a signal"},
+        {{"play", good, "--samples", "9000", "--at", "8999:Level=x"}, "--at 8999:Level=x: pin Level"},
+        {{"play", good, "--at", "5:Level=1", "--at", "9:Nope=1"}, "--at 9:Nope=1: the module has"},
+        {{"play", good, "--at", "5:=1"}, "qvhost: --at 5:=1: '=1' is not PIN=VALUE"},
+        {{"play", good, "--input", "Signal"}, "qvhost: --input: 'Signal' is not PIN=VALUE"},
+        {with(render, {"--set", "=1"}), "qvhost: --set: '=1' is not PIN=VALUE"},
+        {{"play", good, "--script", gui_output}, gui_output + ":2: pin Echo is an output"},
         {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
         {with(render, {"--timeout", "0"}), "--timeout: '0' is not a finite number"},
@@ -95,6 +103,8 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         // What a message echoes is shown, not obeyed, and cut short with its length said.
         {{"play", good, "--at", "0:\x1b[2JX=1"}, "the module has no pin \\x1B[2JX\n"},
         {{"play", good, "--at", "0:Level=" + std::string(5000, '9')}, "9... (10039 bytes in all)"},
+        {{"play", good, "--script", "/nonexistent/a\n  PASSED  forged"}, "a\\x0A  PASSED  forged"},
+        {{"render", good, "--" + std::string(3000, 'x')}, "x... (3043 bytes in all)\nRun with"},
         // A message of 1000 bytes, the most shown whole, and one of 1001.
         {{"play", good, "--script", "/nonexistent/" + std::string(949, 'x')},
          ": not a file that can be read\n"},
@@ -111,6 +121,8 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         EXPECT_EQ(outcome.exit_code, HostCommand::kBadArguments) << joined << outcome.err;
         EXPECT_FALSE(outcome.err.empty()) << joined;
         EXPECT_TRUE(Contains(outcome.err, message)) << joined << outcome.err;
+        // Refused before anything ran: nothing was played.
+        EXPECT_EQ(outcome.out, "") << joined;
     }
 #ifndef _WIN32
     std::filesystem::remove(pipe);
@@ -176,6 +188,12 @@ TEST(HostCommand, ReportsLibraryAndRecordFailuresWithExitCodeOne) {
         EXPECT_EQ(outcome.exit_code, HostCommand::kFailure) << c.message;
         EXPECT_TRUE(Contains(outcome.err, c.message)) << outcome.err;
     }
+    // A report that could not be written (a full disk, a closed pipe) is no success.
+    std::ostream unwritable(nullptr);
+    std::ostringstream err;
+    const char* info[] = {"qvhost", "info", QV_FIXTURE_ECHO};
+    EXPECT_EQ(HostCommand::Run(3, info, unwritable, err), HostCommand::kFailure);
+    EXPECT_EQ(err.str(), "qvhost: the standard output could not be written\n");
 }
 
 TEST(HostCommand, InfoShowsPropertiesAboutTextAndPinTable) {

@@ -13,6 +13,10 @@
 #include "HostError.h"
 #include "NewFile.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -44,6 +48,8 @@ TEST(OutputFile, RefusesAnOutputThatIsAnotherFileOfTheCommandUnderAnySpelling) {
         {{{"--csv", spelled}}, "--csv " + spelled + ": is the file of --script"},
         {{{"--csv", csv}, {"--wav", csv_again}}, "--csv and --wav name one file: " + csv_again},
         {{{"--csv", csv}, {"--wav", (folder / "o.wav").string()}}, ""},
+        {{{"--csv", "qvhost-not-made.csv"}, {"--wav", "./qvhost-not-made.csv"}},
+         "--csv and --wav name one file: ./qvhost-not-made.csv"},
         {{{"--csv", folder.string()}}, "--csv " + folder.string() + ": is a folder"},
         {{{"--csv", NewFile::RunningProgram()}},
          "--csv " + NewFile::RunningProgram() + ": is the qvhost program itself"},
@@ -76,27 +82,53 @@ TEST(NewFile, ReplacesALinkAtItsPathAndLeavesWhatItPointsAt) {
     fs::remove_all(folder);
 }
 
-// A stop removes every output not yet committed, however many were abandoned before it.
+// A stop, a hangup or a reader gone removes every output not yet committed, however many were
+// abandoned before it.
 TEST(OutputFileDeathTest, AStopRemovesThePendingOutputAfterManyAbandoned) {
-    const fs::path folder = Scratch("stop");
-    const std::string target = (folder / "out.csv").string();
-    EXPECT_EXIT(
-        {
-            for (int k = 0; k < 40; ++k) {
-                OutputFile abandoned("--csv", target);
-                if (k % 2 == 0) {
-                    abandoned.Commit();
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        const fs::path folder = Scratch("stop");
+        const std::string target = (folder / "out.csv").string();
+        EXPECT_EXIT(
+            {
+                for (int k = 0; k < 40; ++k) {
+                    OutputFile abandoned("--csv", target);
+                    if (k % 2 == 0) {
+                        abandoned.Commit();
+                    }
                 }
-            }
-            const OutputFile pending("--csv", target);
-            std::raise(SIGINT);
-        },
-        testing::KilledBySignal(SIGINT), "");
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        left.push_back(entry.path().filename().string());
+                const OutputFile pending("--csv", target);
+                std::raise(signal);
+            },
+            testing::KilledBySignal(signal), "");
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            left.push_back(entry.path().filename().string());
+        }
+        EXPECT_EQ(left, std::vector<std::string>{"out.csv"}) << "signal " << signal;
+        fs::remove_all(folder);
     }
-    EXPECT_EQ(left, std::vector<std::string>{"out.csv"});
+}
+
+// A pipe no program reads is refused at once, where writing would wait for ever; a replaced file
+// keeps its permissions.
+TEST(OutputFile, RefusesAPipeNoOneReadsAndKeepsTheModeOfAReplacedFile) {
+    const fs::path folder = Scratch("pipe");
+    const std::string pipe = (folder / "p.xml").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::string refusal;
+    try {
+        const OutputFile output("--junit", pipe);
+    } catch (const UsageError& error) {
+        refusal = error.what();
+    }
+    EXPECT_EQ(refusal, "--junit " + pipe + ": a pipe that no program reads");
+
+    const std::string target = (folder / "private.csv").string();
+    std::ofstream(target) << "old";
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    OutputFile replacing("--csv", target);
+    replacing.Commit();
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     fs::remove_all(folder);
 }
 #endif

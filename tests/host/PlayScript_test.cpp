@@ -71,7 +71,10 @@ TEST(PlayScript, RefusesEachLineItCannotPlayByItsNumber) {
         {"jump 5", "'jump 5' is not an action"},
         {std::string("at 10 gui Level=1\0 and more", 28), "kept.qvs:3: a NUL byte"},
         {"store Level=1\nstore Level=2", "kept.qvs:4: store Level is given twice"},
-        {"at 1 gui Level=" + std::string(5000, '1'), "kept.qvs:3: a line of 5015 bytes, past the 4096"},
+        {"at 1 gui Level=" + std::string(5000, '1'), "kept.qvs:3: a line longer than the 4096 bytes"},
+        {"samples 5", "kept.qvs:3: samples is given twice; a run has one"},
+        {"rate 44100\nat 5 rate 96000\nrate 96000", "kept.qvs:5: rate is given twice"},
+        {"seed 1\nblock 8\nclock 3\nseed 2", "kept.qvs:6: seed is given twice"},
         {"input In=dc:1\ninput In=dc:2", "kept.qvs:4: input In is given twice"},
         {"\xEF\xBB\xBFsamples 5", "kept.qvs:3: '\xEF\xBB\xBFsamples 5' is not an action"},
     };

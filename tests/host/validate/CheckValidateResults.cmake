@@ -131,13 +131,17 @@ if(keep_arguments)
     if(NOT kept OR NOT document MATCHES "replays with: [^\"]*--script")
         message(FATAL_ERROR "no failing session kept in ${SCRATCH}:\n${document}")
     endif()
-    # Natively, each replay command pasted into a shell as printed replays too.
+    # Natively, each replay command pasted into a shell as printed replays too, and names a control
+    # character of its paths by its code.
     foreach(i RANGE ${last})
         string(JSON message GET "${document}" libraries 0 results ${i} message)
         if(EMULATOR OR NOT message MATCHES "replays with: qvhost play ([^\n]*)")
             continue()
         endif()
         set(command "'${QVHOST}' play ${CMAKE_MATCH_1}")
+        if(command MATCHES "[\t\r]")
+            message(FATAL_ERROR "a control character printed raw in '${command}'")
+        endif()
         execute_process(COMMAND bash -c "${command}" RESULT_VARIABLE pasted OUTPUT_QUIET
                         ERROR_QUIET)
         if(pasted MATCHES "^[02]$")
