@@ -31,5 +31,12 @@ int main() {
     return HostCommand::Run(count, argv.data(), std::cout, std::cerr);
 }
 #else
-int main(int argc, char** argv) { return HostCommand::Run(argc, argv, std::cout, std::cerr); }
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    // Each line is written whole as it ends, also into a file or a pipe: a module that crashes
+    // the host loses none of the lines printed before it.
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+    return HostCommand::Run(argc, argv, std::cout, std::cerr);
+}
 #endif

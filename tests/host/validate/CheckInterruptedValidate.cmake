@@ -1,11 +1,11 @@
-# Stops `qvhost validate` with SIGINT, as a user's Ctrl-C does, while the child of the second
+# Stops `qvhost validate` with SIGNAL (INT, as a user's Ctrl-C does, or HUP) while the child of the second
 # library's second check hangs in the module: the child is gone when the validator has exited,
 # the validator printed the results so far, the line saying how far it came and the summary, and
 # it failed. The first library's crash was kept, so the keep folder held a file being written
 # before the stop: it holds that session, and nothing the stop left half made. The stop comes
 # once the validator has printed the second library's first result and the child of gui-hooks
 # runs, known by its own filter, `^gui-hooks$`.
-# Arguments: QVHOST, CRASHER (a module that crashes in play-stored-values), LIBRARY (a module that
+# Arguments: QVHOST, SIGNAL, CRASHER (a module that crashes in play-stored-values), LIBRARY (a module that
 # hangs in gui-hooks), SCRATCH (a scratch folder).
 cmake_minimum_required(VERSION 3.25)
 
@@ -25,12 +25,13 @@ for attempt in $(seq 1 1200); do
     [ -n "$child" ] && break
     sleep 0.05
 done
-kill -INT $pid
+kill -$5 $pid
 wait $pid
 echo "exit $?" >> "$3/report"
 [ -n "$child" ] && [ -d /proc/$child ] && echo "child $child left running" >> "$3/report"
 ]=])
-execute_process(COMMAND bash -c "${script}" interrupt ${QVHOST} ${LIBRARY} ${SCRATCH} ${CRASHER})
+execute_process(COMMAND bash -c "${script}" interrupt ${QVHOST} ${LIBRARY} ${SCRATCH} ${CRASHER}
+                ${SIGNAL})
 file(READ ${SCRATCH}/report report)
 foreach(expected "\n  CRASHED play-stored-values: [^\n]*replays with: " "interrupted: 1 of 3 checks run\n"
                  "\n1 passed, 0 failed\nFAILURE\nexit 1\n$")
