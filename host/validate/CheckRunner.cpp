@@ -22,6 +22,7 @@
 #include "HostThreads.h"
 #include "JsonReport.h"
 #include "OpcodeNames.h"
+#include "OutputFile.h"
 #include "RecordValidator.h"
 #include "SessionJournal.h"
 #include "Watchdog.h"
@@ -223,6 +224,7 @@ LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
                  static_cast<unsigned long>(code));
     std::fflush(stderr);
     WriteCrashPlace(exception->ExceptionRecord->ExceptionAddress);
+    OutputFile::RemovePending();
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -230,11 +232,13 @@ LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
 constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE};
 struct sigaction g_before[sizeof kFaultSignals / sizeof kFaultSignals[0]];
 
-// Names a foreign thread and where the fault happened, then puts back the handler there was (the
-// default, or a sanitizer's): the faulting instruction runs again and meets it.
+// Names a foreign thread and where the fault happened, removes the reports not yet written whole
+// (with --in-process), then puts back the handler there was (the default, or a sanitizer's): the
+// faulting instruction runs again and meets it.
 void NameThreadOnFault(int signal, siginfo_t*, void* context) {
     HostThreads::NameIfForeign();
     WriteCrashPlace(FaultPlace::Instruction(context));
+    OutputFile::RemovePending();
     for (size_t k = 0; k < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++k) {
         if (kFaultSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
     }
