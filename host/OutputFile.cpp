@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -184,11 +185,18 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::Write(const std::function<void(const std::string& path)>& writer) {
+    errno = 0;  // so that WriteFailure says only what this writing met
     try {
         writer(m_path);
     } catch (const HostError& error) {
         throw HostError(m_option + " " + m_target + ": cannot be written: " + error.what());
     }
+}
+
+HostError OutputFile::WriteFailure(const std::string& path) {
+    const int error = errno;
+    return HostError("cannot write " + path +
+                     (error != 0 ? std::string(" (") + std::strerror(error) + ")" : ""));
 }
 
 void OutputFile::LeaveStopsToCommand() { g_stops_left_to_command = true; }

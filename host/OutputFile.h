@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "HostError.h"
+
 class OutputFile {
 public:
     // `option` names the file in messages ("--csv"). A UsageError when no file can be made
@@ -27,6 +29,9 @@ public:
     void Write(const std::function<void(const std::string& path)>& writer);
     // Renames the written file over the target: a HostError naming both when it cannot.
     void Commit();
+    // What a writer throws when its stream to `path` failed, saying why when the system did (a
+    // full disk).
+    static HostError WriteFailure(const std::string& path);
 
     // Removes every file not yet committed, with no lock and no allocation: from a crash handler,
     // as the process ends.

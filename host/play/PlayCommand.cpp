@@ -58,7 +58,7 @@ public:
     // Closes the file: HostError when anything of it could not be written.
     void Close() {
         m_file.close();
-        if (!m_file) throw HostError("cannot write " + m_path);
+        if (!m_file) throw OutputFile::WriteFailure(m_path);
     }
 
 private:

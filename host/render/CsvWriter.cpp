@@ -6,6 +6,7 @@
 #include "CsvField.h"
 #include "FilePath.h"
 #include "HostError.h"
+#include "OutputFile.h"
 
 void CsvWriter::Write(std::ostream& out, const std::vector<SampleTrack>& outputs,
                       const std::vector<SampleTrack>& inputs) {
@@ -35,8 +36,8 @@ void CsvWriter::WriteFile(const std::string& path, const std::vector<SampleTrack
         throw HostError("the module has no sample output to write");
     }
     std::ofstream file(FilePath(path), std::ios::binary);
-    if (!file) throw HostError("cannot write " + path);
+    if (!file) throw OutputFile::WriteFailure(path);
     Write(file, outputs, inputs);
     file.close();
-    if (!file) throw HostError("cannot write " + path);
+    if (!file) throw OutputFile::WriteFailure(path);
 }

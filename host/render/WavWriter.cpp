@@ -1,6 +1,7 @@
 #include "WavWriter.h"
 
 #include "HostError.h"
+#include "OutputFile.h"
 
 #if QVHOST_HAVE_SNDFILE
 #include <sndfile.h>
@@ -32,7 +33,7 @@ void WavWriter::WriteFile(const std::string& path, const std::vector<SampleTrack
     const sf_count_t written =
         sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(frames));
     sf_close(file);
-    if (written != static_cast<sf_count_t>(frames)) throw HostError("cannot write " + path);
+    if (written != static_cast<sf_count_t>(frames)) throw OutputFile::WriteFailure(path);
 }
 
 #else

@@ -236,7 +236,7 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
                 << played.samples << " samples. Replay: " << command << "\n"
                 << PlayScript::Format(shortest);
             out.close();
-            if (!out) throw HostError("cannot write " + part);
+            if (!out) throw OutputFile::WriteFailure(part);
         });
         file.Commit();
     } catch (const HostError& unwritable) {

@@ -386,7 +386,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
             std::ofstream file(FilePath(path), std::ios::binary);
             JUnitReport::Write(file, report);
             file.close();
-            if (!file) throw HostError("cannot write " + path);
+            if (!file) throw OutputFile::WriteFailure(path);
         });
         junit->Commit();
     }

@@ -106,12 +106,12 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--script", "/nonexistent/a\n  PASSED  forged"}, "a\\x0A  PASSED  forged"},
         {{"render", good, "--" + std::string(3000, 'x')}, "x... (3043 bytes in all)\nRun with"},
         // A message of 1000 bytes, the most shown whole, and one of 1001.
-        {{"play", good, "--script", "/nonexistent/" + std::string(949, 'x')},
-         ": not a file that can be read\n"},
-        {{"play", good, "--script", "/nonexistent/" + std::string(950, 'x')},
+        {{"play", good, "--script", "/nonexistent/" + std::string(964, 'x')}, ": no such file\n"},
+        {{"play", good, "--script", "/nonexistent/" + std::string(965, 'x')},
          "... (1001 bytes in all)\n"},
 #ifndef _WIN32
-        {{"play", good, "--script", pipe}, "--script " + pipe + ": not a file that can be read"},
+        {{"play", good, "--script", pipe}, "--script " + pipe + ": not a regular file"},
+        {{"play", good, "--script", "/"}, "--script /: not a regular file"},
 #endif
     };
     for (const auto& [arguments, message] : cases) {
@@ -182,7 +182,13 @@ TEST(HostCommand, ReportsLibraryAndRecordFailuresWithExitCodeOne) {
         {{"run", QV_FIXTURE_NO_EXPORTS}, "lacks export getModuleProperties"},
         {{"info", QV_FIXTURE_PROPERTIES_ONLY}, "lacks export makeModule"},
         {{"info", QV_FIXTURE_AUDIO_MAGIC}, "qvhost: bad audio record: magic 0x5156504D"},
-        {{"run", QV_FIXTURE_GUI_NULL_DISPATCHER}, "qvhost: bad GUI record: null dispatcher"}};
+        {{"run", QV_FIXTURE_GUI_NULL_DISPATCHER}, "qvhost: bad GUI record: null dispatcher"},
+#ifndef _WIN32
+        {{"play", QV_FIXTURE_ECHO_KEEPS_CONTRACT, "--samples", "9000", "--csv", "/dev/full"},
+         "qvhost: --csv /dev/full: cannot be written: cannot write /dev/full (No space left on "
+         "device)\n"},
+#endif
+    };
     for (const Case& c : cases) {
         const QvhostOutcome outcome = RunQvhost(c.arguments);
         EXPECT_EQ(outcome.exit_code, HostCommand::kFailure) << c.message;
