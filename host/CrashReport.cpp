@@ -66,10 +66,12 @@ void WriteCrashLine(const char* what, long long number, const void* instruction)
 
 #ifdef _WIN32
 // Writes the line and ends the process with the exception's code, as Windows would, without
-// the system's crash dialog or debugger.
+// the system's crash dialog or debugger. A file still open cannot be removed on Windows: the
+// streams a command writes as it goes (play's CSV) are closed first.
 LONG WINAPI ReportException(EXCEPTION_POINTERS* exception) {
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
     WriteCrashLine("exception code ", code, exception->ExceptionRecord->ExceptionAddress);
+    _fcloseall();
     OutputFile::RemovePending();
     TerminateProcess(GetCurrentProcess(), code);
     return EXCEPTION_EXECUTE_HANDLER;
