@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <tuple>
 
+#include "HeapCallWatch.h"
 #include "HostError.h"
 #include "ModuleLibrary.h"
 #include "PinSetting.h"
@@ -203,6 +204,8 @@ PlayAction PlaySession::ParseTimed(const std::string& text, uint32_t samples) {
 PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions& options,
                                 const PlayRowSink& rows, const PlayEventSink& events) {
     PlayResult result;
+    // Heap calls inside the module's audio calls are a finding, as the validator has it.
+    const HeapCallWatch heap_calls(library);
     ReferenceHost host(library);
     host.CreateObjects();
     if (options.seed) std::srand(*options.seed);
@@ -344,5 +347,8 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     host.CloseGuiObject();
     host.CloseAudioObject();
     result.problems = host.Problems();
+    if (const std::string finding = heap_calls.Finding(); !finding.empty()) {
+        result.problems.push_back(finding);
+    }
     return result;
 }

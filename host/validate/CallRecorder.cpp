@@ -7,26 +7,11 @@
 #include <exception>
 #include <sstream>
 
-#include "AllocationCount.h"
+#include "CallDescription.h"
 #include "CheckProgress.h"
 #include "OpcodeNames.h"
 
 namespace {
-
-const char* SideOf(CallEntry entry) {
-    switch (entry) {
-    case CallEntry::kAudioDispatcher:
-        return "audio";
-    case CallEntry::kGuiDispatcher:
-        return "GUI";
-    case CallEntry::kAudioHostCallback:
-        return "audio host";
-    case CallEntry::kGuiHostCallback:
-        return "GUI host";
-    default:
-        return "";
-    }
-}
 
 // The clock an audio call is timed by: natively the thread's CPU time, which a machine busy with
 // other work leaves alone, at a system call a read. On Windows that clock costs a trip to wine's
@@ -45,43 +30,6 @@ double AudioThreadSeconds() {
 
 bool IsAudioCall(const CrossingCall& call) {
     return call.entry == CallEntry::kProcess || call.entry == CallEntry::kEventHandler;
-}
-
-bool ToHost(CallEntry entry) {
-    return entry == CallEntry::kAudioHostCallback || entry == CallEntry::kGuiHostCallback;
-}
-
-std::string Describe(const CrossingCall& call) {
-    std::ostringstream text;
-    if (call.entry == CallEntry::kHostAction) {
-        text << (call.note != nullptr ? call.note : "host action");
-    } else if (call.entry == CallEntry::kFactory) {
-        text << "host -> makeModule kind " << call.opcode;
-    } else if (call.entry == CallEntry::kProcess) {
-        text << "host -> process offset " << call.index << " frames " << call.opcode;
-    } else if (call.entry == CallEntry::kEventHandler) {
-        text << "host -> event_handler type " << call.opcode << " time_stamp "
-             << static_cast<uint32_t>(call.index) << " int_value " << call.value;
-    } else {
-        text << (ToHost(call.entry) ? "module -> " : "host -> ") << SideOf(call.entry) << " "
-             << OpcodeNames::Name(SideOf(call.entry), call.opcode) << " index " << call.index
-             << " value " << call.value << " ptr ";
-        if (call.ptr == nullptr) {
-            text << "null";
-        } else {
-            text << call.ptr;
-        }
-        text << " opt " << call.opt;
-        if (call.entry == CallEntry::kAudioHostCallback && call.opcode == HOST_OP_ADD_EVENT &&
-            call.ptr != nullptr) {
-            const auto* event = static_cast<const TimedEvent*>(call.ptr);
-            text << " event {time_stamp " << event->time_stamp << ", type " << event->event_type
-                 << ", int_value " << event->int_value << ", int_value2 " << event->int_value2
-                 << "}";
-        }
-        if (call.note != nullptr) text << " (" << call.note << ")";
-    }
-    return text.str();
 }
 
 // What a call handed back besides its answer: the value a pin read wrote into the module's buffer.
@@ -120,57 +68,40 @@ void CallRecorder::Write(std::string line) {
 CallRecorder::~CallRecorder() {
     s_keeping_trace = false;
     CallObserver::Install(nullptr);
-    AllocationCount::SetCounting(false);
-    AllocationCount::SetInModule(false);
+    HeapCallCounting::Resume({false, false});
 }
-
-std::string CallRecorder::Describe(const CrossingCall& call) { return ::Describe(call); }
 
 void CallRecorder::Enter(const CrossingCall& call) {
     // A check's bound and its child's crash line cover loads; the trace and the counts are of
     // the interface's calls.
     if (call.entry == CallEntry::kLibraryLoad) return;
-    const bool counting = AllocationCount::Counting();
-    const bool in_module = AllocationCount::InModule();
     // The recorder's own work is the host's: nothing of it is counted.
-    AllocationCount::SetCounting(false);
-    AllocationCount::SetInModule(false);
-    if (m_trace_on) Write(std::string(2 * static_cast<size_t>(m_depth), ' ') + Describe(call));
-    if (call.entry == CallEntry::kHostAction) {
-        AllocationCount::SetCounting(counting);
-        AllocationCount::SetInModule(in_module);
-        return;
-    }
-    const bool to_host = ToHost(call.entry);
+    const HeapCallCounting::State before = HeapCallCounting::Pause();
+    if (m_trace_on) Write(std::string(2 * static_cast<size_t>(m_depth), ' ') + DescribeCall(call));
+    if (call.entry == CallEntry::kHostAction) return HeapCallCounting::Resume(before);
+    const bool to_host = IsCallToHost(call.entry);
     if (m_depth == 0 && !to_host) {
         CheckProgress::CallEntered(call);
         if (m_timing_audio_calls && IsAudioCall(call)) m_audio_call_start = AudioThreadSeconds();
     }
     if (m_depth < kMaxDepth) {
-        m_before[m_depth] = {counting, in_module, std::uncaught_exceptions()};
+        m_exceptions_before[m_depth] = std::uncaught_exceptions();
         m_calls[m_depth] = call;
     }
     ++m_depth;
-    if (!to_host) AllocationCount::SetCurrentCall(call);
-    AllocationCount::SetInModule(!to_host);
-    if (call.entry == CallEntry::kProcess || call.entry == CallEntry::kEventHandler) {
-        AllocationCount::SetCounting(true);
-    } else {
-        AllocationCount::SetCounting(to_host ? false : counting);
-    }
+    m_heap.Enter(call, before);
 }
 
 std::string CallRecorder::CallIntoModule() const {
     for (int depth = std::min(m_depth, kMaxDepth) - 1; depth >= 0; --depth) {
-        if (!ToHost(m_calls[depth].entry)) return Describe(m_calls[depth]);
+        if (!IsCallToHost(m_calls[depth].entry)) return DescribeCall(m_calls[depth]);
     }
     return std::string();
 }
 
 void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
     if (call.entry == CallEntry::kHostAction || call.entry == CallEntry::kLibraryLoad) return;
-    AllocationCount::SetCounting(false);
-    AllocationCount::SetInModule(false);
+    HeapCallCounting::Pause();
     if (--m_depth == 0) {
         CheckProgress::CallLeft();
         if (m_timing_audio_calls && IsAudioCall(call)) {
@@ -178,8 +109,10 @@ void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
         }
     }
     const bool known = m_depth >= 0 && m_depth < kMaxDepth;
-    const bool thrown = known && std::uncaught_exceptions() > m_before[m_depth].exceptions;
-    if (thrown && !ToHost(call.entry) && m_thrown_out_of.empty()) m_thrown_out_of = Describe(call);
+    const bool thrown = known && std::uncaught_exceptions() > m_exceptions_before[m_depth];
+    if (thrown && !IsCallToHost(call.entry) && m_thrown_out_of.empty()) {
+        m_thrown_out_of = DescribeCall(call);
+    }
     if (m_trace_on) {
         const bool answers =
             call.entry != CallEntry::kProcess && call.entry != CallEntry::kEventHandler;
@@ -189,8 +122,5 @@ void CallRecorder::Leave(const CrossingCall& call, QVWord answer) {
                          : "done") +
               Returned(call));
     }
-    if (known) {
-        AllocationCount::SetCounting(m_before[m_depth].counting);
-        AllocationCount::SetInModule(m_before[m_depth].in_module);
-    }
+    m_heap.Leave();
 }

@@ -1,7 +1,5 @@
-// The validator's observer of crossing calls: it writes the trace when asked for one, and turns
-// allocation counting on exactly while a module's process function or event entry runs, and the
-// count of the module's live blocks while any of its code runs (both off again while the module
-// is inside a host callback, whose work is the host's).
+// The validator's observer of crossing calls: it writes the trace when asked for one, and counts
+// the module's heap traffic call by call (HeapCallCounting).
 #ifndef QVHOST_VALIDATE_CALL_RECORDER_H
 #define QVHOST_VALIDATE_CALL_RECORDER_H
 
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "CallObserver.h"
+#include "HeapCallCounting.h"
 
 class CallRecorder : public CallObserver {
 public:
@@ -28,8 +27,6 @@ public:
     const std::string& ThrownOutOf() const { return m_thrown_out_of; }
     // The innermost call into the module still running, in the trace's words; empty when none is.
     std::string CallIntoModule() const;
-    // One call in the trace's words.
-    static std::string Describe(const CrossingCall& call);
     // Whether a trace is being kept in this process's memory.
     static bool KeepingTrace() { return s_keeping_trace; }
     // While on, the time the host's outermost process calls and event deliveries take (the host's
@@ -52,14 +49,9 @@ private:
     bool m_timing_audio_calls = false;
     double m_audio_call_start = 0.0;
     double m_audio_call_seconds = 0.0;
-    // What the allocation count was doing before each call entered, to be put back after it, and
-    // the exceptions on their way then: a call left with more was left by an exception.
-    struct CountingState {
-        bool counting;
-        bool in_module;
-        int exceptions;
-    };
-    CountingState m_before[kMaxDepth] = {};
+    HeapCallCounting m_heap;
+    // The exceptions on their way as each call entered: a call left with more was left by one.
+    int m_exceptions_before[kMaxDepth] = {};
     CrossingCall m_calls[kMaxDepth] = {};  // the calls entered and not yet left
 };
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "CallRecorder.h"
+#include "CallDescription.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ std::string CheckProgress::Describe() {
     if (progress.in_call) {
         if (!text.empty()) text += "; ";
         if (!progress.step.empty()) text += "playing " + progress.step + ": ";
-        text += CallRecorder::Describe(progress.call) + " has not returned after " +
+        text += DescribeCall(progress.call) + " has not returned after " +
                 Seconds(SecondsSince(progress.call_start));
     }
     return text;

@@ -142,7 +142,7 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
     // The finding names its step first: "at STEP: what the host found".
     const std::string found = finding.substr(std::min(finding.find(": "), finding.size()));
     const HostRule* broken = HostRules::Of(found);
-    if (broken == nullptr || std::string(broken->id) == HostRuleId::kNoHeapInProcess) {
+    if (broken == nullptr) {
         return "no play script kept: `qvhost play` does not watch for what it found";
     }
     const std::string tag = broken->Tag();

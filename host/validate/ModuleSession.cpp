@@ -7,12 +7,10 @@
 #include <sstream>
 
 #include "AllocationCount.h"
-#include "CallRecorder.h"
 #include "CheckProgress.h"
 #include "EnumList.h"
 #include "FailingSession.h"
-#include "HostNotes.h"
-#include "HostRuleIds.h"
+#include "HeapCallWatch.h"
 #include "PinSetting.h"
 #include "PlayScript.h"
 #include "SessionJournal.h"
@@ -273,13 +271,8 @@ void ModuleSession::EndStep() {
     const uint64_t heap_calls = AllocationCount::Counted();
     if (heap_calls < m_heap_calls_seen) m_heap_calls_seen = 0;
     if (heap_calls > m_heap_calls_seen) {
-        m_findings.push_back(
-            "at " + m_step + ": " +
-            RuleNote(HostRuleId::kNoHeapInProcess,
-                     std::to_string(heap_calls - m_heap_calls_seen) +
-                         " calls of heap functions inside process calls and event deliveries, "
-                         "expected none; the latest inside: " +
-                         CallRecorder::Describe(AllocationCount::LatestCall())));
+        m_findings.push_back("at " + m_step + ": " +
+                             HeapCallWatch::Finding(heap_calls - m_heap_calls_seen));
     }
     m_heap_calls_seen = heap_calls;
 }

@@ -2,7 +2,7 @@
 
 #include "AllocationCount.h"
 #include "AllocationWatch.h"
-#include "CallRecorder.h"
+#include "CallDescription.h"
 #include "Checks.h"
 #include "HostNotes.h"
 #include "HostRuleIds.h"
@@ -114,7 +114,7 @@ void NoAllocation(CheckContext& context) {
                               std::to_string(counted) +
                                   " calls of heap functions inside process calls and event "
                                   "deliveries, expected none; the first inside: " +
-                                  CallRecorder::Describe(AllocationCount::FirstCall())));
+                                  DescribeCall(AllocationCount::FirstCall())));
     }
 }
 

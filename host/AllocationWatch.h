@@ -4,8 +4,8 @@
 // calloc, realloc and free from the C runtime DLL: those import slots are pointed at counting
 // functions, and put back afterwards. Watches nest: one made while another watches the same
 // library counts through the slots the first pointed.
-#ifndef QVHOST_VALIDATE_ALLOCATION_WATCH_H
-#define QVHOST_VALIDATE_ALLOCATION_WATCH_H
+#ifndef QVHOST_ALLOCATION_WATCH_H
+#define QVHOST_ALLOCATION_WATCH_H
 
 #include <string>
 #include <vector>

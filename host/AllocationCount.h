@@ -4,8 +4,8 @@
 // (ImportRedirect). Either way they report here, and only what happens while the module's code
 // runs is counted: calls made while counting is on (a process call or an event delivery), and
 // the blocks the module holds (live), taken and given back inside any call into the module.
-#ifndef QVHOST_VALIDATE_ALLOCATION_COUNT_H
-#define QVHOST_VALIDATE_ALLOCATION_COUNT_H
+#ifndef QVHOST_ALLOCATION_COUNT_H
+#define QVHOST_ALLOCATION_COUNT_H
 
 #include <cstddef>
 #include <cstdint>
