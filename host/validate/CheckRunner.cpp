@@ -302,6 +302,10 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
                     : context.Skipped() ? CheckStatus::kSkipped
                     : context.Warned()  ? CheckStatus::kWarned
                                         : CheckStatus::kPassed;
+    // A failure the check could keep no session of can still be had again.
+    if (context.Failed() && !context.KeptFailure() && !settings.failure_folder.empty()) {
+        context.KeepFailure(FailingSession::RunAgain(kept));
+    }
     result.message = context.Summary();
     return result;
 }
@@ -406,9 +410,9 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
     const std::string cause = ContractCauses::LikelyCause(outcome.err);
     if (!cause.empty()) result.message += "\nlikely cause: " + cause;
     if (!settings.failure_folder.empty()) {
-        const std::string kept =
-            FailingSession::KeepCrash({settings.failure_folder, library, check.id, settings.seed});
-        if (!kept.empty()) result.message += "; " + kept;
+        const KeptSession where{settings.failure_folder, library, check.id, settings.seed};
+        const std::string kept = FailingSession::KeepCrash(where);
+        result.message += "; " + (kept.empty() ? FailingSession::RunAgain(where) : kept);
     }
     return result;
 }

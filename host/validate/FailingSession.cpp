@@ -66,6 +66,11 @@ std::string ShellWord(const std::string& word) {
 #endif
 }
 
+// Why no script was kept, and how the failure is had again all the same.
+std::string NotKept(const KeptSession& where, const std::string& why) {
+    return "no play script kept: " + why + "; " + FailingSession::RunAgain(where);
+}
+
 }  // namespace
 
 PlayOptions FailingSession::Shorten(const PlayOptions& played,
@@ -143,7 +148,7 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
     const std::string found = finding.substr(std::min(finding.find(": "), finding.size()));
     const HostRule* broken = HostRules::Of(found);
     if (broken == nullptr) {
-        return "no play script kept: `qvhost play` does not watch for what it found";
+        return NotKept(where, "`qvhost play` does not watch for what it found");
     }
     const std::string tag = broken->Tag();
     return Write(played, where, "broke rule " + std::string(broken->id) + ": " + finding,
@@ -151,6 +156,11 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
                      return outcome.ending == ChildOutcome::kExited &&
                             outcome.result.find(tag) != std::string::npos;
                  });
+}
+
+std::string FailingSession::RunAgain(const KeptSession& where) {
+    return "runs again alone with: qvhost validate " + ShellWord(where.library) + " --filter " +
+           ShellWord("^" + where.check_id + "$") + " --seed " + std::to_string(where.seed);
 }
 
 PlayOptions FailingSession::FromJournal(std::istream& journal, const std::string& path) {
@@ -182,7 +192,7 @@ std::string FailingSession::KeepCrash(const KeptSession& where) {
     file.close();
     std::error_code error;
     std::filesystem::remove(FilePath(where.JournalPath()), error);
-    if (!unreadable.empty()) return "no play script kept: " + unreadable;
+    if (!unreadable.empty()) return NotKept(where, unreadable);
     // A crash under a sanitizer is an exit of its own, without the play's end.
     return Write(played, where, "crashed", [](const ChildOutcome& outcome) {
         return outcome.ending == ChildOutcome::kCrashed ||
@@ -216,14 +226,13 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
         if (replays) shortest = Shorten(played, fails, kMostReplays);
     } catch (const HostError& unwritable) {
         std::filesystem::remove(FilePath(trying), error);
-        return std::string("no play script kept: ") + unwritable.what();
+        return NotKept(where, unwritable.what());
     }
     std::filesystem::remove(FilePath(trying), error);
-    if (Interruption::Happened()) return "no play script kept: the run was stopped";
+    if (Interruption::Happened()) return NotKept(where, "the run was stopped");
     if (!replays) {
-        return "no play script kept: played again by `qvhost play`, the session did not do what "
-               "it did here (" +
-               what.substr(0, what.find(':')) + ")";
+        return NotKept(where, "played again by `qvhost play`, the session did not do what it did "
+                              "here (" + what.substr(0, what.find(':')) + ")");
     }
     const std::string command =
         "qvhost play " + ShellWord(where.library) + " --script " + ShellWord(path);
@@ -240,7 +249,7 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
         });
         file.Commit();
     } catch (const HostError& unwritable) {
-        return std::string("no play script kept: ") + unwritable.what();
+        return NotKept(where, unwritable.what());
     }
     return "the shortest failing session found (" + std::to_string(shortest.timeline.size()) +
            " of " + std::to_string(played.timeline.size()) + " actions, " +

@@ -40,6 +40,9 @@ public:
     // Keeps the session of a check that crashed, from its journal, shortened while its play
     // crashes too; empty when the check left no journal (it crashed outside a session).
     static std::string KeepCrash(const KeptSession& where);
+    // What a failing check that kept no play script says instead: the command that runs it again
+    // alone, with its seed, which makes the same choices and so the same failure.
+    static std::string RunAgain(const KeptSession& where);
     // The play a crashed check's journal holds (its actions, and samples enough for the block
     // that was processing and for every action); a journal it cannot read is a HostError.
     static PlayOptions FromJournal(std::istream& journal, const std::string& path);

@@ -133,8 +133,17 @@ if(keep_arguments)
     endif()
     # Natively, each replay command pasted into a shell as printed replays too, and names a control
     # character of its paths by its code.
+    # A failing check that kept no script says how it runs again alone, and it fails so.
     foreach(i RANGE ${last})
         string(JSON message GET "${document}" libraries 0 results ${i} message)
+        string(JSON id GET "${document}" libraries 0 results ${i} id)
+        if(NOT EMULATOR AND message MATCHES "runs again alone with: qvhost validate ([^\n]*)$")
+            execute_process(COMMAND bash -c "'${QVHOST}' validate ${CMAKE_MATCH_1}"
+                            OUTPUT_VARIABLE again ERROR_QUIET)
+            if(NOT again MATCHES "\n  (FAILED|CRASHED) +${id}: ")
+                message(FATAL_ERROR "${id} did not fail again alone:\n${again}")
+            endif()
+        endif()
         if(EMULATOR OR NOT message MATCHES "replays with: qvhost play ([^\n]*)")
             continue()
         endif()

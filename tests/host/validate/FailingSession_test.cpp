@@ -77,5 +77,6 @@ TEST(FailingSession, ReadsACrashedJournalIntoAScriptPlayTakes) {
 TEST(FailingSession, KeepsNoScriptForAFindingPlayDoesNotWatch) {
     const KeptSession where{"unused", "unused.so", "check", 7};
     EXPECT_EQ(FailingSession::Keep({}, "at step: the two objects differ from sample 12", where),
-              "no play script kept: `qvhost play` does not watch for what it found");
+              "no play script kept: `qvhost play` does not watch for what it found; runs again "
+              "alone with: qvhost validate unused.so --filter '^check$' --seed 7");
 }
