@@ -7,30 +7,15 @@
 
 #include "ArgumentChecks.h"
 #include "BenchCommand.h"
+#include "CompareCommand.h"
 #include "CrashReport.h"
 #include "HostError.h"
-#include "CompareCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
 #include "PrintableText.h"
 #include "RenderCommand.h"
 #include "RunCommand.h"
 #include "ValidateCommand.h"
-
-namespace {
-
-// The most bytes of a message printed: it may echo a whole line or value the user gave.
-constexpr size_t kMostShown = 1000;
-
-// A message as printed, on one line: what it echoes (a path, a script line) can neither reach the
-// terminal as a command nor forge a line of its own, and a long one is cut, its length said.
-std::string Shown(const std::string& message) {
-    if (message.size() <= kMostShown) return PrintableText(message);
-    return PrintableText(message.substr(0, kMostShown)) + "... (" +
-           std::to_string(message.size()) + " bytes in all)";
-}
-
-}  // namespace
 
 int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app("Loads a module library by path and drives its objects as a host does.", "qvhost");
@@ -79,7 +64,7 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
             app.exit(error, out, err);  // --help or --version
             return kSuccess;
         }
-        err << "qvhost: " << Shown(error.what()) << "\nRun with --help for more information.\n";
+        err << "qvhost: " << OneLineMessage(error.what()) << "\nRun with --help for more information.\n";
         return kBadArguments;
     }
 
@@ -97,12 +82,12 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
             return code;
         }
     } catch (const UsageError& error) {
-        err << "qvhost: " << Shown(error.what()) << "\n";
+        err << "qvhost: " << OneLineMessage(error.what()) << "\n";
         return kBadArguments;
     } catch (const HostError& error) {
-        err << "qvhost: " << Shown(error.what()) << "\n";
+        err << "qvhost: " << OneLineMessage(error.what()) << "\n";
     } catch (const std::exception& error) {
-        err << "qvhost: failed: " << Shown(error.what()) << "\n";
+        err << "qvhost: failed: " << OneLineMessage(error.what()) << "\n";
     }
     return kFailure;
 }

@@ -22,7 +22,7 @@ void TextReport::Start(uint32_t seed) { m_out << "qvhost validate: seed " << see
 void TextReport::Library(const std::string& path) { m_out << PrintableText(path) << "\n"; }
 
 void TextReport::Unloadable(const std::string& error) {
-    m_out << "  cannot be validated: " << error << "\n";
+    m_out << "  cannot be validated: " << OneLineMessage(error) << "\n";
 }
 
 void TextReport::Progress(size_t number, size_t total, const std::string& id) {

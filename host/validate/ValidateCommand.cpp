@@ -295,8 +295,7 @@ LibraryReport ValidateLibrary(const std::string& path, const std::vector<const C
     return library;
 }
 
-int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& out,
-             std::ostream& err) {
+int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& out) {
     if (arguments.list) {
         PrintList(out);
         return CommandEntry::kSuccess;
@@ -306,15 +305,14 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
         return CommandEntry::kSuccess;
     }
     if (arguments.libraries.empty()) {
-        err << "qvhost: validate: name at least one library, or --list\n";
-        return CommandEntry::kBadArguments;
+        throw UsageError("validate: name at least one library, or --list");
     }
     // A pattern far longer than any check's id is refused: the matcher would recurse through it.
     constexpr size_t kLongestFilter = 256;
     if (arguments.filter.size() > kLongestFilter) {
-        err << "qvhost: validate: --filter: a pattern of " << arguments.filter.size()
-            << " characters; at most " << kLongestFilter << "\n";
-        return CommandEntry::kBadArguments;
+        throw UsageError("validate: --filter: a pattern of " +
+                         std::to_string(arguments.filter.size()) + " characters; at most " +
+                         std::to_string(kLongestFilter));
     }
     std::vector<const CheckEntry*> checks;
     try {
@@ -323,19 +321,16 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
             if (std::regex_search(check.id, filter)) checks.push_back(&check);
         }
     } catch (const std::regex_error& error) {
-        err << "qvhost: validate: --filter " << arguments.filter << ": " << error.what() << "\n";
-        return CommandEntry::kBadArguments;
+        throw UsageError("validate: --filter " + arguments.filter + ": " + error.what());
     }
     if (checks.empty()) {
-        err << "qvhost: validate: --filter " << arguments.filter << " selects no check\n";
-        return CommandEntry::kBadArguments;
+        throw UsageError("validate: --filter " + arguments.filter + " selects no check");
     }
     if (!arguments.keep_failures.empty() && !arguments.in_process) {
         const std::string refusal = KeepFolderRefusal(arguments);
         if (!refusal.empty()) {
-            err << "qvhost: validate: --keep-failures " << arguments.keep_failures << ": "
-                << refusal << "\n";
-            return CommandEntry::kBadArguments;
+            throw UsageError("validate: --keep-failures " + arguments.keep_failures + ": " +
+                             refusal);
         }
     }
     if (arguments.in_process) CheckRunner::PrepareChild();
@@ -434,8 +429,8 @@ CommandEntry::Subcommand ValidateCommand::Add(CLI::App& app) {
     validate->add_option(ChildProcess::kResultChannelOption, arguments->result_channel)->group("");
     // Its checks run in children of their own, which report a crash as a result.
     return {validate,
-            [arguments, seed_option](std::ostream& out, std::ostream& err) {
-                return Validate(*arguments, seed_option->count() > 0, out, err);
+            [arguments, seed_option](std::ostream& out, std::ostream&) {
+                return Validate(*arguments, seed_option->count() > 0, out);
             },
             false};
 }

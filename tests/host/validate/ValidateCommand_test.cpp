@@ -82,7 +82,8 @@ TEST(ValidateCommand, AnswersTheExitCodeOfEachOutcome) {
         // A path is shown as a line of its own, its line breaks escaped.
         {{"no such\nlibrary.so", "--in-process"},
          ValidateCommand::kUnloadable,
-         "\nno such\\x0Alibrary.so\n"},
+         "\nno such\\x0Alibrary.so\n  cannot be validated: no such\\x0Alibrary.so: "},
+        {{good, "--filter", "(\n  PASSED  x"}, HostCommand::kBadArguments, "--filter (\\x0A  PASSED"},
         // A keep folder that cannot take the run's sessions, refused before anything runs.
         {{good, "--keep-failures", good}, HostCommand::kBadArguments, "not a folder"},
         {{good, good, "--keep-failures", keep},
