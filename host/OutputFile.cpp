@@ -101,10 +101,15 @@ void InstallRemoval() {
     }
 }
 
-// A replaced file keeps who may read it: a private file stays private.
+// A replaced file keeps who may read it (a private file stays private) and, where the host may
+// give it, its owner; never a set-user or set-group bit, which was for the content it had.
 bool RenameOver(const std::string& from, const std::string& to) {
     struct stat replaced {};
-    if (stat(to.c_str(), &replaced) == 0) chmod(from.c_str(), replaced.st_mode & 07777);
+    if (stat(to.c_str(), &replaced) == 0) {
+        // Only a privileged host can give a file away; elsewhere it stays the user's own.
+        chown(from.c_str(), replaced.st_uid, replaced.st_gid);
+        chmod(from.c_str(), replaced.st_mode & 0777);
+    }
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
@@ -134,6 +139,20 @@ int TakeSlot(const std::string& path) {
     return -1;
 }
 
+// The file a target names once its links are followed: a link is written through, never replaced
+// by a file of its own. A link to nothing names where its last link points.
+std::string ThroughLinks(const std::string& target) {
+    fs::path path = FilePath(target);
+    std::error_code error;
+    for (int followed = 0; followed < 40 && fs::is_symlink(fs::symlink_status(path, error));
+         ++followed) {
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path.u8string();
+}
+
 // A device, a pipe or a socket: there is nothing to rename over.
 bool WrittenInPlace(const std::string& target) {
     std::error_code error;
@@ -156,15 +175,15 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 OutputFile::OutputFile(std::string option, std::string target)
-    : m_option(std::move(option)), m_target(std::move(target)) {
-    if (WrittenInPlace(m_target)) {
+    : m_option(std::move(option)), m_target(std::move(target)), m_written(ThroughLinks(m_target)) {
+    if (WrittenInPlace(m_written)) {
 #ifndef _WIN32
-        m_held_pipe = HoldPipeOpen(m_option, m_target);
+        m_held_pipe = HoldPipeOpen(m_option, m_written);
 #endif
-        m_path = m_target;
+        m_path = m_written;
         return;
     }
-    m_path = m_target + ".part-" + std::to_string(ProcessId()) + "-" + std::to_string(g_made++);
+    m_path = m_written + ".part-" + std::to_string(ProcessId()) + "-" + std::to_string(g_made++);
     std::FILE* made = NewFile::Open(m_path);
     if (made == nullptr) {
         throw UsageError(m_option + " " + m_target + ": no file can be written there (" +
@@ -178,7 +197,7 @@ OutputFile::~OutputFile() {
 #ifndef _WIN32
     if (m_held_pipe >= 0) close(m_held_pipe);
 #endif
-    if (m_committed || m_path == m_target) return;
+    if (m_committed || m_path == m_written) return;
     std::error_code error;
     fs::remove(FilePath(m_path), error);
     if (m_slot >= 0) g_taken[m_slot] = false;
@@ -202,8 +221,8 @@ HostError OutputFile::WriteFailure(const std::string& path) {
 void OutputFile::LeaveStopsToCommand() { g_stops_left_to_command = true; }
 
 void OutputFile::Commit() {
-    if (m_path == m_target) return;
-    if (!RenameOver(m_path, m_target)) {
+    if (m_path == m_written) return;
+    if (!RenameOver(m_path, m_written)) {
         throw HostError(m_option + " " + m_target + ": cannot be replaced (" +
                         std::strerror(errno) + ")");
     }

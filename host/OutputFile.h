@@ -3,8 +3,8 @@
 // once the writer has closed it without error. Until then the target is untouched: a file never
 // committed is removed, by the destructor after a failure or a usage error and by the host's
 // handler of SIGINT, SIGTERM, SIGHUP and SIGPIPE (Ctrl-C on Windows) when the command is stopped.
-// A target that is a device or a pipe (/dev/stdout) is written in place; a pipe no program reads
-// is refused.
+// A target that is a link is written through; one that is a device or a pipe (/dev/stdout) is
+// written in place, and a pipe no program reads is refused.
 #ifndef QVHOST_OUTPUT_FILE_H
 #define QVHOST_OUTPUT_FILE_H
 
@@ -50,7 +50,8 @@ public:
 
 private:
     std::string m_option;
-    std::string m_target;
+    std::string m_target;   // as the user named it
+    std::string m_written;  // the file it names once its links are followed
     std::string m_path;
     int m_slot = -1;  // its place among the files an interruption removes, or -1 in place
     int m_held_pipe = -1;  // a pipe written in place, held open while the output lives

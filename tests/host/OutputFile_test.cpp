@@ -15,6 +15,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -109,9 +110,10 @@ TEST(OutputFileDeathTest, AStopRemovesThePendingOutputAfterManyAbandoned) {
     }
 }
 
-// A pipe no program reads is refused at once, where writing would wait for ever; a replaced file
-// keeps its permissions.
-TEST(OutputFile, RefusesAPipeNoOneReadsAndKeepsTheModeOfAReplacedFile) {
+// A pipe no program reads is refused at once, where writing would wait for ever. A replaced file
+// keeps its permissions and owner but no set-user bit; a link is written through and stays a
+// link; a link to a folder where nothing can be made is refused.
+TEST(OutputFile, RefusesAPipeNoOneReadsAndReplacesAFileAsItWas) {
     const fs::path folder = Scratch("pipe");
     const std::string pipe = (folder / "p.xml").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
@@ -125,10 +127,34 @@ TEST(OutputFile, RefusesAPipeNoOneReadsAndKeepsTheModeOfAReplacedFile) {
 
     const std::string target = (folder / "private.csv").string();
     std::ofstream(target) << "old";
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-    OutputFile replacing("--csv", target);
+    ASSERT_EQ(chmod(target.c_str(), 04600), 0);
+    const bool privileged = geteuid() == 0;
+    if (privileged) {
+        ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    }
+    fs::create_symlink("private.csv", folder / "link.csv");
+    OutputFile replacing("--csv", (folder / "link.csv").string());
+    std::ofstream(replacing.Path()) << "new";
     replacing.Commit();
-    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    struct stat replaced {};
+    ASSERT_EQ(stat(target.c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_mode & 07777, 0600u);
+    if (privileged) {
+        EXPECT_EQ(replaced.st_uid, 65534u);
+    }
+    EXPECT_TRUE(fs::is_symlink(folder / "link.csv"));
+    std::ifstream written(target);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "new");
+
+    fs::create_symlink("/proc/self/fd/999", folder / "gone.csv");
+    refusal.clear();
+    try {
+        const OutputFile output("--csv", (folder / "gone.csv").string());
+    } catch (const UsageError& error) {
+        refusal = error.what();
+    }
+    EXPECT_NE(refusal.find(": no file can be written there"), std::string::npos) << refusal;
+    EXPECT_TRUE(fs::is_symlink(folder / "gone.csv"));
     fs::remove_all(folder);
 }
 #endif
