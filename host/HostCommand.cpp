@@ -76,7 +76,7 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
             const int code = subcommand.action(out, err);
             // A report that did not reach its reader (a full disk, a closed pipe) is no success.
             if (!out.flush()) {
-                err << "qvhost: the standard output could not be written\n";
+                err << kUnwrittenOutput << "\n";
                 return code == kSuccess ? kFailure : code;
             }
             return code;

@@ -1,6 +1,20 @@
 #include "HostCommand.h"
 
+#include <cstdio>
 #include <iostream>
+
+namespace {
+
+// The exit code of a command whose answer was `code`: a failure when what it wrote to standard
+// output, buffered below the stream it wrote to, did not all reach the file.
+int Ended(int code) {
+    const bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (written || code != HostCommand::kSuccess) return code;
+    std::cerr << HostCommand::kUnwrittenOutput << "\n";
+    return HostCommand::kFailure;
+}
+
+}  // namespace
 
 #ifdef _WIN32
 #include <string>
@@ -28,15 +42,13 @@ int main() {
     LocalFree(wide);
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    return HostCommand::Run(count, argv.data(), std::cout, std::cerr);
+    return Ended(HostCommand::Run(count, argv.data(), std::cout, std::cerr));
 }
 #else
-#include <cstdio>
-
 int main(int argc, char** argv) {
     // Each line is written whole as it ends, also into a file or a pipe: a module that crashes
     // the host loses none of the lines printed before it.
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
-    return HostCommand::Run(argc, argv, std::cout, std::cerr);
+    return Ended(HostCommand::Run(argc, argv, std::cout, std::cerr));
 }
 #endif
