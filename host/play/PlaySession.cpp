@@ -304,14 +304,26 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         note_gui_writes(done);
     };
     while (done < options.samples) {
+        // The variables this block writes: a second value for one of them, later in the block,
+        // would replace the first before the module saw it, so the block is cut there.
+        std::vector<const std::string*> written;
+        const auto writes_again = [&](const PlayAction& action) {
+            if (Cuts(audio, action) || !PinSetting::FindAudioPin(audio, action.pin)) return false;
+            const bool again = std::any_of(written.begin(), written.end(),
+                                           [&](const std::string* pin) { return *pin == action.pin; });
+            written.push_back(&action.pin);
+            return again && action.sample > done;
+        };
+        const size_t first = next;
         for (; next < timeline.size() && timeline[next]->sample <= done; ++next) {
             apply(*timeline[next]);
         }
         uint32_t frames =
             std::min(clock.block - (done - clock.grid) % clock.block, options.samples - done);
-        for (size_t later = next; later < timeline.size(); ++later) {
+        for (size_t later = first; later < timeline.size(); ++later) {
             if (timeline[later]->sample >= done + frames) break;
-            if (Cuts(audio, *timeline[later])) {
+            if ((later >= next && Cuts(audio, *timeline[later])) ||
+                writes_again(*timeline[later])) {
                 frames = timeline[later]->sample - done;
                 break;
             }

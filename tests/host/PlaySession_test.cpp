@@ -53,6 +53,23 @@ TEST(PlaySession, CutsBlocksWhereSettingsAreDueAndWhereTheRunEnds) {
     }
 }
 
+// Values for one variable at three samples of one block are each seen from their sample: the
+// block is cut at the second and the third, which would otherwise replace the first before the
+// module read it. The fixture ramps Out to Signal times Gain over each process call.
+TEST(PlaySession, CutsABlockWhereAVariableIsWrittenAgain) {
+    const ModuleLibrary library(QV_FIXTURE_WITH_OUTPUT);
+    PlayOptions options;
+    options.samples = 16;
+    options.block = 16;
+    options.inputs = {"Signal=dc:1"};
+    const PlayedOutput played =
+        PlayOutput(library, options, {"3:Gain=2", "5:Gain=3", "7:Gain=4"}, "Out");
+    EXPECT_TRUE(played.result.problems.empty());
+    ASSERT_EQ(played.values.size(), 16u);
+    EXPECT_EQ((std::vector<double>{played.values[4], played.values[6], played.values[15]}),
+              (std::vector<double>{2, 3, 4}));
+}
+
 // The audio object's values of pins with both sides reach the GUI object after each block: the
 // StatusLabel fixture counts blocks on Blocks and shows the count by writing Say.
 TEST(PlaySession, TheGuiSideTakesTheAudioSidesValuesAfterEachBlock) {
