@@ -135,11 +135,42 @@ OpenCall Named(const CrossingCall& call) {
     }
 }
 
+// Ends the process as a failed command, its part files removed. On Windows at once, as a crash
+// ends: exiting would wait for the loader, which a hung load holds; and the streams a command
+// writes as it goes are closed first, since an open file cannot be removed there.
+[[noreturn]] void EndFailed() {
+#ifdef _WIN32
+    _fcloseall();
+#endif
+    OutputFile::RemovePending();
+#ifdef _WIN32
+    TerminateProcess(GetCurrentProcess(), CommandEntry::kFailure);
+#endif
+    std::_Exit(CommandEntry::kFailure);
+}
+
+// Whether a CrashReport lives: the exit handler, once installed, stays for the process.
+std::atomic<bool> g_reporting{false};
+
+// A module that ends the process (exit()) inside a call ends the command as a failure, named,
+// where it would otherwise end it as whatever the module chose, success included.
+void ReportExitInsideModule() {
+    if (!g_reporting || g_depth == 0) return;
+    CrashLine line;
+    line.Text("qvhost: the module ended the process");
+    NameOpenCall(line);
+    line.Text("; the command failed");
+    line.Write();
+    EndFailed();
+}
+
 }  // namespace
 
 CrashReport::CrashReport(double call_limit_seconds) {
     CallObserver::Install(this);
     InstallHandler();
+    static const bool watching_exits = std::atexit(&ReportExitInsideModule) == 0;
+    g_reporting = watching_exits;
     m_watch = std::thread(&CrashReport::WatchCalls, this, call_limit_seconds);
 }
 
@@ -151,6 +182,7 @@ CrashReport::~CrashReport() {
     m_ending.notify_all();
     m_watch.join();
     RemoveHandler();
+    g_reporting = false;
     CallObserver::Install(nullptr);
 }
 
@@ -180,11 +212,6 @@ void CrashReport::WatchCalls(double call_limit_seconds) {
         NameOpenCall(line);
         line.Text("; the command was ended");
         line.Write();
-        OutputFile::RemovePending();
-#ifdef _WIN32
-        // At once, as a crash ends: exiting would wait for the loader, which a hung load holds.
-        TerminateProcess(GetCurrentProcess(), CommandEntry::kFailure);
-#endif
-        std::_Exit(CommandEntry::kFailure);
+        EndFailed();
     }
 }
