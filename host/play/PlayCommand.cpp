@@ -5,7 +5,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "ArgumentChecks.h"
 #include "AudioSideHost.h"
@@ -117,19 +116,16 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                         rows->Write(sample, columns, values);
                     };
                 }
-                // Events are printed as they come, under a heading once the module has started.
-                bool started = false;
-                const auto start = [&] {
-                    if (std::exchange(started, true)) return;
-                    out << library.Describe().name << ": " << chosen.samples << " samples at "
-                        << chosen.rate << " Hz in blocks of " << chosen.block << "\n";
-                };
-                const PlayResult result =
-                    PlaySession::Execute(library, chosen, sink, [&](const PlayEvent& event) {
-                        start();
+                // Events are printed as they come, under a heading printed as the run begins.
+                const PlayResult result = PlaySession::Execute(
+                    library, chosen, sink,
+                    [&](const PlayEvent& event) {
                         out << "sample " << event.sample << ": " << event.text << "\n";
+                    },
+                    [&] {
+                        out << library.Describe().name << ": " << chosen.samples << " samples at "
+                            << chosen.rate << " Hz in blocks of " << chosen.block << "\n";
                     });
-                start();
                 for (size_t k = 0; k < result.outputs.size(); ++k) {
                     out << result.columns[k] << "  " << result.outputs[k].Describe() << "\n";
                 }

@@ -202,7 +202,8 @@ PlayAction PlaySession::ParseTimed(const std::string& text, uint32_t samples) {
 }
 
 PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions& options,
-                                const PlayRowSink& rows, const PlayEventSink& events) {
+                                const PlayRowSink& rows, const PlayEventSink& events,
+                                const std::function<void()>& started) {
     PlayResult result;
     // Heap calls inside the module's audio calls are a finding, as the validator has it.
     const HeapCallWatch heap_calls(library);
@@ -228,6 +229,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     std::stable_sort(timeline.begin(), timeline.end(),
                      [](const PlayAction* a, const PlayAction* b) { return a->sample < b->sample; });
     for (const PlayAction* action : timeline) Check(audio, *action);
+    if (started) started();
     PlayClock clock{options.rate, static_cast<uint32_t>(options.block)};
     audio.StartClockAt(options.clock);
     audio.SetSampleRate(options.rate);

@@ -61,9 +61,11 @@ public:
     // "SAMPLE:PIN=VALUE" with a sample within a run of `samples`, as a user's setting;
     // UsageError for anything else.
     static PlayAction ParseTimed(const std::string& text, uint32_t samples);
-    // UsageError for an action the module cannot take, named by where it was given.
+    // UsageError for an action the module cannot take, named by where it was given, before
+    // anything plays; `started` is called once every action was taken, as the run begins.
     static PlayResult Execute(const ModuleLibrary& library, const PlayOptions& options,
-                              const PlayRowSink& rows = {}, const PlayEventSink& events = {});
+                              const PlayRowSink& rows = {}, const PlayEventSink& events = {},
+                              const std::function<void()>& started = {});
 };
 
 #endif
