@@ -18,6 +18,7 @@
 #include "OutputFile.h"
 #include "PlayCommand.h"
 #include "PlayScript.h"
+#include "PrintableText.h"
 
 namespace {
 
@@ -47,17 +48,17 @@ std::string ShellWord(const std::string& word) {
 #ifdef _WIN32
     return "\"" + word + "\"";  // a Windows path holds no double quote
 #else
-    // A control character, shown raw, would break the printed line: $'...' names it by its code.
-    const bool controls = std::any_of(word.begin(), word.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
-    std::string quoted = controls ? "$'" : "'";
+    // What a report would show escaped (a control character, which would break the printed line,
+    // a byte that is not UTF-8, a mark that reorders a line) is named by its code in $'...', and
+    // so is every byte past ASCII with it: the command pastes back as printed.
+    const bool by_code = PrintableText(word) != word;
+    std::string quoted = by_code ? "$'" : "'";
     for (const char c : word) {
         const auto byte = static_cast<unsigned char>(c);
-        if (controls && (byte < 0x20 || byte == 0x7F || c == '\\' || c == '\'')) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            quoted += escaped;
+        if (by_code && (byte < 0x20 || byte >= 0x7F || c == '\\' || c == '\'')) {
+            char code[5];
+            std::snprintf(code, sizeof code, "\\x%02X", byte);
+            quoted += code;
         } else {
             quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
         }

@@ -73,10 +73,31 @@ TEST(FailingSession, ReadsACrashedJournalIntoAScriptPlayTakes) {
     }
 }
 
+#ifndef _WIN32
+// A command pastes back into a shell as printed: a path a report would show escaped (a control
+// character, a mark that reorders the line, a byte that is not UTF-8) is written by its codes.
+TEST(FailingSession, WritesTheCommandThatRunsACheckAgainAsAShellTakesIt) {
+    const struct {
+        std::string library;
+        std::string command;
+    } cases[] = {
+        {"lib.so", "qvhost validate lib.so --filter '^check$' --seed 7"},
+        {"my lib's.so", "qvhost validate 'my lib'\\''s.so' --filter '^check$' --seed 7"},
+        {"Grüße.so", "qvhost validate 'Grüße.so' --filter '^check$' --seed 7"},
+        {"a\tb'\xE2\x80\xAE\xFF.so",
+         "qvhost validate $'a\\x09b\\x27\\xE2\\x80\\xAE\\xFF.so' --filter '^check$' --seed 7"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FailingSession::RunAgain({"keep", c.library, "check", 7}),
+                  "runs again alone with: " + c.command);
+    }
+}
+#endif
+
 // A finding `qvhost play` cannot see again is not replayed at all.
 TEST(FailingSession, KeepsNoScriptForAFindingPlayDoesNotWatch) {
     const KeptSession where{"unused", "unused.so", "check", 7};
     EXPECT_EQ(FailingSession::Keep({}, "at step: the two objects differ from sample 12", where),
-              "no play script kept: `qvhost play` does not watch for what it found; runs again "
-              "alone with: qvhost validate unused.so --filter '^check$' --seed 7");
+              "no play script kept: `qvhost play` does not watch for what it found; " +
+                  FailingSession::RunAgain(where));
 }
