@@ -229,12 +229,12 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     std::stable_sort(timeline.begin(), timeline.end(),
                      [](const PlayAction* a, const PlayAction* b) { return a->sample < b->sample; });
     for (const PlayAction* action : timeline) Check(audio, *action);
-    if (started) started();
     PlayClock clock{options.rate, static_cast<uint32_t>(options.block)};
     audio.StartClockAt(options.clock);
     audio.SetSampleRate(options.rate);
     audio.SetBlockSize(options.block);
     Store(host, options);
+    if (started) started();
     audio.Open();
     gui.Initialise();
     const uint32_t start = audio.SampleClock();

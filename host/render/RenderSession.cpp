@@ -25,20 +25,32 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
         // An argument this module cannot take: the user's to change.
         throw UsageError("--repeat " + std::to_string(options.repeat) + ": " + refused.what());
     }
-    audio.SetSampleRate(options.rate);
-    audio.SetBlockSize(options.block);
-    audio.Open();
-
+    // Every input and setting is taken, or refused naming its option, before the module opens.
     PinSetting::RefuseRepeated(options.inputs, "--input");
     PinSetting::RefuseRepeated(options.settings, "--set");
     SignalFeed feed;
     std::vector<std::pair<int32_t, bool>> fed;  // each fed input, and whether its signal stays
     for (const std::string& input : options.inputs) {
-        const auto [name, definition] = PinSetting::Split(input);
-        const auto pin = PinSetting::FindSampleInput(audio, name);
-        if (!pin) throw UsageError("the module has no sample input " + name);
-        fed.emplace_back(*pin, feed.Feed(*pin, definition, 0));
+        try {
+            const auto [name, definition] = PinSetting::Split(input);
+            const auto pin = PinSetting::FindSampleInput(audio, name);
+            if (!pin) throw UsageError("the module has no sample input " + name);
+            fed.emplace_back(*pin, feed.Feed(*pin, definition, 0));
+        } catch (const UsageError& refused) {
+            throw UsageError("--input " + input + ": " + refused.what());
+        }
     }
+    for (const std::string& setting : options.settings) {
+        try {
+            PinSetting::Check(audio, setting);
+        } catch (const UsageError& refused) {
+            throw UsageError("--set " + setting + ": " + refused.what());
+        }
+    }
+    audio.SetSampleRate(options.rate);
+    audio.SetBlockSize(options.block);
+    audio.Open();
+
     if (PinSetting::NeedsGuiObject(audio, options.settings)) {
         host.CreateGuiObject();
         host.Gui().Initialise();

@@ -85,6 +85,8 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"play", good, "--at", "5:=1"}, "qvhost: --at 5:=1: '=1' is not PIN=VALUE"},
         {{"play", good, "--input", "Signal"}, "qvhost: --input: 'Signal' is not PIN=VALUE"},
         {with(render, {"--set", "=1"}), "qvhost: --set: '=1' is not PIN=VALUE"},
+        {with(render, {"--set", "Nope=1"}), "qvhost: --set Nope=1: the module has no pin Nope\n"},
+        {with(render, {"--input", "Nope=dc:1"}), "qvhost: --input Nope=dc:1: the module has no"},
         {{"play", good, "--script", gui_output}, gui_output + ":2: pin Echo is an output"},
         {{"play", good, "--input", "Level=dc:1"}, "the module has no sample input Level"},
         {{"validate", good, "--filter", std::string(300, '(')}, "--filter: a pattern of 300"},
