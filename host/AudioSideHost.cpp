@@ -8,6 +8,7 @@
 
 #include <cfloat>
 #include <cstdint>
+#include <iomanip>
 #include <sstream>
 
 namespace {
@@ -247,7 +248,7 @@ void AudioSideHost::RefuseUnheld(const PinDescription& pin, double value) {
     const auto require_within = [&](double low, double high) {
         if (!(value >= low && value <= high)) {
             std::ostringstream shown;
-            shown << value;
+            shown << std::setprecision(10) << value;
             throw HostError("pin " + pin.name + " cannot hold " + shown.str());
         }
     };

@@ -66,8 +66,12 @@ public:
         char* end = nullptr;
         errno = 0;
         const double value = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value) ||
-            value < low || value > high || (whole && value != std::floor(value))) {
+        // Decimal digits only: no hexadecimal, and a whole number in no exponent form.
+        const bool decimal = text.find_first_not_of(whole ? "0123456789+-" : "0123456789+-.eE") ==
+                             std::string::npos;
+        if (text.empty() || !decimal || *end != '\0' || errno == ERANGE ||
+            !std::isfinite(value) || value < low || value > high ||
+            (whole && value != std::floor(value))) {
             Refuse(what + " '" + text + "' is not " + (whole ? "a whole number" : "a number") +
                    " from " + PlayScript::Number(low) + " to " + PlayScript::Number(high));
         }

@@ -43,7 +43,7 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
     const std::string scripts = std::filesystem::temp_directory_path().string() + "/qvhost-";
     const std::string variable = scripts + "variable.qvs";
     const std::string stored = scripts + "stored.qvs";
-    std::ofstream(variable) << "samples 64\nat 0 variable Choice=99999\n";
+    std::ofstream(variable) << "samples 64\nat 0 variable Choice=2147483647\n";
     std::ofstream(stored) << "samples 64\nstore Nope=1\n";
     const std::string gui_output = scripts + "gui-output.qvs";
     std::ofstream(gui_output) << "samples 64\nat 0 gui Echo=1\n";
@@ -95,7 +95,7 @@ TEST(HostCommand, RefusesBadArgumentsWithAMessageAndExitCodeTwo) {
         {{"render", good, "--bogus", "1"}, "not expected: 1 --bogus"},
         {{"render", good}, "--samples is required"},
         {{"play", QV_FIXTURE_CHOICE_ON_AUDIO_SIDE, "--script", variable},
-         variable + ":2: pin Choice cannot hold 99999\n"},
+         variable + ":2: pin Choice cannot hold 2147483647\n"},
         {{"play", good, "--script", stored}, stored + ":2: store Nope=1: the module has no pin Nope"},
         {with(render, {"--set", "Level=1", "--set", "Level=2"}), "--set Level is given twice"},
         {with(render, {"--input", "Signal=dc:1", "--input", "Signal=dc:2"}),
