@@ -56,14 +56,31 @@ void OutputFile::RemovePending() {
 namespace {
 
 #ifdef _WIN32
-// Answering FALSE hands the event on: to the command's own handler, or to the default one,
-// which ends the process.
+// Answering FALSE hands the event on to the command's own handler. Otherwise the process ends here,
+// as a stop ends it, once the streams a command writes as it goes are closed (an open file cannot
+// be removed on Windows) and the files not yet committed removed.
 BOOL WINAPI RemoveOnStop(DWORD) {
-    if (!g_stops_left_to_command) OutputFile::RemovePending();
-    return FALSE;
+    if (g_stops_left_to_command) return FALSE;
+    _fcloseall();
+    OutputFile::RemovePending();
+    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+    return TRUE;
 }
 
 void InstallRemoval() { SetConsoleCtrlHandler(&RemoveOnStop, TRUE); }
+
+// Why the last rename failed, in the system's words.
+std::string RenameError() {
+    const DWORD code = GetLastError();
+    char text[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
+    std::string said(text, length);
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == '.')) {
+        said.pop_back();
+    }
+    return said.empty() ? "error " + std::to_string(code) : said;
+}
 
 bool RenameOver(const std::string& from, const std::string& to) {
     return MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
@@ -124,6 +141,8 @@ int HoldPipeOpen(const std::string& option, const std::string& target) {
 }
 
 unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
+
+std::string RenameError() { return std::strerror(errno); }
 #endif
 
 int TakeSlot(const std::string& path) {
@@ -223,8 +242,7 @@ void OutputFile::LeaveStopsToCommand() { g_stops_left_to_command = true; }
 void OutputFile::Commit() {
     if (m_path == m_written) return;
     if (!RenameOver(m_path, m_written)) {
-        throw HostError(m_option + " " + m_target + ": cannot be replaced (" +
-                        std::strerror(errno) + ")");
+        throw HostError(m_option + " " + m_target + ": cannot be replaced (" + RenameError() + ")");
     }
     m_committed = true;
     if (m_slot >= 0) g_taken[m_slot] = false;
