@@ -19,13 +19,7 @@ namespace {
 #ifdef _WIN32
 std::string LastLoadError() {
     const DWORD code = GetLastError();
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
-        message.pop_back();
-    }
+    const std::string message = SystemMessage(code);
     return "error " + std::to_string(code) + (message.empty() ? "" : " (" + message + ")");
 }
 

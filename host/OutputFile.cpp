@@ -72,14 +72,8 @@ void InstallRemoval() { SetConsoleCtrlHandler(&RemoveOnStop, TRUE); }
 // Why the last rename failed, in the system's words.
 std::string RenameError() {
     const DWORD code = GetLastError();
-    char text[256] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof text, nullptr);
-    std::string said(text, length);
-    while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == '.')) {
-        said.pop_back();
-    }
-    return said.empty() ? "error " + std::to_string(code) : said;
+    const std::string message = SystemMessage(code);
+    return message.empty() ? "error " + std::to_string(code) : message;
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {

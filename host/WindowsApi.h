@@ -11,4 +11,18 @@
 #endif
 #include <windows.h>
 
+#include <string>
+
+// What the system says of error `code`, without its line end: empty when it says nothing.
+inline std::string SystemMessage(DWORD code) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+        message.pop_back();
+    }
+    return message;
+}
+
 #endif
