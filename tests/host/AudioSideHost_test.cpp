@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -221,6 +222,28 @@ TEST(AudioSideHost, CountsSleepsAndKeepsPinMessagesWithTheirClock) {
     const AudioPinMessage& message = host.PinMessages()[0];
     EXPECT_EQ((std::vector<int64_t>{message.pin, message.value, message.stamp, message.clock}),
               (std::vector<int64_t>{3, -4, 9, 7}));
+}
+
+// A value the audio side sends is kept for the GUI object only on an output both sides share, the
+// latest one of each: never on an output of the audio side alone, nor on an input.
+TEST(AudioSideHost, KeepsForTheGuiSideTheLatestValueOfEachOutputBothSidesShare) {
+    AudioSideHost host;
+    std::vector<QVPinProperties> pins{Pin(DT_INT, IO_UI_COMMUNICATION | IO_UI_AND_AUDIO),
+                                      Pin(DT_INT, 0),
+                                      Pin(DT_INT, IO_UI_COMMUNICATION | IO_UI_AND_AUDIO)};
+    pins[0].direction = DR_OUT;
+    pins[1].direction = DR_OUT;
+    TestAudioObject object(host, pins);
+    host.Attach(&object.record);
+    for (const auto& [pin, value] : std::vector<std::pair<int32_t, int32_t>>{
+             {0, 3}, {1, 4}, {2, 5}, {0, 6}}) {
+        object.Ask(HOST_OP_PIN_VALUE, pin, value, nullptr);
+    }
+    const std::vector<AudioSideHost::ValueForGui> kept = host.TakeValuesForGui();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].table_index, 0u);
+    EXPECT_EQ(kept[0].value, 6);
+    EXPECT_TRUE(host.TakeValuesForGui().empty()) << "taken once";
 }
 
 TEST(AudioSideHost, TakesAPinMessageForNowOrLaterAcrossTheClockWrapAndRefusesOneForThePast) {
