@@ -67,14 +67,11 @@ struct PlayClock {
     uint32_t grid = 0;
 };
 
-// Whether the host cuts its block at `action`: everything but a value handed to the module's
-// variable, which the host writes as the block starts and announces with a status at its own
-// sample inside the block, where the audio object's process call is split.
-bool Cuts(const AudioSideHost& audio, const PlayAction& action) {
-    if (action.kind == PlayAction::Kind::kVariable) return false;
-    return action.kind != PlayAction::Kind::kSet || !PinSetting::FindAudioPin(audio, action.pin) ||
-           PinSetting::FindSampleInput(audio, action.pin);
-}
+// Whether the host cuts its block at `action`, so that the module sees it from its sample on:
+// everything but a value handed to the module's variable (a script's `variable`), which the host
+// writes as the block starts and announces with a status at its own sample inside the block,
+// where the audio object's process call is split, as a host whose user moves a control does.
+bool Cuts(const PlayAction& action) { return action.kind != PlayAction::Kind::kVariable; }
 
 // Refuses `action` before the run starts, as it would be refused when its sample came: a pin the
 // module lacks or that is not of the action's kind, a value the pin cannot hold, a signal the
@@ -310,11 +307,15 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         // would replace the first before the module saw it, so the block is cut there.
         std::vector<const std::string*> written;
         const auto writes_again = [&](const PlayAction& action) {
-            if (Cuts(audio, action) || !PinSetting::FindAudioPin(audio, action.pin)) return false;
+            const bool variable = action.kind == PlayAction::Kind::kVariable;
+            const bool writes = variable || (action.kind == PlayAction::Kind::kSet &&
+                                             PinSetting::FindAudioPin(audio, action.pin) &&
+                                             !PinSetting::FindSampleInput(audio, action.pin));
+            if (!writes) return false;
             const bool again = std::any_of(written.begin(), written.end(),
                                            [&](const std::string* pin) { return *pin == action.pin; });
             written.push_back(&action.pin);
-            return again && action.sample > done;
+            return variable && again && action.sample > done;
         };
         const size_t first = next;
         for (; next < timeline.size() && timeline[next]->sample <= done; ++next) {
@@ -324,7 +325,7 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
             std::min(clock.block - (done - clock.grid) % clock.block, options.samples - done);
         for (size_t later = first; later < timeline.size(); ++later) {
             if (timeline[later]->sample >= done + frames) break;
-            if ((later >= next && Cuts(audio, *timeline[later])) ||
+            if ((later >= next && Cuts(*timeline[later])) ||
                 writes_again(*timeline[later])) {
                 frames = timeline[later]->sample - done;
                 break;
@@ -337,13 +338,11 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
         audio.ProcessFrames(static_cast<int32_t>(frames));
         variables.Note(done);
         note_gui_writes(done);
-        // The GUI side's turn, after the block.
-        host.PassAudioValuesToGui();
-        note_gui_writes(done + frames);
         for (size_t k = 0; k < outputs.size(); ++k) {
             const float* samples = audio.PinBuffer(outputs[k]);
             for (uint32_t i = 0; i < frames; ++i) result.outputs[k].Add(samples[i]);
         }
+        // The block's rows show the GUI side as it was during the block.
         for (uint32_t i = 0; rows && i < frames; ++i) {
             row.clear();
             for (const int32_t pin : outputs) row.push_back(audio.PinBuffer(pin)[i]);
@@ -353,6 +352,9 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
             variables.Append(done + i, row);
             rows(done + i, result.columns, row);
         }
+        // The GUI side's turn, after the block: what it takes shows from the next sample on.
+        host.PassAudioValuesToGui();
+        note_gui_writes(done + frames);
         done += frames;
         note_audio_messages();
         order.HandOnBefore(done);

@@ -53,21 +53,29 @@ TEST(PlaySession, CutsBlocksWhereSettingsAreDueAndWhereTheRunEnds) {
     }
 }
 
-// Values for one variable at three samples of one block are each seen from their sample: the
-// block is cut at the second and the third, which would otherwise replace the first before the
-// module read it. The fixture ramps Out to Signal times Gain over each process call.
-TEST(PlaySession, CutsABlockWhereAVariableIsWrittenAgain) {
+// A setting (`--at`, a script's `set`) is seen from its sample on: the block is cut there. Values
+// handed to one variable inside a block (a script's `variable`) are written as the block starts,
+// and the block is cut where a second would replace the first before the module read it. The
+// fixture ramps Out to Signal times Gain over each process call.
+TEST(PlaySession, ASettingLandsAtItsSampleAndNoValueOfAVariableIsReplacedUnseen) {
     const ModuleLibrary library(QV_FIXTURE_WITH_OUTPUT);
-    PlayOptions options;
-    options.samples = 16;
-    options.block = 16;
-    options.inputs = {"Signal=dc:1"};
-    const PlayedOutput played =
-        PlayOutput(library, options, {"3:Gain=2", "5:Gain=3", "7:Gain=4"}, "Out");
-    EXPECT_TRUE(played.result.problems.empty());
-    ASSERT_EQ(played.values.size(), 16u);
-    EXPECT_EQ((std::vector<double>{played.values[4], played.values[6], played.values[15]}),
-              (std::vector<double>{2, 3, 4}));
+    for (const bool variable : {false, true}) {
+        PlayOptions options;
+        options.samples = 16;
+        options.block = 16;
+        options.inputs = {"Signal=dc:1"};
+        for (const char* setting : {"3:Gain=2", "5:Gain=3", "7:Gain=4"}) {
+            options.timeline.push_back(PlaySession::ParseTimed(setting, options.samples));
+            if (variable) options.timeline.back().kind = PlayAction::Kind::kVariable;
+        }
+        const PlayedOutput played = PlayOutput(library, options, {}, "Out");
+        EXPECT_TRUE(played.result.problems.empty());
+        ASSERT_EQ(played.values.size(), 16u);
+        EXPECT_EQ((std::vector<double>{played.values[4], played.values[6], played.values[15]}),
+                  (std::vector<double>{2, 3, 4}))
+            << (variable ? "variable" : "set");
+        EXPECT_EQ(played.values[2] == 2.0, variable) << "the first value before its sample";
+    }
 }
 
 // The audio object's values of pins with both sides reach the GUI object after each block: the
@@ -79,8 +87,10 @@ TEST(PlaySession, TheGuiSideTakesTheAudioSidesValuesAfterEachBlock) {
     const PlayedOutput played = PlayOutput(library, options, {}, "Blocks");
     EXPECT_TRUE(played.result.problems.empty());
     ASSERT_EQ(played.values.size(), 128u);
-    EXPECT_EQ((std::vector<double>{played.values[63], played.values[64]}),
-              (std::vector<double>{1, 2}));
+    // The GUI side's column shows a value from the sample the GUI object took it on, after the
+    // block that sent it.
+    EXPECT_EQ((std::vector<double>{played.values[0], played.values[63], played.values[64]}),
+              (std::vector<double>{0, 0, 1}));
     EXPECT_TRUE(HasEvent(played, 64, "GUI wrote Say = 1"));
     EXPECT_TRUE(HasEvent(played, 128, "GUI wrote Say = 2"));
 }
