@@ -149,6 +149,8 @@ private:
     void CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp);
     // The buffers' watch after a call into the object, its findings as problems and warnings.
     void AfterCall(uint32_t offset, uint32_t frames);
+    // Whether a float value pin's variable holds a subnormal the module may pass on.
+    bool ValueHoldsSubnormal() const;
     // A status the object announced for one of its pins; STATIC on an output starts its watch.
     void NoteStatus(int32_t pin, int32_t status, uint32_t stamp);
     // Keeps a value sent for an output pin with both sides for the GUI side.

@@ -130,6 +130,28 @@ TEST(AudioSideHost, DeliversEveryEventExactlyAtItsTimeStampSplittingBlocksThere)
     EXPECT_TRUE(host.Problems().empty());
 }
 
+// A subnormal output is the module's own, a warning, unless a value the host gave it (a float
+// pin's variable) is subnormal too: passing that on is no mistake.
+TEST(AudioSideHost, WarnsOfASubnormalOutputUnlessAValueItWasGivenIsOne) {
+    const float subnormal = std::numeric_limits<float>::denorm_min();
+    for (const float given : {0.5f, subnormal}) {
+        AudioSideHost host;
+        float level = given;
+        std::vector<QVPinProperties> pins{Pin(DT_FLOAT, 0), Pin(DT_FSAMPLE, 0)};
+        pins[0].variable_address = &level;
+        pins[1].direction = DR_OUT;
+        TestAudioObject object(host, pins);
+        host.Attach(&object.record);
+        host.Open();
+        object.on_process = [&](int32_t offset, int32_t) {
+            reinterpret_cast<float*>(object.Ask(HOST_OP_PIN_BUFFER, 1))[offset] = subnormal;
+        };
+        host.ProcessBlock();
+        EXPECT_EQ(host.Warnings().size(), given == subnormal ? 0u : 1u) << given;
+        EXPECT_TRUE(host.Problems().empty());
+    }
+}
+
 TEST(AudioSideHost, EventsQueuedDuringADeliveryForTheSameClockStillArriveOnTime) {
     AudioSideHost host;
     TestAudioObject object(host);
