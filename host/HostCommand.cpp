@@ -64,7 +64,8 @@ int HostCommand::Run(int argc, const char* const* argv, std::ostream& out, std::
             app.exit(error, out, err);  // --help or --version
             return kSuccess;
         }
-        err << "qvhost: " << OneLineMessage(error.what()) << "\nRun with --help for more information.\n";
+        err << "qvhost: " << OneLineMessage(error.what())
+            << "\nRun with --help for more information.\n";
         return kBadArguments;
     }
 

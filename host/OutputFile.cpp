@@ -153,12 +153,16 @@ int TakeSlot(const std::string& path) {
 }
 
 // The file a target names once its links are followed: a link is written through, never replaced
-// by a file of its own. A link to nothing names where its last link points.
-std::string ThroughLinks(const std::string& target) {
+// by a file of its own. A link to nothing names where its last link points; links that go round
+// are a usage error.
+std::string ThroughLinks(const std::string& option, const std::string& target) {
+    constexpr int kMostLinks = 40;
     fs::path path = FilePath(target);
     std::error_code error;
-    for (int followed = 0; followed < 40 && fs::is_symlink(fs::symlink_status(path, error));
-         ++followed) {
+    for (int followed = 0; fs::is_symlink(fs::symlink_status(path, error)); ++followed) {
+        if (followed == kMostLinks) {
+            throw UsageError(option + " " + target + ": links that go round");
+        }
         const fs::path next = fs::read_symlink(path, error);
         if (error) break;
         path = next.is_absolute() ? next : path.parent_path() / next;
@@ -188,7 +192,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 OutputFile::OutputFile(std::string option, std::string target)
-    : m_option(std::move(option)), m_target(std::move(target)), m_written(ThroughLinks(m_target)) {
+    : m_option(std::move(option)),
+      m_target(std::move(target)),
+      m_written(ThroughLinks(m_option, m_target)) {
     if (WrittenInPlace(m_written)) {
 #ifndef _WIN32
         m_held_pipe = HoldPipeOpen(m_option, m_written);

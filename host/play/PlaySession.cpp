@@ -223,8 +223,9 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
     timeline.reserve(inputs.size() + options.timeline.size());
     for (const PlayAction& action : inputs) timeline.push_back(&action);
     for (const PlayAction& action : options.timeline) timeline.push_back(&action);
-    std::stable_sort(timeline.begin(), timeline.end(),
-                     [](const PlayAction* a, const PlayAction* b) { return a->sample < b->sample; });
+    std::stable_sort(
+        timeline.begin(), timeline.end(),
+        [](const PlayAction* a, const PlayAction* b) { return a->sample < b->sample; });
     for (const PlayAction* action : timeline) Check(audio, *action);
     PlayClock clock{options.rate, static_cast<uint32_t>(options.block)};
     audio.StartClockAt(options.clock);
@@ -312,8 +313,9 @@ PlayResult PlaySession::Execute(const ModuleLibrary& library, const PlayOptions&
                                              PinSetting::FindAudioPin(audio, action.pin) &&
                                              !PinSetting::FindSampleInput(audio, action.pin));
             if (!writes) return false;
-            const bool again = std::any_of(written.begin(), written.end(),
-                                           [&](const std::string* pin) { return *pin == action.pin; });
+            const bool again =
+                std::any_of(written.begin(), written.end(),
+                            [&](const std::string* pin) { return *pin == action.pin; });
             written.push_back(&action.pin);
             return variable && again && action.sample > done;
         };

@@ -112,7 +112,7 @@ TEST(OutputFileDeathTest, AStopRemovesThePendingOutputAfterManyAbandoned) {
 
 // A pipe no program reads is refused at once, where writing would wait for ever. A replaced file
 // keeps its permissions and owner but no set-user bit; a link is written through and stays a
-// link; a link to a folder where nothing can be made is refused.
+// link; links that go round, and a link to a folder where nothing can be made, are refused.
 TEST(OutputFile, RefusesAPipeNoOneReadsAndReplacesAFileAsItWas) {
     const fs::path folder = Scratch("pipe");
     const std::string pipe = (folder / "p.xml").string();
@@ -145,6 +145,16 @@ TEST(OutputFile, RefusesAPipeNoOneReadsAndReplacesAFileAsItWas) {
     EXPECT_TRUE(fs::is_symlink(folder / "link.csv"));
     std::ifstream written(target);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "new");
+
+    fs::create_symlink("round.csv", folder / "about.csv");
+    fs::create_symlink("about.csv", folder / "round.csv");
+    refusal.clear();
+    try {
+        const OutputFile output("--csv", (folder / "round.csv").string());
+    } catch (const UsageError& error) {
+        refusal = error.what();
+    }
+    EXPECT_EQ(refusal, "--csv " + (folder / "round.csv").string() + ": links that go round");
 
     fs::create_symlink("/proc/self/fd/999", folder / "gone.csv");
     refusal.clear();
