@@ -20,7 +20,7 @@ std::vector<std::string> Header(CsvRecords& file) {
 double Number(const CsvRecords& file, const std::string& column, const std::string& text) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0') {
+    if (*end != '\0') {
         throw UsageError(file.Where() + ": '" + PrintableText(text) + "' in column " +
                          PrintableText(column) + " is not a number");
     }
@@ -73,14 +73,20 @@ CsvComparisonResult CsvComparison::Compare(CsvRecords& first, CsvRecords& second
         bool differs = false;
         for (const auto& [in_first, in_second] : positions) {
             const std::string& column = first_header[in_first];
-            const double x = Number(first, column, a[in_first]);
-            const double y = Number(second, column, b[in_second]);
+            // An empty field is a value no object made (it had closed): it agrees only with
+            // another.
+            const bool unmade = a[in_first].empty() || b[in_second].empty();
+            const double x = unmade ? 0.0 : Number(first, column, a[in_first]);
+            const double y = unmade ? 0.0 : Number(second, column, b[in_second]);
             const double difference = std::fabs(x - y);
-            const bool agree =
-                x == y || (std::isnan(x) && std::isnan(y)) || difference <= tolerance;
+            const bool agree = unmade ? a[in_first].empty() && b[in_second].empty()
+                                      : x == y || (std::isnan(x) && std::isnan(y)) ||
+                                            difference <= tolerance;
             if (agree) continue;
             differs = true;
-            if (!std::isnan(difference)) result.largest = std::max(result.largest, difference);
+            if (!unmade && !std::isnan(difference)) {
+                result.largest = std::max(result.largest, difference);
+            }
             if (!result.first_difference) {
                 result.first_difference = CsvDifference{a.front(), column, a[in_first], b[in_second]};
             }

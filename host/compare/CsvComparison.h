@@ -1,6 +1,7 @@
 // Two runs' CSV files side by side, as `qvhost compare` reads them: the columns of one name, row
-// by row, each number within a tolerance of the other's, and NaN agreeing only with NaN. Both
-// files are read as they go, so runs of any length compare in little memory.
+// by row, each number within a tolerance of the other's, NaN agreeing only with NaN and an empty
+// field (an object closed) only with an empty one. Both files are read as they go, so runs of any
+// length compare in little memory.
 #ifndef QVHOST_CSV_COMPARISON_H
 #define QVHOST_CSV_COMPARISON_H
 

@@ -1,5 +1,5 @@
 // One thing a host does at a sample of a play: a user's setting, a value set through one side
-// alone, a signal on a sample input, a new sample rate or block size. `--at`, `--input` and each
+// alone, a signal on a sample input, a new sample rate or block size, the object's close. `--at`, `--input` and each
 // line of a script make one.
 #ifndef QVHOST_PLAY_ACTION_H
 #define QVHOST_PLAY_ACTION_H
@@ -17,10 +17,11 @@ struct PlayAction {
         kInput,     // PIN=SIGNAL on a sample input from here on, then the audio object told
         kRate,      // the sample rate from here on (value: hertz)
         kBlock,     // the block size from here on (value: samples)
+        kClose,     // both objects closed: the object plays no more
     };
     uint32_t sample = 0;
     Kind kind = Kind::kSet;
-    std::string pin;    // empty for a rate or a block size
+    std::string pin;    // empty for a rate, a block size or a close
     std::string value;  // the value, signal or number as written
     // For a variable or an input: the status the audio object is told (PIN_STATUS_*); without
     // one a variable is CHANGED, a dc signal CHANGED and any other signal MOVING.

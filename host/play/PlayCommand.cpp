@@ -1,6 +1,7 @@
 #include "PlayCommand.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -38,7 +39,8 @@ PlayOptions ReadScript(const std::string& path) {
     return options;
 }
 
-// The CSV a play writes as it goes: a header, then a row per sample.
+// The CSV a play writes as it goes: a header, then a row per sample. A column a row lacks (an
+// object closed before its sample) is left empty.
 class CsvRows {
 public:
     explicit CsvRows(const std::string& path)
@@ -46,12 +48,29 @@ public:
     void Write(uint32_t sample, const std::vector<std::string>& columns,
                const std::vector<double>& values) {
         if (sample == 0) {
+            m_header = columns;
             m_file << "sample";
             for (const std::string& column : columns) m_file << "," << CsvField(column);
             m_file << "\n";
         }
+        if (columns.size() != m_header.size() && columns.size() != m_placed_from) {
+            // Objects only close: the columns left keep their order.
+            m_placed_from = columns.size();
+            m_placed.assign(m_header.size(), -1);
+            for (size_t k = 0, at = 0; k < columns.size(); ++k, ++at) {
+                while (at < m_header.size() && m_header[at] != columns[k]) ++at;
+                if (at < m_header.size()) m_placed[at] = static_cast<long>(k);
+            }
+        }
         m_file << sample;
-        for (const double value : values) m_file << "," << value;
+        if (columns.size() == m_header.size()) {
+            for (const double value : values) m_file << "," << value;
+        } else {
+            for (const long k : m_placed) {
+                m_file << ",";
+                if (k >= 0) m_file << values[static_cast<size_t>(k)];
+            }
+        }
         m_file << "\n";
     }
     // Closes the file: HostError when anything of it could not be written.
@@ -63,6 +82,9 @@ public:
 private:
     std::string m_path;
     std::ofstream m_file;
+    std::vector<std::string> m_header;
+    size_t m_placed_from = SIZE_MAX;  // the number of columns m_placed was made for
+    std::vector<long> m_placed;  // per header column, its place in the rows' columns, or -1
 };
 }  // namespace
 

@@ -123,7 +123,10 @@ PlayOptions PlayScript::Parse(const std::string& text, const std::string& source
 PlayOptions PlayScript::Parse(std::istream& lines, const std::string& source) {
     PlayOptions options;
     std::string raw;
-    std::vector<std::string> inputs_from_start;
+    // The object the lines address, and the inputs it takes from the start.
+    ObjectPlay* object = &options;
+    std::vector<std::vector<std::string>> inputs_from_start(PlayOptions::kMostObjects);
+    size_t object_number = 1;
     const auto given_in = std::make_shared<const std::string>("--script " + source);
     std::vector<std::string> settings_given;
     // Room for a text editor's byte-order mark, which may begin the file.
@@ -177,9 +180,18 @@ PlayOptions PlayScript::Parse(std::istream& lines, const std::string& source) {
             action.kind = PlayAction::Kind::kInput;
             reader.Setting(rest, action, true);
             if (!at) {
-                reader.Repeated(inputs_from_start, action.pin, "input");
-                inputs_from_start.push_back(action.pin + "=" + action.value);
+                std::vector<std::string>& inputs = inputs_from_start[object_number - 1];
+                reader.Repeated(inputs, action.pin, "input");
+                inputs.push_back(action.pin + "=" + action.value);
             }
+        } else if (keyword == "close" && at && rest.empty()) {
+            action.kind = PlayAction::Kind::kClose;
+        } else if (keyword == "object" && !at) {
+            object_number = static_cast<size_t>(
+                number_of(1, static_cast<double>(PlayOptions::kMostObjects), true));
+            while (options.beside.size() + 1 < object_number) options.beside.emplace_back();
+            object = object_number == 1 ? &options : &options.beside[object_number - 2];
+            continue;
         } else if (keyword == "rate" && at) {
             action.kind = PlayAction::Kind::kRate;
             action.value = Number(number_of(1.0, 1.0e6, false));
@@ -203,22 +215,27 @@ PlayOptions PlayScript::Parse(std::istream& lines, const std::string& source) {
             continue;
         } else if (keyword == "store" && !at) {
             reader.Setting(rest, action, false);
-            reader.Repeated(options.stored, action.pin, "store");
-            options.stored.push_back(action.pin + "=" + action.value);
-            options.stored_origins.push_back(action.Origin());
+            reader.Repeated(object->stored, action.pin, "store");
+            object->stored.push_back(action.pin + "=" + action.value);
+            object->stored_origins.push_back(action.Origin());
             continue;
         } else {
             reader.Refuse("'" + line +
-                          "' is not an action: samples, rate, block, clock, seed, store, input, "
-                          "or at SAMPLE set, gui, variable, input, rate or block");
+                          "' is not an action: samples, rate, block, clock, seed, object, store, "
+                          "input, or at SAMPLE set, gui, variable, input, rate, block or close");
         }
-        options.timeline.push_back(std::move(action));
+        object->timeline.push_back(std::move(action));
     }
     // The run's length may come after its actions.
-    for (const PlayAction& action : options.timeline) {
-        if (action.sample >= options.samples) {
-            throw UsageError(action.Origin() + ": sample " + std::to_string(action.sample) +
-                             " is not within the run, 0 to " + std::to_string(options.samples - 1));
+    std::vector<const ObjectPlay*> plays{&options};
+    for (const ObjectPlay& beside : options.beside) plays.push_back(&beside);
+    for (const ObjectPlay* play : plays) {
+        for (const PlayAction& action : play->timeline) {
+            if (action.sample >= options.samples) {
+                throw UsageError(action.Origin() + ": sample " + std::to_string(action.sample) +
+                                 " is not within the run, 0 to " +
+                                 std::to_string(options.samples - 1));
+            }
         }
     }
     return options;
@@ -242,6 +259,8 @@ std::string PlayScript::Describe(const PlayAction& action) {
         return "rate " + action.value;
     case PlayAction::Kind::kBlock:
         return "block " + action.value;
+    case PlayAction::Kind::kClose:
+        return "close";
     }
     return "";
 }
@@ -252,10 +271,17 @@ std::string PlayScript::Format(const PlayOptions& options) {
          << options.block << "\n";
     if (options.clock != 0) text << "clock " << options.clock << "\n";
     if (options.seed) text << "seed " << *options.seed << "\n";
-    for (const std::string& stored : options.stored) text << "store " << stored << "\n";
-    for (const std::string& input : options.inputs) text << "input " << input << "\n";
-    for (const PlayAction& action : options.timeline) {
-        text << "at " << action.sample << " " << Describe(action) << "\n";
+    const auto object_lines = [&text](const ObjectPlay& play) {
+        for (const std::string& stored : play.stored) text << "store " << stored << "\n";
+        for (const std::string& input : play.inputs) text << "input " << input << "\n";
+        for (const PlayAction& action : play.timeline) {
+            text << "at " << action.sample << " " << Describe(action) << "\n";
+        }
+    };
+    object_lines(options);
+    for (size_t k = 0; k < options.beside.size(); ++k) {
+        text << "object " << k + 2 << "\n";
+        object_lines(options.beside[k]);
     }
     return text.str();
 }

@@ -14,6 +14,10 @@
 //   at SAMPLE input PIN=SIGNAL [STATUS]     a sample input's signal from here on
 //   at SAMPLE rate HZ               a new sample rate
 //   at SAMPLE block N               a new block size, blocks counted from here
+//   at SAMPLE close                 both sides of the object closed: it plays no more
+//   object 2                        the lines that follow are for a second object of the module,
+//                                   placed beside the first and played a block in turn with it
+//   object 1                        the lines that follow are for the first object again
 //
 // STATUS is changed, moving or static. Blank lines and lines from '#' on are skipped.
 #ifndef QVHOST_PLAY_SCRIPT_H

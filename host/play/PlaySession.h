@@ -18,12 +18,9 @@
 #include "OutputSummary.h"
 #include "PlayAction.h"
 
-struct PlayOptions {
-    uint32_t samples = 4800;
-    int32_t block = 64;
-    float rate = 48000.0f;
-    uint32_t clock = 0;            // the sample clock at the first sample
-    std::optional<uint32_t> seed;  // the runtime's generator, seeded once the objects exist
+// What one object of a play is given: values a patch stored, signals from the start and a
+// timeline of actions.
+struct ObjectPlay {
     // PIN=VALUE a patch holds, in the variable and the GUI object before either starts; the GUI
     // object is told of each before it is initialised.
     std::vector<std::string> stored;
@@ -31,6 +28,18 @@ struct PlayOptions {
     std::vector<PlayAction> timeline;  // in any order; applied in order of sample
     // PIN=SIGNAL for sample inputs from the start; an action of the timeline may change one.
     std::vector<std::string> inputs;
+};
+
+// A play: the run's settings and its first object's play, and the objects placed beside it, each
+// played a block in turn, as a host places a module twice.
+struct PlayOptions : ObjectPlay {
+    uint32_t samples = 4800;
+    int32_t block = 64;
+    float rate = 48000.0f;
+    uint32_t clock = 0;            // the sample clock at the first sample
+    std::optional<uint32_t> seed;  // the runtime's generator, seeded once the objects exist
+    std::vector<ObjectPlay> beside;  // object 2 on; at most kMostObjects - 1
+    static constexpr size_t kMostObjects = 2;
 };
 
 // One thing a side did or was told, at a sample counted from the play's start.
@@ -41,7 +50,8 @@ struct PlayEvent {
 
 struct PlayResult {
     // Audio outputs, user-interface pins (their GUI side), then "PIN (audio side)": the variable
-    // of each pin with both sides.
+    // of each pin with both sides; the same for each object beside the first, each column
+    // followed by " (object N)".
     std::vector<std::string> columns;
     // Each sample output's peak, RMS and pitch at the run's first rate, in the columns' order.
     std::vector<OutputSummary> outputs;
@@ -52,7 +62,8 @@ struct PlayResult {
 // the host did and the GUI object wrote before what the audio object sent.
 using PlayEventSink = std::function<void(const PlayEvent& event)>;
 
-// One sample's values, a value per column, as the play makes them: the columns come along.
+// One sample's values, a value per column, as the play makes them: the columns come along, those
+// of an object closed before the sample left out.
 using PlayRowSink = std::function<void(uint32_t sample, const std::vector<std::string>& columns,
                                        const std::vector<double>& values)>;
 

@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "ChildProcess.h"
+#include "CsvComparison.h"
 #include "FilePath.h"
 #include "HostError.h"
 #include "HostRuleIds.h"
@@ -133,6 +135,16 @@ std::string KeptSession::Path() const {
         .u8string();
 }
 
+std::string KeptSession::ReferencePath() const {
+    const std::string path = Path();
+    return path.substr(0, path.size() - 4) + ".reference.qvs";
+}
+
+std::vector<std::string> KeptSession::PairTrialPaths() const {
+    const std::string trying = TrialPath();
+    return {trying + "-reference", trying + "-reference.csv", trying, trying + ".csv"};
+}
+
 std::string KeptSession::JournalPath() const { return Path() + ".journal"; }
 
 std::string KeptSession::TrialPath() const { return Path() + ".trying"; }
@@ -141,6 +153,11 @@ void KeptSession::RemoveLeftovers() const {
     std::error_code error;
     std::filesystem::remove(FilePath(JournalPath()), error);
     std::filesystem::remove(FilePath(TrialPath()), error);
+    for (const std::string& trial : PairTrialPaths()) std::filesystem::remove(FilePath(trial), error);
+}
+
+KeptSession FailingSession::Where(const CheckContext& context) {
+    return {context.FailureFolder(), context.LibraryPath(), context.CheckId(), context.Seed()};
 }
 
 std::string FailingSession::Keep(const PlayOptions& played, const std::string& finding,
@@ -157,6 +174,78 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
                      return outcome.ending == ChildOutcome::kExited &&
                             outcome.result.find(tag) != std::string::npos;
                  });
+}
+
+std::string FailingSession::KeepPair(const PlayOptions& reference, const PlayOptions& played,
+                                     const std::string& finding, const KeptSession& where) {
+    // Both plays run as the author runs them, each in a child of its own, and their files are
+    // compared as `qvhost compare` compares them.
+    const std::vector<std::string> trials = where.PairTrialPaths();
+    const auto replays = [&] {
+        for (size_t k = 0; k < 2; ++k) {
+            const std::string script = PlayScript::Format(k == 0 ? reference : played);
+            if (!NewFile::Write(trials[2 * k], script)) {
+                throw HostError("cannot write " + trials[2 * k] + " (" + std::strerror(errno) +
+                                ")");
+            }
+            const ChildOutcome play = ChildProcess::RunSelf(
+                {"play", where.library, "--script", trials[2 * k], "--csv", trials[2 * k + 1]},
+                kReplaySeconds);
+            if (play.ending != ChildOutcome::kExited || play.code != 0) return false;
+        }
+        std::ifstream reference_rows(FilePath(trials[1]), std::ios::binary);
+        std::ifstream played_rows(FilePath(trials[3]), std::ios::binary);
+        CsvRecords reference_records(reference_rows, trials[1]);
+        CsvRecords played_records(played_rows, trials[3]);
+        return CsvComparison::Compare(reference_records, played_records, 0.0)
+            .first_difference.has_value();
+    };
+    bool replayed = false;
+    std::string unwritable;
+    try {
+        replayed = replays();
+    } catch (const HostError& error) {
+        unwritable = error.what();
+    }
+    std::error_code error;
+    for (const std::string& trial : trials) std::filesystem::remove(FilePath(trial), error);
+    if (!unwritable.empty()) return NotKept(where, unwritable);
+    if (Interruption::Happened()) return NotKept(where, "the run was stopped");
+    if (!replayed) {
+        return NotKept(where, "played again by `qvhost play`, the two sessions gave the same "
+                              "outputs");
+    }
+    const std::string reference_path = where.ReferencePath();
+    const std::string path = where.Path();
+    const auto csv_of = [](const std::string& script) {
+        return script.substr(0, script.size() - 4) + ".csv";
+    };
+    const std::string command =
+        "qvhost play " + ShellWord(where.library) + " --script " + ShellWord(reference_path) +
+        " --csv " + ShellWord(csv_of(reference_path)) + " && qvhost play " +
+        ShellWord(where.library) + " --script " + ShellWord(path) + " --csv " +
+        ShellWord(csv_of(path)) + " && qvhost compare " + ShellWord(csv_of(reference_path)) +
+        " " + ShellWord(csv_of(path));
+    try {
+        for (const auto& [file_path, play, role] :
+             {std::make_tuple(reference_path, &reference, "the play compared with"),
+              std::make_tuple(path, &played, "the play that differs")}) {
+            OutputFile file("--keep-failures", file_path);
+            file.Write([&](const std::string& part) {
+                std::ofstream out(FilePath(part), std::ios::binary);
+                out << "# " << where.check_id << " (qvhost validate --seed " << where.seed << "), "
+                    << role << ": " << finding << "\n# Replay and compare: " << command << "\n"
+                    << PlayScript::Format(*play);
+                out.close();
+                if (!out) throw OutputFile::WriteFailure(part);
+            });
+            file.Commit();
+        }
+    } catch (const HostError& failure) {
+        return NotKept(where, failure.what());
+    }
+    return "the two sessions compared are kept (" + std::to_string(played.samples) +
+           " samples) and differ again with: " + command;
 }
 
 std::string FailingSession::RunAgain(const KeptSession& where) {

@@ -10,7 +10,9 @@
 #include <functional>
 #include <istream>
 #include <string>
+#include <vector>
 
+#include "CheckContext.h"
 #include "ChildProcess.h"
 #include "PlayScript.h"
 #include "PlaySession.h"
@@ -23,20 +25,32 @@ struct KeptSession {
     uint32_t seed;
 
     std::string Path() const;  // FOLDER/LIBRARY.CHECK.qvs
+    // The play a failing one is compared with: FOLDER/LIBRARY.CHECK.reference.qvs.
+    std::string ReferencePath() const;
     // The play of the session under way, written as it goes (SessionJournal).
     std::string JournalPath() const;
     // The script a shortening is replaying.
     std::string TrialPath() const;
-    // Removes the journal and the trial a check's process left when it was ended.
+    // The scripts and CSV files a comparison of two plays is replaying.
+    std::vector<std::string> PairTrialPaths() const;
+    // Removes the journal and the trials a check's process left when it was ended.
     void RemoveLeftovers() const;
 };
 
 class FailingSession {
 public:
+    // Where the failing sessions of the check `context` runs are kept.
+    static KeptSession Where(const CheckContext& context);
     // Keeps `played`, whose first finding was `finding`, and says where and how to replay it,
     // or why it cannot be replayed.
     static std::string Keep(const PlayOptions& played, const std::string& finding,
                             const KeptSession& where);
+    // Keeps two plays that should have given the same sample outputs and did not, `played`
+    // against `reference`, as they were: each is played again by `qvhost play --csv` and the two
+    // files compared by `qvhost compare`. Says where and how to replay them, or why they cannot
+    // be replayed.
+    static std::string KeepPair(const PlayOptions& reference, const PlayOptions& played,
+                                const std::string& finding, const KeptSession& where);
     // Keeps the session of a check that crashed, from its journal, shortened while its play
     // crashes too; empty when the check left no journal (it crashed outside a session).
     static std::string KeepCrash(const KeptSession& where);

@@ -277,21 +277,26 @@ void ModuleSession::EndStep() {
     m_heap_calls_seen = heap_calls;
 }
 
+std::optional<PlayOptions> ModuleSession::Played() const {
+    if (!Keeping()) return std::nullopt;
+    PlayOptions played = m_play;
+    std::stable_sort(played.timeline.begin(), played.timeline.end(),
+                     [](const PlayAction& a, const PlayAction& b) { return a.sample < b.sample; });
+    played.samples = std::max<uint32_t>(Position(), 1);
+    for (const PlayAction& action : played.timeline) {
+        played.samples = std::max(played.samples, action.sample + 1);
+    }
+    return played;
+}
+
 void ModuleSession::Verdict(CheckContext& context) {
     EndStep();
     for (const std::string& finding : m_findings) context.Fail(finding);
-    if (!m_findings.empty() && m_scripted && !context.FailureFolder().empty() &&
-        !context.KeptFailure()) {
-        std::stable_sort(
-            m_play.timeline.begin(), m_play.timeline.end(),
-            [](const PlayAction& a, const PlayAction& b) { return a.sample < b.sample; });
-        m_play.samples = std::max<uint32_t>(Position(), 1);
-        for (const PlayAction& action : m_play.timeline) {
-            m_play.samples = std::max(m_play.samples, action.sample + 1);
+    if (!m_findings.empty() && !context.FailureFolder().empty() && !context.KeptFailure()) {
+        if (const std::optional<PlayOptions> played = Played()) {
+            context.KeepFailure(FailingSession::Keep(*played, m_findings.front(),
+                                                     FailingSession::Where(context)));
         }
-        context.KeepFailure(FailingSession::Keep(
-            m_play, m_findings.front(),
-            {context.FailureFolder(), context.LibraryPath(), context.CheckId(), context.Seed()}));
     }
     const std::vector<std::string>& warnings = m_host.Audio().Warnings();
     if (!warnings.empty()) {

@@ -73,6 +73,9 @@ public:
     // Names the step that follows; the step before it ends here.
     void Step(const std::string& what);
     const std::string& CurrentStep() const { return m_step; }
+    // What the session did so far as a play, its actions in order of sample; nothing when it
+    // keeps no play (its check keeps no failing session, or the play cannot say what it did).
+    std::optional<PlayOptions> Played() const;
     // Every finding of the whole session fails the check, named by its step; the host's
     // warnings warn. With a folder for failing sessions, the first failing one is kept there.
     void Verdict(CheckContext& context);

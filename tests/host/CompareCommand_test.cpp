@@ -42,6 +42,11 @@ TEST(CompareCommand, NamesTheFirstSampleAndColumnWhereTwoRunsDiffer) {
         {"sample,Out\n0," + std::string(CsvRecords::kLongestRecord, '1') + "\n", "sample,Out\n", {},
          2, a + ":2: a record past 1048576 bytes"},
         {"sample,Out\n", "sample,Out\n", {"--tolerance", "-1"}, 2, "--tolerance"},
+        // An empty field (an object had closed) agrees with an empty one only.
+        {"sample,Out\n0,1\n1,\n", "sample,Out\n0,1\n1,\n", {}, 0, "agree: 2 samples"},
+        {"sample,Out\n0,\n", "sample,Out\n0,0\n", {"--tolerance", "1"}, 1,
+         "differ first at sample 0, column Out:  against 0\n1 of 1 samples differ by more than 1, "
+         "the most by 0\n"},
     };
     for (const Case& c : cases) {
         std::ofstream(a, std::ios::binary) << c.first;

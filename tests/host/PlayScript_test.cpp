@@ -37,6 +37,8 @@ TEST(PlayScript, ReadsBackThePlayItWrote) {
         action(11, PlayAction::Kind::kRate, "", "96000"),
         action(299, PlayAction::Kind::kBlock, "", "7"),
     };
+    written.beside = {
+        {{"Level=4"}, {}, {action(3, PlayAction::Kind::kClose, "", "")}, {"In=dc:1"}}};
     const PlayOptions read = PlayScript::Parse(PlayScript::Format(written), "kept.qvs");
     EXPECT_EQ(read.samples, 300u);
     EXPECT_EQ(read.rate, 44100.5f);
@@ -50,6 +52,30 @@ TEST(PlayScript, ReadsBackThePlayItWrote) {
     }
     EXPECT_EQ(std::strtod(read.timeline[1].value.c_str(), nullptr), subnormal);
     EXPECT_EQ(read.timeline[2].status, PIN_STATUS_MOVING);
+    ASSERT_EQ(read.beside.size(), 1u);
+    EXPECT_EQ(read.beside[0].stored, written.beside[0].stored);
+    // An input from the start is read back as an action at the first sample.
+    ASSERT_EQ(read.beside[0].timeline.size(), 2u);
+    EXPECT_EQ(Fields(read.beside[0].timeline[0]), "0 input In=dc:1");
+    EXPECT_EQ(Fields(read.beside[0].timeline[1]), "3 close");
+}
+
+// `object N` says which object the lines that follow are for; each object holds its own.
+TEST(PlayScript, GivesEachObjectTheLinesThatFollowItsObjectLine) {
+    const PlayOptions read = PlayScript::Parse(
+        "store Level=1\ninput In=dc:1\nobject 2\nstore Level=2\ninput In=dc:2\nat 4 gui Level=3\n"
+        "object 1\nat 5 close\nsamples 10\n",
+        "two.qvs");
+    EXPECT_EQ(read.samples, 10u);
+    EXPECT_EQ(read.stored, std::vector<std::string>{"Level=1"});
+    ASSERT_EQ(read.timeline.size(), 2u);
+    EXPECT_EQ(Fields(read.timeline[0]), "0 input In=dc:1");
+    EXPECT_EQ(Fields(read.timeline[1]), "5 close");
+    ASSERT_EQ(read.beside.size(), 1u);
+    EXPECT_EQ(read.beside[0].stored, std::vector<std::string>{"Level=2"});
+    ASSERT_EQ(read.beside[0].timeline.size(), 2u);
+    EXPECT_EQ(Fields(read.beside[0].timeline[0]), "0 input In=dc:2");
+    EXPECT_EQ(Fields(read.beside[0].timeline[1]), "4 gui Level=3");
 }
 
 // Every line a script cannot play is a usage error naming the script, the line and what is wrong.
@@ -80,6 +106,10 @@ TEST(PlayScript, RefusesEachLineItCannotPlayByItsNumber) {
         {"seed 1\nblock 8\nclock 3\nseed 2", "kept.qvs:6: seed is given twice"},
         {"input In=dc:1\ninput In=dc:2", "kept.qvs:4: input In is given twice"},
         {"\xEF\xBB\xBFsamples 5", "kept.qvs:3: '\xEF\xBB\xBFsamples 5' is not an action"},
+        {"object 3", "kept.qvs:3: object '3' is not a whole number from 1 to 2"},
+        {"at 5 close now", "kept.qvs:3: 'at 5 close now' is not an action"},
+        {"object 2\nstore Level=1\nstore Level=2", "kept.qvs:5: store Level is given twice"},
+        {"object 2\nat 300 close", "kept.qvs:4: sample 300 is not within the run"},
     };
     for (const auto& c : cases) {
         const std::string script = "samples 300\n# a comment\n" + c.line + "\n";

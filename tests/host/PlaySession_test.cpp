@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "HostError.h"
 #include "PlayEventOrder.h"
 #include "PlayScript.h"
 #include "PlayedOutput.h"
@@ -182,5 +184,60 @@ TEST(PlaySession, PlaysAScriptsStoredValuesAndActionsEachAtItsSample) {
         EXPECT_TRUE(HasEvent(played, sample,
                              "audio sent status of Signal status " + std::to_string(frames)))
             << frames << " frames from " << sample;
+    }
+}
+
+// Two objects of one module, each with values of its own, played a block in turn: each column
+// shows its own object, a closed object's columns leave the rows from its close, and the second
+// object's events carry its name. An action after its object's close is refused before anything
+// plays.
+TEST(PlaySession, PlaysTwoObjectsSideBySideUntilEachCloses) {
+    const ModuleLibrary library(QV_FIXTURE_WITH_OUTPUT);
+    const std::string two_objects =
+        "samples 12\nblock 4\ninput Signal=dc:1\nstore Gain=2\nat 6 close\n"
+        "object 2\ninput Signal=dc:1\nstore Gain=3\nat 9 gui Level=7\n";
+    std::vector<std::string> shown;
+    std::vector<PlayEvent> events;
+    const PlayResult result = PlaySession::Execute(
+        library, PlayScript::Parse(two_objects, "two.qvs"),
+        [&](uint32_t sample, const std::vector<std::string>& columns,
+            const std::vector<double>& values) {
+            ASSERT_EQ(sample, shown.size());
+            std::string row;
+            for (const char* column : {"Out", "Out (object 2)", "Level (object 2)"}) {
+                const auto found = std::find(columns.begin(), columns.end(), column);
+                row += found == columns.end() ? "- "
+                                              : PlayScript::Number(values.at(
+                                                    static_cast<size_t>(found - columns.begin()))) +
+                                                    " ";
+            }
+            shown.push_back(row);
+        },
+        [&](const PlayEvent& event) { events.push_back(event); });
+    EXPECT_TRUE(result.problems.empty());
+    EXPECT_EQ(result.outputs.size(), 2u);
+    // Out ramps to Signal times Gain over each call; Level 7 makes the GUI object write Gain 3.5.
+    EXPECT_EQ(shown, (std::vector<std::string>{"0.5 0.75 0 ", "1 1.5 0 ", "1.5 2.25 0 ", "2 3 0 ",
+                                               "2 3 0 ", "2 3 0 ", "- 3 0 ", "- 3 0 ", "- 3 0 ",
+                                               "- 3.1666667461395264 7 ", "- 3.3333332538604736 7 ",
+                                               "- 3.5 7 "}));
+    std::vector<std::string> host_side;
+    for (const PlayEvent& event : events) {
+        if (event.text.find("audio sent") == std::string::npos) {
+            host_side.push_back(std::to_string(event.sample) + " " + event.text);
+        }
+    }
+    EXPECT_EQ(host_side,
+              (std::vector<std::string>{
+                  "0 GUI wrote Echo = 0", "0 object 2: GUI wrote Echo = 0", "0 input Signal=dc:1",
+                  "0 object 2: input Signal=dc:1", "6 close", "9 object 2: gui Level=7",
+                  "9 object 2: GUI wrote Echo = 14", "9 object 2: GUI wrote Gain = 3.500000"}));
+    try {
+        PlaySession::Execute(
+            library, PlayScript::Parse("samples 12\nat 6 close\nat 7 gui Level=1\n", "late.qvs"));
+        ADD_FAILURE() << "an action after the close was taken";
+    } catch (const UsageError& refused) {
+        EXPECT_STREQ(refused.what(),
+                     "--script late.qvs:3: the object closed at sample 6 (--script late.qvs:2)");
     }
 }

@@ -6,9 +6,11 @@
 // played twice alike cannot be compared, and the check steps aside.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <sstream>
 
 #include "Checks.h"
+#include "FailingSession.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "SessionPlan.h"
@@ -27,7 +29,6 @@ constexpr uint32_t kSessionSamples = kChangeAt + kSettleSamples + kSettleSamples
 // a listener hears.
 constexpr double kTolerance = 1e-4;
 constexpr float kSampleRate = 48000.0f;
-
 
 // How the host sets the session up: the rate and block size given at open, those given after
 // open, before the first block, when they differ, and a block size given between the blocks at
@@ -60,11 +61,15 @@ struct PlayedOutput {
 };
 using Outputs = std::vector<PlayedOutput>;
 
-
+// A session's sample outputs, and what it did as a play when its check keeps failing sessions.
+struct SessionRun {
+    Outputs outputs;
+    std::optional<PlayOptions> played;
+};
 
 // The plan played in a load of the library of its own, the session cut at kChangeAt whatever the
 // block size, so that every value lands at its sample.
-Outputs Play(CheckContext& context, const SessionPlan& plan, const Setup& setup) {
+SessionRun Play(CheckContext& context, const SessionPlan& plan, const Setup& setup) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     session.Start(0, setup.rate_at_open, setup.block_at_open);
@@ -102,7 +107,7 @@ Outputs Play(CheckContext& context, const SessionPlan& plan, const Setup& setup)
         at += static_cast<uint32_t>(frames);
     }
     session.Verdict(context);
-    return played;
+    return {played, session.Played()};
 }
 
 bool Compared(uint32_t sample) {
@@ -129,7 +134,6 @@ std::string Difference(const Outputs& reference, const Outputs& other) {
     return std::string();
 }
 
-
 bool HasSampleOutput(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ReferenceHost host(library);
@@ -147,15 +151,21 @@ void ExpectSameOutputs(CheckContext& context, const Setup& reference,
                        const std::vector<Setup>& others, const std::string& property) {
     if (!HasSampleOutput(context)) return context.Skip("the module has no sample output to compare");
     for (const SessionPlan& plan : SessionPlans(context)) {
-        const Outputs expected = Play(context, plan, reference);
-        if (!Difference(expected, Play(context, plan, reference)).empty()) {
+        const SessionRun expected = Play(context, plan, reference);
+        if (!Difference(expected.outputs, Play(context, plan, reference).outputs).empty()) {
             return context.Skip(kNotRepeatable);
         }
         for (const Setup& setup : others) {
-            const std::string difference = Difference(expected, Play(context, plan, setup));
+            const SessionRun other = Play(context, plan, setup);
+            const std::string difference = Difference(expected.outputs, other.outputs);
             if (difference.empty()) continue;
-            context.Fail(setup.Describe() + " against " + reference.Describe() + ": " +
-                         difference + ": " + property);
+            const std::string finding = setup.Describe() + " against " + reference.Describe() +
+                                        ": " + difference + ": " + property;
+            context.Fail(finding);
+            if (!context.KeptFailure() && expected.played && other.played) {
+                context.KeepFailure(FailingSession::KeepPair(
+                    *expected.played, *other.played, finding, FailingSession::Where(context)));
+            }
             return;
         }
         if (context.Failed()) return;

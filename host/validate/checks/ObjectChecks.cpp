@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "Checks.h"
 #include "EnumList.h"
+#include "FailingSession.h"
 #include "ModuleLibrary.h"
 #include "ModuleSession.h"
 #include "SessionPlan.h"
@@ -123,14 +125,20 @@ std::vector<std::pair<ObjectPlan, ObjectPlan>> PairsOfPlans(const ModuleShape& s
     return pairs;
 }
 
+// An object's sample outputs, and what it did as a play when its check keeps failing sessions.
+struct ObjectRun {
+    std::vector<float> outputs;
+    std::optional<PlayOptions> played;
+};
+
 // The outputs of one object alone, in a load of the library of its own, so that nothing another
 // object left behind in the library's memory reaches it.
-std::vector<float> PlayAlone(CheckContext& context, const ObjectPlan& plan, int blocks) {
+ObjectRun PlayAlone(CheckContext& context, const ObjectPlan& plan, int blocks) {
     const ModuleLibrary library(context.LibraryPath());
     PlannedObject object(library, plan);
     for (int block = 0; block < blocks; ++block) object.PlayBlock();
     object.Session().Verdict(context);
-    return object.Outputs();
+    return {object.Outputs(), object.Session().Played()};
 }
 
 // The first sample at which two runs differ (bit for bit: NaN included), or -1.
@@ -142,16 +150,33 @@ long FirstDifference(const std::vector<float>& a, const std::vector<float>& b) {
     return -1;
 }
 
-void CompareWithAlone(CheckContext& context, const char* which, const std::vector<float>& alone,
-                      const std::vector<float>& beside, const std::string& when) {
-    const long at = FirstDifference(alone, beside);
+// Fails the check when an object beside another does not give what it gives `alone`, and keeps
+// both sessions: the object alone, and the two objects side by side (`beside`: the one compared
+// first, then the other, which closed at sample `closed_at` if it closed).
+void CompareWithAlone(CheckContext& context, const char* which, const ObjectRun& alone,
+                      const ObjectRun& beside, const std::optional<PlayOptions>& other,
+                      std::optional<uint32_t> closed_at, const std::string& when) {
+    const long at = FirstDifference(alone.outputs, beside.outputs);
     if (at < 0) return;
     std::string text = std::string("the ") + which + " object's output " + when +
                        " differs from its output alone from sample " + std::to_string(at);
-    if (static_cast<size_t>(at) < alone.size() && static_cast<size_t>(at) < beside.size()) {
-        text += " (" + std::to_string(beside[at]) + " against " + std::to_string(alone[at]) + ")";
+    const auto n = static_cast<size_t>(at);
+    if (n < alone.outputs.size() && n < beside.outputs.size()) {
+        text += " (" + std::to_string(beside.outputs[n]) + " against " +
+                std::to_string(alone.outputs[n]) + ")";
     }
-    context.Fail(text + ": the objects share state");
+    text += ": the objects share state";
+    context.Fail(text);
+    if (context.KeptFailure() || !alone.played || !beside.played || !other) return;
+    PlayOptions together = *beside.played;
+    ObjectPlay& neighbour = together.beside.emplace_back(*other);
+    if (closed_at) {
+        neighbour.timeline.push_back(
+            {*closed_at, PlayAction::Kind::kClose, "", "", std::nullopt, nullptr, 0});
+    }
+    together.samples = std::max(together.samples, other->samples);
+    context.KeepFailure(
+        FailingSession::KeepPair(*alone.played, together, text, FailingSession::Where(context)));
 }
 
 // Two objects played alone, then side by side block by block; with `close_first`, the first is
@@ -160,11 +185,12 @@ bool PlayPair(CheckContext& context, const ObjectPlan& first_plan, const ObjectP
               bool close_first) {
     const int first_blocks = kBlocksTogether;
     const int second_blocks = kBlocksTogether + (close_first ? kBlocksAfterClose : 0);
-    const std::vector<float> first_alone = PlayAlone(context, first_plan, first_blocks);
-    if (FirstDifference(first_alone, PlayAlone(context, first_plan, first_blocks)) >= 0) {
+    const ObjectRun first_alone = PlayAlone(context, first_plan, first_blocks);
+    if (FirstDifference(first_alone.outputs,
+                        PlayAlone(context, first_plan, first_blocks).outputs) >= 0) {
         return false;
     }
-    const std::vector<float> second_alone = PlayAlone(context, second_plan, second_blocks);
+    const ObjectRun second_alone = PlayAlone(context, second_plan, second_blocks);
 
     const ModuleLibrary library(context.LibraryPath());
     auto first = std::make_unique<PlannedObject>(library, first_plan);
@@ -174,14 +200,22 @@ bool PlayPair(CheckContext& context, const ObjectPlan& first_plan, const ObjectP
         second.PlayBlock();
     }
     first->Session().Verdict(context);
-    CompareWithAlone(context, "first", first_alone, first->Outputs(), "beside another");
+    const ObjectRun first_beside{first->Outputs(), first->Session().Played()};
+    // Kept side by side, the object compared comes first: its columns are named as alone.
+    const std::optional<uint32_t> no_close;
+    const std::optional<uint32_t> first_closed_at =
+        close_first ? std::optional<uint32_t>(kBlocksTogether * kBlockSize) : no_close;
+    CompareWithAlone(context, "first", first_alone, first_beside, second.Session().Played(),
+                     no_close, "beside another");
     if (close_first) {
         first.reset();
         second.Session().Step("the other object closed");
         for (int block = 0; block < kBlocksAfterClose; ++block) second.PlayBlock();
     }
     second.Session().Verdict(context);
-    CompareWithAlone(context, "second", second_alone, second.Outputs(),
+    CompareWithAlone(context, "second", second_alone,
+                     {second.Outputs(), second.Session().Played()}, first_beside.played,
+                     first_closed_at,
                      close_first ? "beside another that then closed" : "beside another");
     return true;
 }

@@ -10,7 +10,8 @@
 # bounds the validator's own peak memory, read from /proc while it runs; "helper" hands the
 # module a helper command that writes its pid, which must be gone once the run is; "replay:TEXT"
 # keeps the failing sessions with --keep-failures, and each must replay by `qvhost play --script`
-# to a problem carrying TEXT, or "replay:crash" to a crash), SCRATCH (a folder for what CONTAINED needs).
+# to a problem carrying TEXT, "replay:crash" to a crash, or "replay:compare" to two plays that
+# differ), SCRATCH (a folder for what CONTAINED needs).
 # Every build gives the same results: natively, under the sanitizers and on Windows.
 cmake_minimum_required(VERSION 3.25)
 
@@ -128,7 +129,7 @@ endif()
 if(keep_arguments)
     # With --repeat, each run keeps its sessions in a folder of its own.
     file(GLOB_RECURSE kept ${SCRATCH}/*.qvs)
-    if(NOT kept OR NOT document MATCHES "replays with: [^\"]*--script")
+    if(NOT kept OR NOT document MATCHES "(replays|differ again) with: [^\"]*--script")
         message(FATAL_ERROR "no failing session kept in ${SCRATCH}:\n${document}")
     endif()
     # Natively, each replay command pasted into a shell as printed replays too, and names a control
@@ -142,6 +143,13 @@ if(keep_arguments)
                             OUTPUT_VARIABLE again ERROR_QUIET)
             if(NOT again MATCHES "\n  (FAILED|CRASHED) +${id}: ")
                 message(FATAL_ERROR "${id} did not fail again alone:\n${again}")
+            endif()
+        endif()
+        if(NOT EMULATOR AND message MATCHES "differ again with: (qvhost play [^\n]*)$")
+            execute_process(COMMAND bash -c "qvhost() { '${QVHOST}' \"$@\"; }; ${CMAKE_MATCH_1}"
+                            OUTPUT_VARIABLE compared RESULT_VARIABLE pasted ERROR_QUIET)
+            if(NOT pasted EQUAL 1 OR NOT compared MATCHES " differ first at sample ")
+                message(FATAL_ERROR "'${CMAKE_MATCH_1}' exited ${pasted}:\n${compared}")
             endif()
         endif()
         if(EMULATOR OR NOT message MATCHES "replays with: qvhost play ([^\n]*)")
@@ -160,6 +168,30 @@ if(keep_arguments)
     list(LENGTH kept kept_count)
     if(REPEAT GREATER 1 AND NOT kept_count EQUAL REPEAT)
         message(FATAL_ERROR "${kept_count} sessions kept for ${REPEAT} runs: ${kept}")
+    endif()
+    # Two sessions compared are kept whole: played again, they differ again.
+    if(replayed_problem STREQUAL "compare")
+        file(GLOB_RECURSE references ${SCRATCH}/*.reference.qvs)
+        if(NOT references)
+            message(FATAL_ERROR "no pair of sessions kept in ${SCRATCH}: ${kept}")
+        endif()
+        foreach(reference IN LISTS references)
+            string(REGEX REPLACE "[.]reference[.]qvs$" ".qvs" played "${reference}")
+            foreach(script IN ITEMS ${reference} ${played})
+                execute_process(COMMAND ${EMULATOR} ${QVHOST} play ${LIBRARY} --script ${script}
+                                        --csv ${script}.csv
+                                RESULT_VARIABLE replayed OUTPUT_QUIET ERROR_VARIABLE problems)
+                if(NOT replayed EQUAL 0)
+                    message(FATAL_ERROR "${script} replayed with exit ${replayed}: ${problems}")
+                endif()
+            endforeach()
+            execute_process(COMMAND ${EMULATOR} ${QVHOST} compare ${reference}.csv ${played}.csv
+                            OUTPUT_VARIABLE compared RESULT_VARIABLE differ)
+            if(NOT differ EQUAL 1 OR NOT compared MATCHES " differ first at sample ")
+                message(FATAL_ERROR "${played} against ${reference}: ${differ}\n${compared}")
+            endif()
+        endforeach()
+        set(kept "")
     endif()
     foreach(script IN LISTS kept)
         # Shortened: fewer samples or fewer actions than the session the check played.
