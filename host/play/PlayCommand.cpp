@@ -154,7 +154,7 @@ CommandEntry::Subcommand PlayCommand::Add(CLI::App& app) {
                 const int verdict = ProblemReport::Print(result.problems, err);
                 // The validator replaying a session: a play that ended, and what it found.
                 if (!arguments->result_channel.empty()) {
-                    std::string played = std::string(kPlayedMark) + "\n";
+                    std::string played = std::string(PlaySession::kPlayedMark) + "\n";
                     for (const std::string& problem : result.problems) played += problem + "\n";
                     ChildProcess::WriteToParent(arguments->result_channel, played);
                 }

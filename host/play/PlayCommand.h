@@ -8,10 +8,6 @@
 
 class PlayCommand {
 public:
-    // A play run for the validator (with a result channel) writes this line to the channel once
-    // it has played, then each problem found: a play that crashed writes nothing.
-    static constexpr const char* kPlayedMark = "played";
-
     static CommandEntry::Subcommand Add(CLI::App& app);
 };
 

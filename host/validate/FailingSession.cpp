@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "ChildProcess.h"
+#include "CommandEntry.h"
 #include "CsvComparison.h"
 #include "FilePath.h"
 #include "HostError.h"
@@ -18,7 +19,6 @@
 #include "Interruption.h"
 #include "NewFile.h"
 #include "OutputFile.h"
-#include "PlayCommand.h"
 #include "PlayScript.h"
 #include "PrintableText.h"
 
@@ -288,7 +288,7 @@ std::string FailingSession::KeepCrash(const KeptSession& where) {
         return outcome.ending == ChildOutcome::kCrashed ||
                (outcome.ending == ChildOutcome::kExited && outcome.code != 0 &&
                 outcome.code != CommandEntry::kBadArguments &&
-                outcome.result.rfind(PlayCommand::kPlayedMark, 0) != 0);
+                outcome.result.rfind(PlaySession::kPlayedMark, 0) != 0);
     });
 }
 

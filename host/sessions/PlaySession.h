@@ -69,6 +69,10 @@ using PlayRowSink = std::function<void(uint32_t sample, const std::vector<std::s
 
 class PlaySession {
 public:
+    // A play run for the validator (with a result channel) writes this line to the channel once
+    // it has played, then each problem found: a play that crashed writes nothing.
+    static constexpr const char* kPlayedMark = "played";
+
     // "SAMPLE:PIN=VALUE" with a sample within a run of `samples`, as a user's setting;
     // UsageError for anything else.
     static PlayAction ParseTimed(const std::string& text, uint32_t samples);

@@ -1,0 +1,2 @@
+#include "RenderCommand.h"
+#include "Session.h"
