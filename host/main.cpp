@@ -30,15 +30,7 @@ int main() {
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
-    for (int k = 0; k < count; ++k) {
-        const int length =
-            WideCharToMultiByte(CP_UTF8, 0, wide[k], -1, nullptr, 0, nullptr, nullptr);
-        std::string argument(static_cast<size_t>(length > 0 ? length - 1 : 0), '\0');
-        if (length > 1) {
-            WideCharToMultiByte(CP_UTF8, 0, wide[k], -1, &argument[0], length, nullptr, nullptr);
-        }
-        arguments.push_back(argument);
-    }
+    for (int k = 0; k < count; ++k) arguments.push_back(Utf8Text(wide[k]));
     LocalFree(wide);
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());

@@ -240,6 +240,16 @@ const PinDescription& AudioSideHost::AudioPin(int32_t pin) const {
     return m_pin_table[m_audio_pin_descriptions.at(static_cast<size_t>(pin))];
 }
 
+std::vector<int32_t> AudioSideHost::SamplePins(int32_t direction) const {
+    std::vector<int32_t> pins;
+    for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
+        if (AudioPin(pin).direction == direction && AudioPin(pin).datatype == DT_FSAMPLE) {
+            pins.push_back(pin);
+        }
+    }
+    return pins;
+}
+
 void AudioSideHost::SetPinValue(int32_t pin, double value) {
     WritePinVariable(pin, value);
     PostPinStatus(pin, PIN_STATUS_CHANGED);

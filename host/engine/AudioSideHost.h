@@ -81,6 +81,8 @@ public:
     float* InputBuffer(int32_t pin);
     // The description an audio pin was built from; repeated pins share the last one.
     const PinDescription& AudioPin(int32_t pin) const;
+    // The audio indices of the sample pins of `direction` (DR_IN or DR_OUT), in order.
+    std::vector<int32_t> SamplePins(int32_t direction) const;
     // Writes `value` into the pin's variable as its datatype holds it, then reports the change
     // to the object with an EVENT_PIN_STATUS at the current sample clock. HostError for a pin
     // without a variable, with a datatype that holds no single value, or a value it cannot hold.

@@ -60,20 +60,16 @@ RenderResult RenderSession::Execute(const ModuleLibrary& library, const RenderOp
         audio.PostPinStatus(pin, constant ? PIN_STATUS_CHANGED : PIN_STATUS_MOVING);
     }
 
-    std::vector<int32_t> output_pins;
+    const std::vector<int32_t> output_pins = audio.SamplePins(DR_OUT);
+    for (const int32_t pin : output_pins) {
+        result.outputs.push_back({PinSetting::AudioPinName(audio, pin), {}, {}});
+        result.outputs.back().samples.reserve(options.samples);
+    }
     std::vector<int32_t> input_pins;
-    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
-        const PinDescription& description = audio.AudioPin(pin);
-        if (description.datatype != DT_FSAMPLE) continue;
-        if (description.direction == DR_OUT) {
-            output_pins.push_back(pin);
-            result.outputs.push_back({PinSetting::AudioPinName(audio, pin), {}, {}});
-            result.outputs.back().samples.reserve(options.samples);
-        } else if (options.keep_inputs) {
-            input_pins.push_back(pin);
-            result.inputs.push_back({"in:" + PinSetting::AudioPinName(audio, pin), {}, {}});
-            result.inputs.back().samples.reserve(options.samples);
-        }
+    if (options.keep_inputs) input_pins = audio.SamplePins(DR_IN);
+    for (const int32_t pin : input_pins) {
+        result.inputs.push_back({"in:" + PinSetting::AudioPinName(audio, pin), {}, {}});
+        result.inputs.back().samples.reserve(options.samples);
     }
 
     const uint32_t start = audio.SampleClock();

@@ -161,10 +161,8 @@ void PlayedObject::Start() {
     m_host.Gui().Initialise();
     m_start = audio.SampleClock();
     const std::string suffix = m_name.empty() ? "" : " (" + m_name + ")";
-    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
-        const PinDescription& description = audio.AudioPin(pin);
-        if (description.direction != DR_OUT || description.datatype != DT_FSAMPLE) continue;
-        m_output_pins.push_back(pin);
+    m_output_pins = audio.SamplePins(DR_OUT);
+    for (const int32_t pin : m_output_pins) {
         m_columns.push_back(PinSetting::AudioPinName(audio, pin) + suffix);
         m_outputs.emplace_back(m_run.rate, m_run.samples);
     }

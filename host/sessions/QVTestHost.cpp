@@ -32,12 +32,7 @@ void QVTestHost::Start(float rate, int32_t block) {
     m_host->Audio().Open();
     m_host->Gui().Initialise();
     AudioSideHost& audio = m_host->Audio();
-    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
-        const PinDescription& description = audio.AudioPin(pin);
-        if (description.direction == DR_IN && description.datatype == DT_FSAMPLE) {
-            audio.PostPinStatus(pin, PIN_STATUS_MOVING);
-        }
-    }
+    for (const int32_t pin : audio.SamplePins(DR_IN)) audio.PostPinStatus(pin, PIN_STATUS_MOVING);
     m_started = true;
 }
 

@@ -47,15 +47,6 @@ constexpr int kChildResultDescriptor = 3;
 
 using File = HANDLE;
 
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
-}
-
 // Quoted so that the runtime's command-line parser gives the child the argument back unchanged.
 std::wstring Quoted(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
@@ -190,9 +181,9 @@ ChildOutcome ChildProcess::RunSelf(const std::vector<std::string>& arguments,
         return outcome;
     }
     std::wstring command_line = Quoted(self);
-    for (const std::string& argument : arguments) command_line += L" " + Quoted(Wide(argument));
+    for (const std::string& argument : arguments) command_line += L" " + Quoted(WideText(argument));
     // An inherited handle keeps its value in the child.
-    command_line += L" " + Wide(kResultChannelOption) + L" " +
+    command_line += L" " + WideText(kResultChannelOption) + L" " +
                     std::to_wstring(reinterpret_cast<uintptr_t>(result));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

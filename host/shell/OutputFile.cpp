@@ -44,9 +44,7 @@ void OutputFile::RemovePending() {
         if (!g_taken[slot]) continue;
 #ifdef _WIN32
         wchar_t wide[kPathRoom];
-        if (MultiByteToWideChar(CP_UTF8, 0, g_pending[slot], -1, wide, kPathRoom) > 0) {
-            DeleteFileW(wide);
-        }
+        if (WideText(g_pending[slot], wide, kPathRoom)) DeleteFileW(wide);
 #else
         unlink(g_pending[slot]);
 #endif

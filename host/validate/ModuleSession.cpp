@@ -209,23 +209,8 @@ void ModuleSession::RunTypical(CheckContext& context, const std::function<void()
     if (after_each) after_each();
 }
 
-std::vector<int32_t> ModuleSession::SamplePins(const AudioSideHost& audio, int32_t direction) {
-    std::vector<int32_t> pins;
-    for (int32_t pin = 0; pin < audio.AudioPinCount(); ++pin) {
-        const PinDescription& description = audio.AudioPin(pin);
-        if (description.direction == direction && description.datatype == DT_FSAMPLE) {
-            pins.push_back(pin);
-        }
-    }
-    return pins;
-}
-
-std::vector<int32_t> ModuleSession::SampleInputs(const AudioSideHost& audio) {
-    return SamplePins(audio, DR_IN);
-}
-
 void ModuleSession::PlayEverySignal(CheckContext& context) {
-    const std::vector<int32_t> inputs = SampleInputs(m_host.Audio());
+    const std::vector<int32_t> inputs = m_host.Audio().SamplePins(DR_IN);
     for (const Signal& signal : kSignals) {
         std::string definition = signal.definition;
         if (definition == "noise:") definition += std::to_string(context.NextRandom());

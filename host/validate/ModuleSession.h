@@ -80,11 +80,6 @@ public:
     // warnings warn. With a folder for failing sessions, the first failing one is kept there.
     void Verdict(CheckContext& context);
 
-    // The audio indices of the module's sample pins of `direction` (DR_IN or DR_OUT).
-    static std::vector<int32_t> SamplePins(const AudioSideHost& audio, int32_t direction);
-    // The audio indices of the module's sample inputs.
-    static std::vector<int32_t> SampleInputs(const AudioSideHost& audio);
-
     // What a user can set a pin to: both values of a boolean, each entry of an enumeration, the
     // edge values of an integer, a few floats. Nothing for a sample pin.
     static std::vector<int32_t> UserValues(const PinDescription& pin, CheckContext& context);

@@ -80,11 +80,11 @@ SessionRun Play(CheckContext& context, const SessionPlan& plan, const Setup& set
     const std::vector<ValuePin> pins = ValuePins(audio, plan_context);
     session.Step("the plan's first values, noise on the inputs, " + setup.Describe());
     SetPlanValues(session, pins, plan.first);
-    for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+    for (const int32_t pin : audio.SamplePins(DR_IN)) {
         session.FeedSignal(pin, "noise:" + std::to_string(plan.seed * 7919u + pin),
                            PIN_STATUS_MOVING);
     }
-    const std::vector<int32_t> outputs = ModuleSession::SamplePins(audio, DR_OUT);
+    const std::vector<int32_t> outputs = audio.SamplePins(DR_OUT);
     Outputs played;
     for (const int32_t pin : outputs) played.push_back({audio.AudioPin(pin).name, {}});
     int32_t block = setup.block;
@@ -138,7 +138,7 @@ bool HasSampleOutput(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ReferenceHost host(library);
     host.CreateAudioObject();
-    return !ModuleSession::SamplePins(host.Audio(), DR_OUT).empty();
+    return !host.Audio().SamplePins(DR_OUT).empty();
 }
 
 const char* const kNotRepeatable =

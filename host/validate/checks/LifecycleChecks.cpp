@@ -137,7 +137,7 @@ void PerAction(CheckContext& context) {
     AudioSideHost& audio = session.Host().Audio();
     session.SetBlockSize(16);
     const std::vector<ValuePin> pins = ValuePins(audio, context);
-    const std::vector<int32_t> inputs = ModuleSession::SampleInputs(audio);
+    const std::vector<int32_t> inputs = audio.SamplePins(DR_IN);
     constexpr int kHostActions = 4;
     const RoundLimits limits{kFewestActions, kMostActions,
                              context.TimeBudget(kRoundsShare) /

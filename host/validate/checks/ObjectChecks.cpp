@@ -44,7 +44,7 @@ public:
         for (size_t pin = 0; pin < pins.size() && pin < plan.values.size(); ++pin) {
             SetValue(m_session, context, pins[pin], plan.values[pin], pin);
         }
-        for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+        for (const int32_t pin : audio.SamplePins(DR_IN)) {
             m_session.FeedSignal(pin, "noise:" + std::to_string(plan.seed * 7919u + pin),
                                  PIN_STATUS_MOVING);
         }
@@ -55,7 +55,7 @@ public:
         AudioSideHost& audio = m_session.Host().Audio();
         const uint32_t size = static_cast<uint32_t>(audio.BlockSize());
         m_session.ProcessBlocks(1);
-        for (const int32_t pin : ModuleSession::SamplePins(audio, DR_OUT)) {
+        for (const int32_t pin : audio.SamplePins(DR_OUT)) {
             const float* samples = audio.PinBuffer(pin);
             m_outputs.insert(m_outputs.end(), samples, samples + size);
         }
@@ -82,7 +82,7 @@ ModuleShape ShapeOf(CheckContext& context) {
     host.CreateObjects();
     AudioSideHost& audio = host.Audio();
     ModuleShape shape;
-    shape.sample_output = !ModuleSession::SamplePins(audio, DR_OUT).empty();
+    shape.sample_output = !audio.SamplePins(DR_OUT).empty();
     for (const ValuePin& pin : ValuePins(audio, context)) {
         shape.value_pins.push_back(audio.PinTable()[pin.table_index]);
         shape.any_values.push_back(pin.values);

@@ -132,7 +132,7 @@ void RunThreaded(std::vector<ModuleSession*> sessions, CheckContext& context) {
         audio_threads.emplace_back([session, &gui_done] {
             HostThreads::MarkCurrent();
             AudioSideHost& audio = session->Host().Audio();
-            const std::vector<int32_t> inputs = ModuleSession::SampleInputs(audio);
+            const std::vector<int32_t> inputs = audio.SamplePins(DR_IN);
             for (int block = 0; block < kBlocks || !gui_done; ++block) {
                 for (const int32_t pin : inputs) {
                     float* buffer = audio.InputBuffer(pin);
@@ -227,7 +227,7 @@ void SampleInputs(CheckContext& context) {
     const ModuleLibrary library(context.LibraryPath());
     ModuleSession session(library);
     session.Start();
-    if (ModuleSession::SampleInputs(session.Host().Audio()).empty()) {
+    if (session.Host().Audio().SamplePins(DR_IN).empty()) {
         return context.Skip("the module has no sample input");
     }
     session.PlayEverySignal(context);
@@ -318,7 +318,7 @@ void ValuesBlocksRates(CheckContext& context) {
                                                                 AudioSideHost::kMaxBlockSize));
             SetValue(session, context, pins[combination.pin], combination.value, turn);
             // Every sample input moving: a sine on even turns, noise on odd ones.
-            for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+            for (const int32_t pin : audio.SamplePins(DR_IN)) {
                 session.FeedSignal(pin,
                                    turn % 2 == 0 ? "sine:440" : "noise:" + std::to_string(turn),
                                    PIN_STATUS_MOVING);

@@ -39,7 +39,7 @@ Cost Measure(const ModuleLibrary& library, CheckContext& context, CallRecorder& 
     if (!values.empty()) where << ", " << values;
     session.Step("timed at " + where.str());
     SetPlanValues(session, pins, plan.first);
-    for (const int32_t pin : ModuleSession::SampleInputs(audio)) {
+    for (const int32_t pin : audio.SamplePins(DR_IN)) {
         session.FeedSignal(pin, "noise:" + std::to_string(plan.seed), PIN_STATUS_MOVING);
     }
     session.ProcessBlocks(1);

@@ -61,7 +61,7 @@ void SilentTail(CheckContext& context) {
         ModuleSession session(library);
         session.Start(0, kRate, kBlock);
         AudioSideHost& audio = session.Host().Audio();
-        if (ModuleSession::SamplePins(audio, DR_OUT).empty()) {
+        if (audio.SamplePins(DR_OUT).empty()) {
             return context.Skip("the module has no sample output to come to rest");
         }
         CheckContext plan_context(library.Path(), plan.seed, "session plan");
@@ -70,7 +70,7 @@ void SilentTail(CheckContext& context) {
         const std::string under = values.empty() ? "" : ", " + values;
         session.Step("moving inputs" + under);
         SetPlanValues(session, pins, plan.first);
-        const std::vector<int32_t> inputs = ModuleSession::SampleInputs(audio);
+        const std::vector<int32_t> inputs = audio.SamplePins(DR_IN);
         for (const int32_t pin : inputs) {
             session.FeedSignal(pin, "noise:" + std::to_string(plan.seed + pin), PIN_STATUS_MOVING);
         }

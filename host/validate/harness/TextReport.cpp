@@ -1,5 +1,6 @@
 #include "TextReport.h"
 
+#include "OneLineMessage.h"
 #include "PrintableText.h"
 
 #include <sstream>
