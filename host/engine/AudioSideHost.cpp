@@ -4,9 +4,9 @@
 #include "HostError.h"
 #include "HostNotes.h"
 #include "HostRuleIds.h"
+#include "PinVariable.h"
 #include "PrintableText.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <iomanip>
@@ -255,70 +255,16 @@ void AudioSideHost::SetPinValue(int32_t pin, double value) {
     PostPinStatus(pin, PIN_STATUS_CHANGED);
 }
 
-void AudioSideHost::RefuseUnheld(const PinDescription& pin, double value) {
-    const auto require_within = [&](double low, double high) {
-        if (!(value >= low && value <= high)) {
-            std::ostringstream shown;
-            shown << std::setprecision(10) << value;
-            throw HostError("pin " + pin.name + " cannot hold " + shown.str());
-        }
-    };
-    switch (pin.datatype) {
-    case DT_ENUM:
-        return require_within(INT16_MIN, INT16_MAX);
-    case DT_BOOL:
-        return;
-    case DT_FLOAT:
-        return require_within(-FLT_MAX, FLT_MAX);
-    case DT_INT:
-        return require_within(INT32_MIN, INT32_MAX);
-    default:
-        throw HostError("pin " + pin.name + " holds no value the host can set");
-    }
-}
-
 void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     const PinDescription& description = AudioPin(pin);
     if (CallObserver::Installed() != nullptr) {
         NoteHostAction("host writes audio pin " + std::to_string(pin) + " (" + description.name +
                        ") variable = " + std::to_string(value));
     }
-    void* variable = description.variable_address;
-    if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
-    RefuseUnheld(description, value);
-    switch (description.datatype) {
-    case DT_ENUM:
-        *static_cast<int16_t*>(variable) = static_cast<int16_t>(value);
-        break;
-    case DT_BOOL:
-        *static_cast<uint8_t*>(variable) = value != 0.0 ? 1 : 0;
-        break;
-    case DT_FLOAT:
-        *static_cast<float*>(variable) = static_cast<float>(value);
-        break;
-    case DT_INT:
-        *static_cast<int32_t*>(variable) = static_cast<int32_t>(value);
-        break;
-    }
+    PinVariable::Write(description, value);
 }
 
-double AudioSideHost::ReadPinVariable(int32_t pin) const {
-    const PinDescription& description = AudioPin(pin);
-    const void* variable = description.variable_address;
-    if (variable == nullptr) throw HostError("pin " + description.name + " has no variable");
-    switch (description.datatype) {
-    case DT_ENUM:
-        return *static_cast<const int16_t*>(variable);
-    case DT_BOOL:
-        return *static_cast<const uint8_t*>(variable);
-    case DT_FLOAT:
-        return *static_cast<const float*>(variable);
-    case DT_INT:
-        return *static_cast<const int32_t*>(variable);
-    default:
-        throw HostError("pin " + description.name + " holds no value the host can set");
-    }
-}
+double AudioSideHost::ReadPinVariable(int32_t pin) const { return PinVariable::Read(AudioPin(pin)); }
 
 void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
     if (pin < 0 || pin >= AudioPinCount()) throw HostError("no audio pin " + std::to_string(pin));
@@ -519,10 +465,7 @@ void AudioSideHost::AfterCall(uint32_t offset, uint32_t frames) {
 
 bool AudioSideHost::ValueHoldsSubnormal() const {
     for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
-        const PinDescription& description = AudioPin(pin);
-        if (description.datatype != DT_FLOAT || description.variable_address == nullptr) continue;
-        const float value = *static_cast<const float*>(description.variable_address);
-        if (std::fpclassify(value) == FP_SUBNORMAL) return true;
+        if (PinVariable::HoldsSubnormal(AudioPin(pin))) return true;
     }
     return false;
 }

@@ -89,9 +89,6 @@ public:
     void SetPinValue(int32_t pin, double value);
     // SetPinValue's write alone, with no report.
     void WritePinVariable(int32_t pin, double value);
-    // The HostError WritePinVariable gives when a variable of `pin`'s datatype cannot hold
-    // `value`, given before anything is written.
-    static void RefuseUnheld(const PinDescription& pin, double value);
     // What the pin's variable holds now, as its datatype holds it; HostError as WritePinVariable.
     double ReadPinVariable(int32_t pin) const;
     // Tells the object that an input pin's status changed, `after` samples from now: within the

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cfloat>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -11,8 +9,15 @@
 
 #include "EnumList.h"
 #include "HostError.h"
+#include "PinVariable.h"
 
 namespace {
+
+// Whether a variable of `datatype` holds `value`.
+bool Holds(int32_t datatype, double value) {
+    const HeldRange range = *PinVariable::RangeOf(datatype);
+    return value >= range.low && value <= range.high;
+}
 
 double ValueFor(const PinDescription& pin, const std::string& text) {
     if (pin.direction == DR_OUT) {
@@ -45,12 +50,12 @@ double ValueFor(const PinDescription& pin, const std::string& text) {
         if (value != 0 && value != 1) refuse("0 or 1");
         break;
     case DT_INT:
-        if (value != std::floor(value) || value < INT32_MIN || value > INT32_MAX) {
+        if (value != std::floor(value) || !Holds(DT_INT, value)) {
             refuse("whole numbers from -2147483648 to 2147483647");
         }
         break;
     case DT_FLOAT:
-        if (std::fabs(value) > FLT_MAX) refuse("finite 32-bit floats");
+        if (!Holds(DT_FLOAT, value)) refuse("finite 32-bit floats");
         break;
     default:
         break;
@@ -127,11 +132,10 @@ double PinSetting::HeldValue(const PinDescription& pin, const std::string& text)
     errno = 0;
     const double value = std::strtod(text.c_str(), &end);
     const bool number = !text.empty() && *end == '\0' && std::isfinite(value);
-    if (pin.datatype == DT_FLOAT && number && std::fabs(value) <= FLT_MAX) return value;
-    if (pin.datatype != DT_FLOAT && number && value == std::floor(value) && value >= INT32_MIN &&
-        value <= INT32_MAX) {
-        return value;
-    }
+    // Whole numbers the width of an integer for every datatype but a float, whose own list or
+    // variable may hold fewer: checked where the value is written.
+    const bool whole = pin.datatype == DT_FLOAT || value == std::floor(value);
+    if (number && whole && Holds(pin.datatype == DT_FLOAT ? DT_FLOAT : DT_INT, value)) return value;
     throw UsageError("pin " + pin.name + " cannot hold '" + text + "': it holds " +
                      (pin.datatype == DT_FLOAT ? "finite 32-bit floats"
                                                : "whole numbers from -2147483648 to 2147483647"));
@@ -168,14 +172,14 @@ SettingPlace Place(const AudioSideHost& audio, const std::string& name, const st
                                   : ""));
         }
         const double value = ValueFor(description, text);
-        AudioSideHost::RefuseUnheld(description, value);
+        PinVariable::RefuseUnheld(description, value);
         return {pin, -1, value};
     }
     const std::vector<PinDescription>& table = audio.PinTable();
     for (size_t index = 0; index < table.size(); ++index) {
         if (table[index].CreatesAudioPin() || table[index].name != name) continue;
         const double value = ValueFor(table[index], text);
-        if (table[index].datatype != DT_FLOAT && !(value >= INT32_MIN && value <= INT32_MAX)) {
+        if (table[index].datatype != DT_FLOAT && !Holds(DT_INT, value)) {
             throw UsageError("pin " + name + " cannot hold " + text);
         }
         return {std::nullopt, static_cast<int32_t>(index), value};

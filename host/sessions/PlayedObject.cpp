@@ -4,6 +4,7 @@
 
 #include "HostError.h"
 #include "PinSetting.h"
+#include "PinVariable.h"
 #include "PinWriteText.h"
 #include "PlayScript.h"
 
@@ -56,7 +57,7 @@ void CheckAction(const AudioSideHost& audio, const PlayAction& action) {
                 refuse("the module has no audio pin " + action.pin + " with a variable");
             }
             const PinDescription& description = audio.AudioPin(*pin);
-            AudioSideHost::RefuseUnheld(description,
+            PinVariable::RefuseUnheld(description,
                                         PinSetting::HeldValue(description, action.value));
             return;
         }
