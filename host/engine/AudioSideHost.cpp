@@ -12,34 +12,13 @@
 #include <iomanip>
 #include <sstream>
 
-namespace {
-
-// Keeps `value` as the latest for `wanted` in `latest`, which holds each key once, in the order
-// the keys first came.
-template <typename Entry, typename Key, typename Value>
-void KeepLatest(std::vector<Entry>& latest, Key Entry::*key, Key wanted, Value Entry::*field,
-                Value value) {
-    for (Entry& entry : latest) {
-        if (entry.*key == wanted) {
-            entry.*field = value;
-            return;
-        }
-    }
-    Entry entry{};
-    entry.*key = wanted;
-    entry.*field = value;
-    latest.push_back(entry);
-}
-
-}  // namespace
-
 void AudioSideHost::Attach(AudioHostRecord* record) {
     m_record = record;
     m_process = record->process;
     ReadPinTable();
     m_buffers.Clear();
     m_audio_pin_descriptions.clear();
-    m_static_watch.clear();
+    m_static_watch.Clear();
     m_opened = false;
     for (size_t index = 0; index < m_pin_table.size(); ++index) {
         // Sized for the largest block once, so no address handed out ever moves.
@@ -47,7 +26,7 @@ void AudioSideHost::Attach(AudioHostRecord* record) {
             m_buffers.Add(m_pin_table[index].name, m_pin_table[index].direction == DR_OUT,
                           m_pin_table[index].datatype == DT_FSAMPLE);
             m_audio_pin_descriptions.push_back(index);
-            m_static_watch.emplace_back();
+            m_static_watch.AddPin();
         }
     }
 }
@@ -67,7 +46,7 @@ void AudioSideHost::RepeatLastPin(int32_t copies) {
         m_buffers.Add(last.name + " " + std::to_string(AudioPinCount()), last.direction == DR_OUT,
                       last.datatype == DT_FSAMPLE);
         m_audio_pin_descriptions.push_back(m_pin_table.size() - 1);
-        m_static_watch.emplace_back();
+        m_static_watch.AddPin();
     }
 }
 
@@ -158,31 +137,7 @@ void AudioSideHost::CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp) {
 
 void AudioSideHost::NoteStatus(int32_t pin, int32_t status, uint32_t stamp) {
     if (pin < 0 || pin >= AudioPinCount() || AudioPin(pin).direction != DR_OUT) return;
-    m_static_watch[static_cast<size_t>(pin)] = {status == PIN_STATUS_STATIC, stamp, false, 0.0f};
-}
-
-void AudioSideHost::WatchStaticOutputs(uint32_t offset, uint32_t frames, uint32_t clock) {
-    for (size_t pin = 0; pin < m_static_watch.size(); ++pin) {
-        StaticWatch& watch = m_static_watch[pin];
-        if (!watch.announced) continue;
-        const float* samples = m_buffers.Data(pin);
-        for (uint32_t n = 0; n < frames; ++n) {
-            // Samples before the announced clock are not yet its; the clock wraps.
-            if (clock + n - watch.since > 0x7FFFFFFFu) continue;
-            const float sample = samples[offset + n];
-            if (!watch.held) {
-                watch.held = true;
-                watch.value = sample;
-            } else if (!(sample == watch.value)) {
-                Problem(HostRuleId::kStaticOutputsHold, "pin " + AudioPin(static_cast<int32_t>(pin)).name +
-                        " was announced STATIC for sample clock " + std::to_string(watch.since) +
-                        ", but moved from " + std::to_string(watch.value) + " to " +
-                        std::to_string(sample) + " at sample clock " + std::to_string(clock + n));
-                watch.announced = false;
-                break;
-            }
-        }
-    }
+    m_static_watch.Announce(static_cast<size_t>(pin), status, stamp);
 }
 
 void AudioSideHost::AddEvent(const TimedEvent* event) {
@@ -283,32 +238,21 @@ void AudioSideHost::KeepValueForGui(int32_t pin, int32_t value) {
     const PinDescription& description = AudioPin(pin);
     if (description.direction != DR_OUT || (description.flags & IO_UI_COMMUNICATION) == 0) return;
     const size_t table_index = m_audio_pin_descriptions[static_cast<size_t>(pin)];
-    const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
-    KeepLatest(m_values_for_gui, &ValueForGui::table_index, table_index, &ValueForGui::value, value);
+    m_side_values.KeepForGui(table_index, value);
 }
 
-std::vector<AudioSideHost::ValueForGui> AudioSideHost::TakeValuesForGui() {
-    const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
-    return std::exchange(m_values_for_gui, {});
-}
+std::vector<ValueForGui> AudioSideHost::TakeValuesForGui() { return m_side_values.TakeForGui(); }
 
 void AudioSideHost::TakeValueFromGui(size_t table_index, double value) {
     for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
         if (m_audio_pin_descriptions[static_cast<size_t>(pin)] != table_index) continue;
-        const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
-        KeepLatest(m_gui_values, &ValueFromGui::pin, pin, &ValueFromGui::value, value);
+        m_side_values.KeepFromGui(pin, value);
         return;
     }
 }
 
 void AudioSideHost::ApplyValuesFromGui() {
-    std::vector<ValueFromGui> values;
-    {
-        const std::lock_guard<std::mutex> lock(m_gui_values_mutex);
-        if (m_gui_values.empty()) return;
-        values.swap(m_gui_values);
-    }
-    for (const ValueFromGui& taken : values) {
+    for (const ValueFromGui& taken : m_side_values.TakeFromGui()) {
         if (AudioPin(taken.pin).variable_address != nullptr) {
             WritePinVariable(taken.pin, taken.value);
         }
@@ -388,7 +332,12 @@ void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
         m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
     }
     AfterCall(offset, frames);
-    WatchStaticOutputs(offset, frames, m_clock);
+    m_static_watch.Check(m_buffers, offset, frames, m_clock,
+                         [this](size_t pin, const std::string& what) {
+                             Problem(HostRuleId::kStaticOutputsHold,
+                                     "pin " + AudioPin(static_cast<int32_t>(pin)).name + " " +
+                                         what);
+                         });
 }
 
 void AudioSideHost::DeliverDueEvents() {

@@ -9,10 +9,11 @@
 #include "EventQueue.h"
 #include "PinDescription.h"
 #include "SampleBuffers.h"
+#include "SideValues.h"
+#include "StaticOutputWatch.h"
 #include "QVHostTypes.h"
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -101,14 +102,9 @@ public:
     // that writes faster than the audio side processes queues nothing. This host's choice; any
     // thread may call it.
     void TakeValueFromGui(size_t table_index, double value);
-    // A value the audio object sent (HOST_OP_PIN_VALUE) for an output pin with both sides, for the
-    // GUI side to show, as a host shows a meter or a step light.
-    struct ValueForGui {
-        size_t table_index;
-        int32_t value;
-    };
-    // The latest value of each such pin since the last take, in the order the pins were first
-    // sent. Any thread may call it.
+    // The values the audio object sent (HOST_OP_PIN_VALUE) for output pins with both sides, for
+    // the GUI side to show, as a host shows a meter or a step light: the latest of each pin since
+    // the last take, in the order the pins were first sent. Any thread may call it.
     std::vector<ValueForGui> TakeValuesForGui();
     uint32_t SampleClock() const { return m_clock; }
     // A pin status as a user reads it: "static", "changed", "moving", or "status N".
@@ -154,23 +150,13 @@ private:
     void NoteStatus(int32_t pin, int32_t status, uint32_t stamp);
     // Keeps a value sent for an output pin with both sides for the GUI side.
     void KeepValueForGui(int32_t pin, int32_t value);
-    // After a process call of `frames` samples from `offset`, which began at `clock`: every
-    // output announced STATIC holds the one value it held first since the announcement.
-    void WatchStaticOutputs(uint32_t offset, uint32_t frames, uint32_t clock);
 
     AudioHostRecord* m_record = nullptr;
     ProcessFn m_process = nullptr;
     std::vector<PinDescription> m_pin_table;
     SampleBuffers m_buffers{kMaxBlockSize, kDefaultBlockSize};
     std::vector<size_t> m_audio_pin_descriptions;  // per audio pin, its index in m_pin_table
-    // Per audio pin, the watch on an output the object announced STATIC.
-    struct StaticWatch {
-        bool announced = false;
-        uint32_t since = 0;  // the sample clock the announcement is for
-        bool held = false;   // whether a sample since then has been seen
-        float value = 0.0f;  // the value it holds
-    };
-    std::vector<StaticWatch> m_static_watch;
+    StaticOutputWatch m_static_watch;  // per audio pin
     bool m_opened = false;
     int32_t m_block_size = kDefaultBlockSize;
     float m_sample_rate = 0.0f;
@@ -181,15 +167,7 @@ private:
     std::vector<AudioPinMessage> m_pin_messages;
     std::vector<std::string> m_problems;
     std::vector<std::string> m_warnings;
-    struct ValueFromGui {
-        int32_t pin;
-        double value;
-    };
-    std::mutex m_gui_values_mutex;
-    // The latest value of each pin the GUI side set since the last block, in the order the pins
-    // were first set; guarded by m_gui_values_mutex.
-    std::vector<ValueFromGui> m_gui_values;
-    std::vector<ValueForGui> m_values_for_gui;  // guarded by m_gui_values_mutex
+    SideValues m_side_values;
 };
 
 #endif

@@ -71,7 +71,7 @@ QVWord ReferenceHost::CloseAudioObject() { return m_audio.IsAttached() ? m_audio
 int32_t ReferenceHost::CloseGuiObject() { return m_gui.IsAttached() ? m_gui.Close() : 0; }
 
 void ReferenceHost::PassAudioValuesToGui() {
-    for (const AudioSideHost::ValueForGui& sent : m_audio.TakeValuesForGui()) {
+    for (const ValueForGui& sent : m_audio.TakeValuesForGui()) {
         if (!m_gui.IsAttached()) continue;
         m_gui.TakeValueFromAudio(static_cast<int32_t>(sent.table_index), sent.value);
     }

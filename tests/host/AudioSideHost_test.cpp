@@ -261,7 +261,7 @@ TEST(AudioSideHost, KeepsForTheGuiSideTheLatestValueOfEachOutputBothSidesShare) 
              {0, 3}, {1, 4}, {2, 5}, {0, 6}}) {
         object.Ask(HOST_OP_PIN_VALUE, pin, value, nullptr);
     }
-    const std::vector<AudioSideHost::ValueForGui> kept = host.TakeValuesForGui();
+    const std::vector<ValueForGui> kept = host.TakeValuesForGui();
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].table_index, 0u);
     EXPECT_EQ(kept[0].value, 6);
