@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@ struct CompareArguments {
     std::string first;
     std::string second;
     double tolerance = 0.0;
+    uint32_t from = 0;
 };
 
 }  // namespace
@@ -31,6 +33,10 @@ CommandEntry::Subcommand CompareCommand::Add(CLI::App& app) {
         ->add_option("--tolerance", arguments->tolerance,
                      "How far two values may differ and still agree (0: exactly the same)")
         ->check(ArgumentChecks::FiniteRange(0.0, 1.0e30));
+    compare
+        ->add_option("--from", arguments->from,
+                     "SAMPLE: compare from this sample on (a validator's check names where)")
+        ->check(ArgumentChecks::WholeRange(0, 4294967295LL));
     return {compare,
             [arguments](std::ostream& out, std::ostream&) {
                 std::ifstream first = OpenInputFile("A", arguments->first);
@@ -38,7 +44,7 @@ CommandEntry::Subcommand CompareCommand::Add(CLI::App& app) {
                 CsvRecords first_records(first, arguments->first);
                 CsvRecords second_records(second, arguments->second);
                 const CsvComparisonResult result = CsvComparison::Compare(
-                    first_records, second_records, arguments->tolerance);
+                    first_records, second_records, arguments->tolerance, arguments->from);
                 if (first.bad() || second.bad()) throw HostError("a CSV file could not be read");
                 CsvComparison::Print(result, arguments->first, arguments->second,
                                      arguments->tolerance, out);

@@ -40,7 +40,7 @@ bool Row(CsvRecords& file, size_t columns, std::vector<std::string>& fields) {
 }  // namespace
 
 CsvComparisonResult CsvComparison::Compare(CsvRecords& first, CsvRecords& second,
-                                           double tolerance) {
+                                           double tolerance, double from) {
     CsvComparisonResult result;
     const std::vector<std::string> first_header = Header(first);
     const std::vector<std::string> second_header = Header(second);
@@ -70,6 +70,7 @@ CsvComparisonResult CsvComparison::Compare(CsvRecords& first, CsvRecords& second
             return result;
         }
         ++result.rows;
+        if (Number(first, first_header.front(), a.front()) < from) continue;
         bool differs = false;
         for (const auto& [in_first, in_second] : positions) {
             const std::string& column = first_header[in_first];

@@ -38,8 +38,10 @@ struct CsvComparisonResult {
 class CsvComparison {
 public:
     // UsageError, naming the file and line, for a file no run wrote: no "sample" column first,
-    // a row of another length than the header, or a value that is no number.
-    static CsvComparisonResult Compare(CsvRecords& first, CsvRecords& second, double tolerance);
+    // a row of another length than the header, or a value that is no number. Rows of samples
+    // before `from` are read but not compared.
+    static CsvComparisonResult Compare(CsvRecords& first, CsvRecords& second, double tolerance,
+                                       double from = 0.0);
     static void Print(const CsvComparisonResult& result, const std::string& first_name,
                       const std::string& second_name, double tolerance, std::ostream& out);
 };

@@ -329,6 +329,12 @@ void PlayedObject::PlayBlock(bool keep_rows) {
     NoteGuiWrites(m_done + frames);
     m_done += frames;
     NoteAudioMessages();
+    // A close due here comes before another object's next block, as a host closes an object
+    // between blocks.
+    if (m_next < m_timeline.size() && m_timeline[m_next]->sample <= m_done &&
+        m_timeline[m_next]->kind == PlayAction::Kind::kClose) {
+        Apply(*m_timeline[m_next++]);
+    }
 }
 
 void PlayedObject::Close() {

@@ -177,7 +177,8 @@ std::string FailingSession::Keep(const PlayOptions& played, const std::string& f
 }
 
 std::string FailingSession::KeepPair(const PlayOptions& reference, const PlayOptions& played,
-                                     const std::string& finding, const KeptSession& where) {
+                                     uint32_t from, const std::string& finding,
+                                     const KeptSession& where) {
     // Both plays run as the author runs them, each in a child of its own, and their files are
     // compared as `qvhost compare` compares them.
     const std::vector<std::string> trials = where.PairTrialPaths();
@@ -197,7 +198,7 @@ std::string FailingSession::KeepPair(const PlayOptions& reference, const PlayOpt
         std::ifstream played_rows(FilePath(trials[3]), std::ios::binary);
         CsvRecords reference_records(reference_rows, trials[1]);
         CsvRecords played_records(played_rows, trials[3]);
-        return CsvComparison::Compare(reference_records, played_records, 0.0)
+        return CsvComparison::Compare(reference_records, played_records, 0.0, from)
             .first_difference.has_value();
     };
     bool replayed = false;
@@ -225,7 +226,7 @@ std::string FailingSession::KeepPair(const PlayOptions& reference, const PlayOpt
         " --csv " + ShellWord(csv_of(reference_path)) + " && qvhost play " +
         ShellWord(where.library) + " --script " + ShellWord(path) + " --csv " +
         ShellWord(csv_of(path)) + " && qvhost compare " + ShellWord(csv_of(reference_path)) +
-        " " + ShellWord(csv_of(path));
+        " " + ShellWord(csv_of(path)) + (from > 0 ? " --from " + std::to_string(from) : "");
     try {
         for (const auto& [file_path, play, role] :
              {std::make_tuple(reference_path, &reference, "the play compared with"),

@@ -45,12 +45,13 @@ public:
     // or why it cannot be replayed.
     static std::string Keep(const PlayOptions& played, const std::string& finding,
                             const KeptSession& where);
-    // Keeps two plays that should have given the same sample outputs and did not, `played`
-    // against `reference`, as they were: each is played again by `qvhost play --csv` and the two
-    // files compared by `qvhost compare`. Says where and how to replay them, or why they cannot
-    // be replayed.
+    // Keeps two plays that should have given the same sample outputs and did not from sample
+    // `from` on, `played` against `reference`, as they were: each is played again by `qvhost
+    // play --csv` and the two files compared by `qvhost compare --from`. Says where and how to
+    // replay them, or why they cannot be replayed.
     static std::string KeepPair(const PlayOptions& reference, const PlayOptions& played,
-                                const std::string& finding, const KeptSession& where);
+                                uint32_t from, const std::string& finding,
+                                const KeptSession& where);
     // Keeps the session of a check that crashed, from its journal, shortened while its play
     // crashes too; empty when the check left no journal (it crashed outside a session).
     static std::string KeepCrash(const KeptSession& where);

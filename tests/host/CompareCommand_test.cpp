@@ -42,6 +42,12 @@ TEST(CompareCommand, NamesTheFirstSampleAndColumnWhereTwoRunsDiffer) {
         {"sample,Out\n0," + std::string(CsvRecords::kLongestRecord, '1') + "\n", "sample,Out\n", {},
          2, a + ":2: a record past 1048576 bytes"},
         {"sample,Out\n", "sample,Out\n", {"--tolerance", "-1"}, 2, "--tolerance"},
+        // From a sample on: rows before it are read, not compared.
+        {"sample,Out\n0,1\n1,2\n", "sample,Out\n0,5\n1,2\n", {"--from", "1"}, 0,
+         "agree: 2 samples"},
+        {"sample,Out\n0,1\n1,2\n2,3\n", "sample,Out\n0,5\n1,2\n2,4\n", {"--from", "1"}, 1,
+         "differ first at sample 2, column Out: 3 against 4\n1 of 3 samples differ"},
+        {"sample,Out\n", "sample,Out\n", {"--from", "-1"}, 2, "--from"},
         // An empty field (an object had closed) agrees with an empty one only.
         {"sample,Out\n0,1\n1,\n", "sample,Out\n0,1\n1,\n", {}, 0, "agree: 2 samples"},
         {"sample,Out\n0,\n", "sample,Out\n0,0\n", {"--tolerance", "1"}, 1,

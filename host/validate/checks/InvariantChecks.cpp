@@ -115,9 +115,14 @@ bool Compared(uint32_t sample) {
            sample >= kChangeAt + kSettleSamples;
 }
 
-// Where two plays differ outside the settling windows, in words; empty when they agree. NaN
-// agrees with nothing.
-std::string Difference(const Outputs& reference, const Outputs& other) {
+// Where two plays first differ outside the settling windows.
+struct OutputDifference {
+    uint32_t sample;
+    std::string text;
+};
+
+// Nothing when the plays agree outside the windows. NaN agrees with nothing.
+std::optional<OutputDifference> Difference(const Outputs& reference, const Outputs& other) {
     for (size_t pin = 0; pin < reference.size(); ++pin) {
         for (uint32_t n = 0; n < kSessionSamples; ++n) {
             if (!Compared(n)) continue;
@@ -128,10 +133,10 @@ std::string Difference(const Outputs& reference, const Outputs& other) {
             std::ostringstream text;
             text << "pin " << reference[pin].pin << " differs from sample " << n << " on (" << b
                  << " against " << a << ")";
-            return text.str();
+            return OutputDifference{n, text.str()};
         }
     }
-    return std::string();
+    return std::nullopt;
 }
 
 bool HasSampleOutput(CheckContext& context) {
@@ -152,19 +157,21 @@ void ExpectSameOutputs(CheckContext& context, const Setup& reference,
     if (!HasSampleOutput(context)) return context.Skip("the module has no sample output to compare");
     for (const SessionPlan& plan : SessionPlans(context)) {
         const SessionRun expected = Play(context, plan, reference);
-        if (!Difference(expected.outputs, Play(context, plan, reference).outputs).empty()) {
+        if (Difference(expected.outputs, Play(context, plan, reference).outputs)) {
             return context.Skip(kNotRepeatable);
         }
         for (const Setup& setup : others) {
             const SessionRun other = Play(context, plan, setup);
-            const std::string difference = Difference(expected.outputs, other.outputs);
-            if (difference.empty()) continue;
+            const std::optional<OutputDifference> difference =
+                Difference(expected.outputs, other.outputs);
+            if (!difference) continue;
             const std::string finding = setup.Describe() + " against " + reference.Describe() +
-                                        ": " + difference + ": " + property;
+                                        ": " + difference->text + ": " + property;
             context.Fail(finding);
             if (!context.KeptFailure() && expected.played && other.played) {
-                context.KeepFailure(FailingSession::KeepPair(
-                    *expected.played, *other.played, finding, FailingSession::Where(context)));
+                context.KeepFailure(FailingSession::KeepPair(*expected.played, *other.played,
+                                                             difference->sample, finding,
+                                                             FailingSession::Where(context)));
             }
             return;
         }

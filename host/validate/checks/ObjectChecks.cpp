@@ -176,7 +176,8 @@ void CompareWithAlone(CheckContext& context, const char* which, const ObjectRun&
     }
     together.samples = std::max(together.samples, other->samples);
     context.KeepFailure(
-        FailingSession::KeepPair(*alone.played, together, text, FailingSession::Where(context)));
+        FailingSession::KeepPair(*alone.played, together, static_cast<uint32_t>(at), text,
+                                 FailingSession::Where(context)));
 }
 
 // Two objects played alone, then side by side block by block; with `close_first`, the first is
