@@ -1,82 +1,57 @@
 #include "AudioSideHost.h"
 
-#include "CallObserver.h"
-#include "HostError.h"
-#include "HostNotes.h"
-#include "HostRuleIds.h"
-#include "PinVariable.h"
-#include "PrintableText.h"
-
 #include <cmath>
 #include <cstdint>
 #include <iomanip>
 #include <sstream>
 
+#include "CallObserver.h"
+#include "HostError.h"
+#include "HostNotes.h"
+#include "HostRuleIds.h"
+#include "PinVariable.h"
+
 void AudioSideHost::Attach(AudioHostRecord* record) {
     m_record = record;
     m_process = record->process;
-    ReadPinTable();
+    const bool ended = m_pins.Read([this](int32_t index, QVPinProperties& props) {
+        return Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f) != 0;
+    });
+    if (!ended) {
+        Problem(HostRuleId::kPinTableEnds, "the pin table did not end within " +
+                                               std::to_string(kMaxPinDescriptions) +
+                                               " descriptions");
+    }
     m_buffers.Clear();
-    m_audio_pin_descriptions.clear();
     m_static_watch.Clear();
     m_opened = false;
-    for (size_t index = 0; index < m_pin_table.size(); ++index) {
-        // Sized for the largest block once, so no address handed out ever moves.
-        if (m_pin_table[index].CreatesAudioPin()) {
-            m_buffers.Add(m_pin_table[index].name, m_pin_table[index].direction == DR_OUT,
-                          m_pin_table[index].datatype == DT_FSAMPLE);
-            m_audio_pin_descriptions.push_back(index);
-            m_static_watch.AddPin();
-        }
-    }
+    AddBuffers(0);
 }
 
 void AudioSideHost::RepeatLastPin(int32_t copies) {
     if (m_opened) throw HostError("pins can be repeated only before the object opens");
     if (copies <= 0) return;
-    if (m_pin_table.empty() || !m_pin_table.back().CreatesAudioPin() ||
-        (m_pin_table.back().flags & IO_REPEAT_LAST) == 0) {
-        throw HostError("the module's last pin does not repeat (IO_REPEAT_LAST)");
-    }
-    if (AudioPinCount() + copies > kMaxPinDescriptions) {
-        throw HostError("more than " + std::to_string(kMaxPinDescriptions) + " audio pins");
-    }
-    const PinDescription& last = m_pin_table.back();
-    for (int32_t copy = 0; copy < copies; ++copy) {
-        m_buffers.Add(last.name + " " + std::to_string(AudioPinCount()), last.direction == DR_OUT,
-                      last.datatype == DT_FSAMPLE);
-        m_audio_pin_descriptions.push_back(m_pin_table.size() - 1);
-        m_static_watch.AddPin();
-    }
+    const int32_t first = AudioPinCount();
+    m_pins.RepeatLast(copies);
+    AddBuffers(first);
 }
 
-void AudioSideHost::ReadPinTable() {
-    m_pin_table.clear();
-    for (int32_t index = 0;; ++index) {
-        QVPinProperties props{};
-        if (Dispatch(MOD_OP_GET_PIN_PROPERTIES, index, 0, &props, 0.0f) == 0) return;
-        if (index == kMaxPinDescriptions) {
-            Problem(HostRuleId::kPinTableEnds, "the pin table did not end within " + std::to_string(kMaxPinDescriptions) +
-                    " descriptions");
-            return;
-        }
-        PinDescription pin;
-        pin.name = PrintableText(props.name != nullptr ? props.name : "");
-        pin.direction = props.direction;
-        pin.datatype = props.datatype;
-        pin.datatype_extra =
-            PrintableText(props.datatype_extra != nullptr ? props.datatype_extra : "");
-        pin.flags = props.flags;
-        pin.variable_address = props.variable_address;
-        m_pin_table.push_back(pin);
+void AudioSideHost::AddBuffers(int32_t first) {
+    // Sized for the largest block once, so no address handed out ever moves. A copy of a
+    // repeated pin is named after its index.
+    for (int32_t pin = first; pin < m_pins.AudioPinCount(); ++pin) {
+        const PinDescription& description = m_pins.AudioPin(pin);
+        m_buffers.Add(first == 0 ? description.name : description.name + " " + std::to_string(pin),
+                      description.direction == DR_OUT, description.datatype == DT_FSAMPLE);
+        m_static_watch.AddPin();
     }
 }
 
 QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t index, int32_t value,
                              void* ptr) {
     if (record == nullptr || record != m_record) {
-        Problem(HostRuleId::kOwnRecord,
-                "host call " + std::to_string(opcode) + " came with a record this host does not hold");
+        Problem(HostRuleId::kOwnRecord, "host call " + std::to_string(opcode) +
+                                            " came with a record this host does not hold");
         return 0;
     }
     switch (opcode) {
@@ -87,8 +62,9 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
         return AudioPinCount();
     case HOST_OP_PIN_BUFFER:
         if (index < 0 || index >= AudioPinCount()) {
-            Problem(HostRuleId::kBuffersOfAudioPins, "HOST_OP_PIN_BUFFER for pin " + std::to_string(index) +
-                    ", which does not exist");
+            Problem(
+                HostRuleId::kBuffersOfAudioPins,
+                "HOST_OP_PIN_BUFFER for pin " + std::to_string(index) + ", which does not exist");
             return 0;
         }
         return reinterpret_cast<QVWord>(m_buffers.Data(static_cast<size_t>(index)));
@@ -117,7 +93,8 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
         return 0;
     default:
         // A real host may know more opcodes than this one.
-        Warning(HostRuleId::kHostOpcodesKnown, "host opcode " + std::to_string(opcode) + " is not one this host knows");
+        Warning(HostRuleId::kHostOpcodesKnown,
+                "host opcode " + std::to_string(opcode) + " is not one this host knows");
         return 0;
     }
 }
@@ -125,13 +102,16 @@ QVWord AudioSideHost::Answer(AudioHostRecord* record, int32_t opcode, int32_t in
 // A message names a pin the host holds, for now or later: the host's clock wraps like the
 // module's, so later means up to 2^31 - 1 samples ahead.
 void AudioSideHost::CheckMessage(int32_t opcode, int32_t pin, uint32_t stamp) {
-    const std::string what = opcode == HOST_OP_PIN_VALUE ? "HOST_OP_PIN_VALUE" : "HOST_OP_STATUS_CHANGE";
+    const std::string what =
+        opcode == HOST_OP_PIN_VALUE ? "HOST_OP_PIN_VALUE" : "HOST_OP_STATUS_CHANGE";
     if (pin < 0 || pin >= AudioPinCount()) {
-        Problem(HostRuleId::kMessagesForPins, what + " for pin " + std::to_string(pin) + ", which does not exist");
+        Problem(HostRuleId::kMessagesForPins,
+                what + " for pin " + std::to_string(pin) + ", which does not exist");
     }
     if (stamp - m_clock > 0x7FFFFFFFu) {
-        Problem(HostRuleId::kMessagesNotLate, what + " stamped " + std::to_string(stamp) + " at sample clock " +
-                std::to_string(m_clock) + ": for a clock already gone");
+        Problem(HostRuleId::kMessagesNotLate, what + " stamped " + std::to_string(stamp) +
+                                                  " at sample clock " + std::to_string(m_clock) +
+                                                  ": for a clock already gone");
     }
 }
 
@@ -147,8 +127,9 @@ void AudioSideHost::AddEvent(const TimedEvent* event) {
     }
     if (!m_events.Add(*event, m_clock)) {
         ++m_counts.events_refused;
-        Problem(HostRuleId::kEventsNotInPast, "event stamped " + std::to_string(event->time_stamp) + " queued at sample clock " +
-                std::to_string(m_clock) + ": already past");
+        Problem(HostRuleId::kEventsNotInPast, "event stamped " + std::to_string(event->time_stamp) +
+                                                  " queued at sample clock " +
+                                                  std::to_string(m_clock) + ": already past");
         return;
     }
     ++m_counts.events_queued;
@@ -191,18 +172,10 @@ const float* AudioSideHost::PinBuffer(int32_t pin) const {
 
 float* AudioSideHost::InputBuffer(int32_t pin) { return m_buffers.Data(static_cast<size_t>(pin)); }
 
-const PinDescription& AudioSideHost::AudioPin(int32_t pin) const {
-    return m_pin_table[m_audio_pin_descriptions.at(static_cast<size_t>(pin))];
-}
+const PinDescription& AudioSideHost::AudioPin(int32_t pin) const { return m_pins.AudioPin(pin); }
 
 std::vector<int32_t> AudioSideHost::SamplePins(int32_t direction) const {
-    std::vector<int32_t> pins;
-    for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
-        if (AudioPin(pin).direction == direction && AudioPin(pin).datatype == DT_FSAMPLE) {
-            pins.push_back(pin);
-        }
-    }
-    return pins;
+    return m_pins.SamplePins(direction);
 }
 
 void AudioSideHost::SetPinValue(int32_t pin, double value) {
@@ -219,16 +192,19 @@ void AudioSideHost::WritePinVariable(int32_t pin, double value) {
     PinVariable::Write(description, value);
 }
 
-double AudioSideHost::ReadPinVariable(int32_t pin) const { return PinVariable::Read(AudioPin(pin)); }
+double AudioSideHost::ReadPinVariable(int32_t pin) const {
+    return PinVariable::Read(AudioPin(pin));
+}
 
 void AudioSideHost::PostPinStatus(int32_t pin, int32_t status, uint32_t after) {
     if (pin < 0 || pin >= AudioPinCount()) throw HostError("no audio pin " + std::to_string(pin));
     if (CallObserver::Installed() != nullptr) {
         NoteHostAction("host posts status " + std::to_string(status) + " of audio pin " +
-                       std::to_string(pin) + " for sample clock " + std::to_string(m_clock + after));
+                       std::to_string(pin) + " for sample clock " +
+                       std::to_string(m_clock + after));
     }
-    const TimedEvent event{m_clock + after, EVENT_PIN_STATUS, status, 0,
-                           static_cast<uintptr_t>(pin), 0};
+    const TimedEvent event{
+        m_clock + after, EVENT_PIN_STATUS, status, 0, static_cast<uintptr_t>(pin), 0};
     m_events.Add(event, m_clock);
     ++m_counts.host_events_posted;
 }
@@ -237,18 +213,14 @@ void AudioSideHost::KeepValueForGui(int32_t pin, int32_t value) {
     if (pin < 0 || pin >= AudioPinCount()) return;
     const PinDescription& description = AudioPin(pin);
     if (description.direction != DR_OUT || (description.flags & IO_UI_COMMUNICATION) == 0) return;
-    const size_t table_index = m_audio_pin_descriptions[static_cast<size_t>(pin)];
+    const size_t table_index = m_pins.TableIndex(pin);
     m_side_values.KeepForGui(table_index, value);
 }
 
 std::vector<ValueForGui> AudioSideHost::TakeValuesForGui() { return m_side_values.TakeForGui(); }
 
 void AudioSideHost::TakeValueFromGui(size_t table_index, double value) {
-    for (int32_t pin = 0; pin < AudioPinCount(); ++pin) {
-        if (m_audio_pin_descriptions[static_cast<size_t>(pin)] != table_index) continue;
-        m_side_values.KeepFromGui(pin, value);
-        return;
-    }
+    if (const auto pin = m_pins.AudioPinOf(table_index)) m_side_values.KeepFromGui(*pin, value);
 }
 
 void AudioSideHost::ApplyValuesFromGui() {
@@ -314,7 +286,8 @@ void AudioSideHost::CallEventHandler(TimedEvent& event) {
 
 void AudioSideHost::InvokeEventHandler(TimedEvent& event) {
     const ObservedCall call({CallEntry::kEventHandler, event.event_type,
-                             static_cast<int32_t>(event.time_stamp), event.int_value, &event, 0.0f});
+                             static_cast<int32_t>(event.time_stamp), event.int_value, &event,
+                             0.0f});
     m_record->event_handler(m_record->object, &event);
 }
 
@@ -332,12 +305,11 @@ void AudioSideHost::CallProcess(uint32_t offset, uint32_t frames) {
         m_process(m_record->object, static_cast<int32_t>(offset), static_cast<int32_t>(frames));
     }
     AfterCall(offset, frames);
-    m_static_watch.Check(m_buffers, offset, frames, m_clock,
-                         [this](size_t pin, const std::string& what) {
-                             Problem(HostRuleId::kStaticOutputsHold,
-                                     "pin " + AudioPin(static_cast<int32_t>(pin)).name + " " +
-                                         what);
-                         });
+    m_static_watch.Check(
+        m_buffers, offset, frames, m_clock, [this](size_t pin, const std::string& what) {
+            Problem(HostRuleId::kStaticOutputsHold,
+                    "pin " + AudioPin(static_cast<int32_t>(pin)).name + " " + what);
+        });
 }
 
 void AudioSideHost::DeliverDueEvents() {
@@ -349,9 +321,8 @@ void AudioSideHost::DeliverDueEvents() {
     while (auto event = m_events.TakeDueAt(m_clock)) {
         if (++delivered_now > kMaxEventsPerClock) {
             Problem(HostRuleId::kEventsPerClock,
-                    "more than " + std::to_string(kMaxEventsPerClock) +
-                        " events at sample clock " + std::to_string(m_clock) +
-                        ": the rest dropped");
+                    "more than " + std::to_string(kMaxEventsPerClock) + " events at sample clock " +
+                        std::to_string(m_clock) + ": the rest dropped");
             while (m_events.TakeDueAt(m_clock)) {
             }
             break;

@@ -2,10 +2,13 @@
 // process entry, event entry) and answers the object's HOST_OP_ calls. It keeps the sample
 // clock, one float buffer per audio pin, and the events the object queued, and processes in
 // blocks, splitting a block wherever an event is due so that each event arrives exactly when the
-// sample clock equals its time stamp.
+// sample clock equals its time stamp. Its parts are classes of their own: the pin table and the
+// audio pins (AudioPinTable), a pin's variable (PinVariable), the watch on outputs announced
+// STATIC (StaticOutputWatch) and the values that pass between the sides (SideValues).
 #ifndef QVHOST_AUDIO_SIDE_HOST_H
 #define QVHOST_AUDIO_SIDE_HOST_H
 
+#include "AudioPinTable.h"
 #include "EventQueue.h"
 #include "PinDescription.h"
 #include "SampleBuffers.h"
@@ -44,7 +47,7 @@ public:
     // The block size until the host sets one.
     static constexpr int32_t kDefaultBlockSize = 256;
     // More descriptions than this is taken as a module that never answers false.
-    static constexpr int32_t kMaxPinDescriptions = 256;
+    static constexpr int32_t kMaxPinDescriptions = AudioPinTable::kMostDescriptions;
     // Events delivered at one sample clock before the host takes the object to be looping.
     static constexpr int kMaxEventsPerClock = 1000;
 
@@ -75,8 +78,8 @@ public:
     // MOD_OP_CLOSE; the object and its record are gone afterwards. Returns the object's answer.
     QVWord Close();
 
-    const std::vector<PinDescription>& PinTable() const { return m_pin_table; }
-    int32_t AudioPinCount() const { return static_cast<int32_t>(m_buffers.Count()); }
+    const std::vector<PinDescription>& PinTable() const { return m_pins.Descriptions(); }
+    int32_t AudioPinCount() const { return m_pins.AudioPinCount(); }
     const float* PinBuffer(int32_t pin) const;
     // Where the next block's input samples go: element 0 is the block's first sample.
     float* InputBuffer(int32_t pin);
@@ -125,7 +128,8 @@ public:
     const std::vector<std::string>& Warnings() const { return m_warnings; }
 
 private:
-    void ReadPinTable();
+    // A buffer and a watch for each audio pin from `first` on.
+    void AddBuffers(int32_t first);
     void CallProcess(uint32_t offset, uint32_t frames);
     // The event entry, with the buffers watched around it as around a process call.
     void CallEventHandler(TimedEvent& event);
@@ -153,9 +157,8 @@ private:
 
     AudioHostRecord* m_record = nullptr;
     ProcessFn m_process = nullptr;
-    std::vector<PinDescription> m_pin_table;
+    AudioPinTable m_pins;
     SampleBuffers m_buffers{kMaxBlockSize, kDefaultBlockSize};
-    std::vector<size_t> m_audio_pin_descriptions;  // per audio pin, its index in m_pin_table
     StaticOutputWatch m_static_watch;  // per audio pin
     bool m_opened = false;
     int32_t m_block_size = kDefaultBlockSize;

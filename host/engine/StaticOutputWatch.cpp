@@ -6,9 +6,9 @@ void StaticOutputWatch::Announce(size_t pin, int32_t status, uint32_t since) {
     m_pins.at(pin) = {status == PIN_STATUS_STATIC, since, false, 0.0f};
 }
 
-void StaticOutputWatch::Check(const SampleBuffers& buffers, uint32_t offset, uint32_t frames,
-                              uint32_t clock,
-                              const std::function<void(size_t pin, const std::string& what)>& moved) {
+void StaticOutputWatch::Check(
+    const SampleBuffers& buffers, uint32_t offset, uint32_t frames, uint32_t clock,
+    const std::function<void(size_t pin, const std::string& what)>& moved) {
     for (size_t pin = 0; pin < m_pins.size(); ++pin) {
         Watch& watch = m_pins[pin];
         if (!watch.announced) continue;

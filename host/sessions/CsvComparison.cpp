@@ -89,7 +89,8 @@ CsvComparisonResult CsvComparison::Compare(CsvRecords& first, CsvRecords& second
                 result.largest = std::max(result.largest, difference);
             }
             if (!result.first_difference) {
-                result.first_difference = CsvDifference{a.front(), column, a[in_first], b[in_second]};
+                result.first_difference =
+                    CsvDifference{a.front(), column, a[in_first], b[in_second]};
             }
         }
         result.rows_differing += differs ? 1 : 0;

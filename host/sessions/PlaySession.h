@@ -24,7 +24,8 @@ struct ObjectPlay {
     // PIN=VALUE a patch holds, in the variable and the GUI object before either starts; the GUI
     // object is told of each before it is initialised.
     std::vector<std::string> stored;
-    std::vector<std::string> stored_origins;  // where each was given ("--script FILE:LINE"), if known
+    // Where each was given ("--script FILE:LINE"), if known.
+    std::vector<std::string> stored_origins;
     std::vector<PlayAction> timeline;  // in any order; applied in order of sample
     // PIN=SIGNAL for sample inputs from the start; an action of the timeline may change one.
     std::vector<std::string> inputs;

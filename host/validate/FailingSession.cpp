@@ -153,7 +153,8 @@ void KeptSession::RemoveLeftovers() const {
     std::error_code error;
     std::filesystem::remove(FilePath(JournalPath()), error);
     std::filesystem::remove(FilePath(TrialPath()), error);
-    for (const std::string& trial : PairTrialPaths()) std::filesystem::remove(FilePath(trial), error);
+    for (const std::string& trial : PairTrialPaths())
+        std::filesystem::remove(FilePath(trial), error);
 }
 
 KeptSession FailingSession::Where(const CheckContext& context) {

@@ -154,7 +154,8 @@ const char* const kNotRepeatable =
 // aside), then with every other setup; each must give the reference's output.
 void ExpectSameOutputs(CheckContext& context, const Setup& reference,
                        const std::vector<Setup>& others, const std::string& property) {
-    if (!HasSampleOutput(context)) return context.Skip("the module has no sample output to compare");
+    if (!HasSampleOutput(context))
+        return context.Skip("the module has no sample output to compare");
     for (const SessionPlan& plan : SessionPlans(context)) {
         const SessionRun expected = Play(context, plan, reference);
         if (Difference(expected.outputs, Play(context, plan, reference).outputs)) {
