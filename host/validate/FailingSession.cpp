@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <tuple>
 
 #include "ChildProcess.h"
 #include "CommandEntry.h"
@@ -229,15 +228,19 @@ std::string FailingSession::KeepPair(const PlayOptions& reference, const PlayOpt
         ShellWord(csv_of(path)) + " && qvhost compare " + ShellWord(csv_of(reference_path)) +
         " " + ShellWord(csv_of(path)) + (from > 0 ? " --from " + std::to_string(from) : "");
     try {
-        for (const auto& [file_path, play, role] :
-             {std::make_tuple(reference_path, &reference, "the play compared with"),
-              std::make_tuple(path, &played, "the play that differs")}) {
-            OutputFile file("--keep-failures", file_path);
+        struct KeptPlay {
+            const std::string& path;
+            const PlayOptions& play;
+            const char* role;
+        };
+        for (const KeptPlay& kept : {KeptPlay{reference_path, reference, "the play compared with"},
+                                     KeptPlay{path, played, "the play that differs"}}) {
+            OutputFile file("--keep-failures", kept.path);
             file.Write([&](const std::string& part) {
                 std::ofstream out(FilePath(part), std::ios::binary);
                 out << "# " << where.check_id << " (qvhost validate --seed " << where.seed << "), "
-                    << role << ": " << finding << "\n# Replay and compare: " << command << "\n"
-                    << PlayScript::Format(*play);
+                    << kept.role << ": " << finding << "\n# Replay and compare: " << command << "\n"
+                    << PlayScript::Format(kept.play);
                 out.close();
                 if (!out) throw OutputFile::WriteFailure(part);
             });
