@@ -68,6 +68,25 @@ std::string ShellWord(const std::string& word) {
 #endif
 }
 
+// Writes `played` to `path` for a child to replay; HostError when it cannot.
+void WriteTrial(const std::string& path, const PlayOptions& played) {
+    if (!NewFile::Write(path, PlayScript::Format(played))) {
+        throw HostError("cannot write " + path + " (" + std::strerror(errno) + ")");
+    }
+}
+
+// Keeps `played` at `path` for the author, whole or not at all, after the comment `head`.
+void KeepScript(const std::string& path, const std::string& head, const PlayOptions& played) {
+    OutputFile file("--keep-failures", path);
+    file.Write([&](const std::string& part) {
+        std::ofstream out(FilePath(part), std::ios::binary);
+        out << head << PlayScript::Format(played);
+        out.close();
+        if (!out) throw OutputFile::WriteFailure(part);
+    });
+    file.Commit();
+}
+
 // Why no script was kept, and how the failure is had again all the same.
 std::string NotKept(const KeptSession& where, const std::string& why) {
     return "no play script kept: " + why + "; " + FailingSession::RunAgain(where);
@@ -184,11 +203,7 @@ std::string FailingSession::KeepPair(const PlayOptions& reference, const PlayOpt
     const std::vector<std::string> trials = where.PairTrialPaths();
     const auto replays = [&] {
         for (size_t k = 0; k < 2; ++k) {
-            const std::string script = PlayScript::Format(k == 0 ? reference : played);
-            if (!NewFile::Write(trials[2 * k], script)) {
-                throw HostError("cannot write " + trials[2 * k] + " (" + std::strerror(errno) +
-                                ")");
-            }
+            WriteTrial(trials[2 * k], k == 0 ? reference : played);
             const ChildOutcome play = ChildProcess::RunSelf(
                 {"play", where.library, "--script", trials[2 * k], "--csv", trials[2 * k + 1]},
                 kReplaySeconds);
@@ -227,25 +242,13 @@ std::string FailingSession::KeepPair(const PlayOptions& reference, const PlayOpt
         ShellWord(where.library) + " --script " + ShellWord(path) + " --csv " +
         ShellWord(csv_of(path)) + " && qvhost compare " + ShellWord(csv_of(reference_path)) +
         " " + ShellWord(csv_of(path)) + (from > 0 ? " --from " + std::to_string(from) : "");
+    const auto head = [&](const char* role) {
+        return "# " + where.check_id + " (qvhost validate --seed " + std::to_string(where.seed) +
+               "), " + role + ": " + finding + "\n# Replay and compare: " + command + "\n";
+    };
     try {
-        struct KeptPlay {
-            const std::string& path;
-            const PlayOptions& play;
-            const char* role;
-        };
-        for (const KeptPlay& kept : {KeptPlay{reference_path, reference, "the play compared with"},
-                                     KeptPlay{path, played, "the play that differs"}}) {
-            OutputFile file("--keep-failures", kept.path);
-            file.Write([&](const std::string& part) {
-                std::ofstream out(FilePath(part), std::ios::binary);
-                out << "# " << where.check_id << " (qvhost validate --seed " << where.seed << "), "
-                    << kept.role << ": " << finding << "\n# Replay and compare: " << command << "\n"
-                    << PlayScript::Format(kept.play);
-                out.close();
-                if (!out) throw OutputFile::WriteFailure(part);
-            });
-            file.Commit();
-        }
+        KeepScript(reference_path, head("the play compared with"), reference);
+        KeepScript(path, head("the play that differs"), played);
     } catch (const HostError& failure) {
         return NotKept(where, failure.what());
     }
@@ -307,9 +310,7 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
     const auto deadline = std::chrono::steady_clock::now() + kMostTime;
     const auto fails = [&](const PlayOptions& candidate) {
         if (std::chrono::steady_clock::now() > deadline || Interruption::Happened()) return false;
-        if (!NewFile::Write(trying, PlayScript::Format(candidate))) {
-            throw HostError("cannot write " + trying + " (" + std::strerror(errno) + ")");
-        }
+        WriteTrial(trying, candidate);
         return failed(
             ChildProcess::RunSelf({"play", where.library, "--script", trying}, kReplaySeconds));
     };
@@ -332,17 +333,12 @@ std::string FailingSession::Write(const PlayOptions& played, const KeptSession& 
     const std::string command =
         "qvhost play " + ShellWord(where.library) + " --script " + ShellWord(path);
     try {
-        OutputFile file("--keep-failures", path);
-        file.Write([&](const std::string& part) {
-            std::ofstream out(FilePath(part), std::ios::binary);
-            out << "# " << where.check_id << " (qvhost validate --seed " << where.seed << ") "
-                << what << "\n# Shortened from " << played.timeline.size() << " actions and "
-                << played.samples << " samples. Replay: " << command << "\n"
-                << PlayScript::Format(shortest);
-            out.close();
-            if (!out) throw OutputFile::WriteFailure(part);
-        });
-        file.Commit();
+        KeepScript(path,
+                   "# " + where.check_id + " (qvhost validate --seed " +
+                       std::to_string(where.seed) + ") " + what + "\n# Shortened from " +
+                       std::to_string(played.timeline.size()) + " actions and " +
+                       std::to_string(played.samples) + " samples. Replay: " + command + "\n",
+                   shortest);
     } catch (const HostError& unwritable) {
         return NotKept(where, unwritable.what());
     }
