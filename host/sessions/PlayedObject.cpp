@@ -108,11 +108,11 @@ PlayedObject::PlayedObject(const ModuleLibrary& library, const PlayOptions& run,
 void PlayedObject::Check() const {
     const PlayAction* closed = nullptr;
     for (const PlayAction* action : m_timeline) {
-        if (closed != nullptr && action->sample > closed->sample) {
+        if (closed != nullptr) {
             throw UsageError(action->Origin() + ": the object closed at sample " +
                              std::to_string(closed->sample) + " (" + closed->Origin() + ")");
         }
-        if (action->kind == PlayAction::Kind::kClose && closed == nullptr) closed = action;
+        if (action->kind == PlayAction::Kind::kClose) closed = action;
         CheckAction(m_host.Audio(), *action);
     }
 }

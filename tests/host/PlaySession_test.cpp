@@ -232,12 +232,17 @@ TEST(PlaySession, PlaysTwoObjectsSideBySideUntilEachCloses) {
                   "0 GUI wrote Echo = 0", "0 object 2: GUI wrote Echo = 0", "0 input Signal=dc:1",
                   "0 object 2: input Signal=dc:1", "6 close", "9 object 2: gui Level=7",
                   "9 object 2: GUI wrote Echo = 14", "9 object 2: GUI wrote Gain = 3.500000"}));
-    try {
-        PlaySession::Execute(
-            library, PlayScript::Parse("samples 12\nat 6 close\nat 7 gui Level=1\n", "late.qvs"));
-        ADD_FAILURE() << "an action after the close was taken";
-    } catch (const UsageError& refused) {
-        EXPECT_STREQ(refused.what(),
-                     "--script late.qvs:3: the object closed at sample 6 (--script late.qvs:2)");
+    // An action at the close's sample or later, written after it, is refused.
+    for (const char* late : {"at 7 gui Level=1", "at 6 gui Level=1"}) {
+        try {
+            PlaySession::Execute(
+                library, PlayScript::Parse(std::string("samples 12\nat 6 close\n") + late + "\n",
+                                           "late.qvs"));
+            ADD_FAILURE() << late << " after the close was taken";
+        } catch (const UsageError& refused) {
+            EXPECT_STREQ(
+                refused.what(),
+                "--script late.qvs:3: the object closed at sample 6 (--script late.qvs:2)");
+        }
     }
 }
