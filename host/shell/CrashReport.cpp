@@ -2,12 +2,12 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 #include "CommandEntry.h"
 #include "CrashLine.h"
+#include "FaultHandler.h"
 #include "FaultPlace.h"
 #include "OutputFile.h"
 #include "OpcodeNames.h"
@@ -64,57 +64,6 @@ void WriteCrashLine(const char* what, long long number, const void* instruction)
     line.Write();
 }
 
-#ifdef _WIN32
-// Writes the line and ends the process with the exception's code, as Windows would, without
-// the system's crash dialog or debugger. A file still open cannot be removed on Windows: the
-// streams a command writes as it goes (play's CSV) are closed first.
-LONG WINAPI ReportException(EXCEPTION_POINTERS* exception) {
-    const DWORD code = exception->ExceptionRecord->ExceptionCode;
-    WriteCrashLine("exception code ", code, exception->ExceptionRecord->ExceptionAddress);
-    _fcloseall();
-    OutputFile::RemovePending();
-    TerminateProcess(GetCurrentProcess(), code);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
-void InstallHandler() { SetUnhandledExceptionFilter(&ReportException); }
-void RemoveHandler() { SetUnhandledExceptionFilter(nullptr); }
-#else
-constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
-constexpr size_t kSignalCount = sizeof kFatalSignals / sizeof kFatalSignals[0];
-// The handlers there were, put back when the report goes (a sanitizer's, a test framework's).
-struct sigaction g_before[kSignalCount];
-// A stack of its own: a crash may come from a stack the module overran.
-alignas(16) char g_handler_stack[64 * 1024];
-
-// Writes the line, then lets the signal go on as it would have: to the handler there was before,
-// or the default action, which ends the process with the signal's status.
-void ReportSignal(int signal, siginfo_t*, void* context) {
-    WriteCrashLine("signal ", signal, FaultPlace::Instruction(context));
-    OutputFile::RemovePending();
-    for (size_t k = 0; k < kSignalCount; ++k) {
-        if (kFatalSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
-    }
-    std::raise(signal);
-}
-
-void InstallHandler() {
-    stack_t stack{};
-    stack.ss_sp = g_handler_stack;
-    stack.ss_size = sizeof g_handler_stack;
-    sigaltstack(&stack, nullptr);
-    struct sigaction action {};
-    action.sa_sigaction = &ReportSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_ONSTACK | SA_SIGINFO;
-    for (size_t k = 0; k < kSignalCount; ++k) sigaction(kFatalSignals[k], &action, &g_before[k]);
-}
-
-void RemoveHandler() {
-    for (size_t k = 0; k < kSignalCount; ++k) sigaction(kFatalSignals[k], &g_before[k], nullptr);
-}
-#endif
-
 OpenCall Named(const CrossingCall& call) {
     switch (call.entry) {
     case CallEntry::kFactory:
@@ -168,7 +117,7 @@ void ReportExitInsideModule() {
 
 CrashReport::CrashReport(double call_limit_seconds) {
     CallObserver::Install(this);
-    InstallHandler();
+    FaultHandler::Install(&WriteCrashLine, FaultHandler::Aborts::kReported);
     static const bool watching_exits = std::atexit(&ReportExitInsideModule) == 0;
     g_reporting = watching_exits;
     m_watch = std::thread(&CrashReport::WatchCalls, this, call_limit_seconds);
@@ -181,7 +130,7 @@ CrashReport::~CrashReport() {
     }
     m_ending.notify_all();
     m_watch.join();
-    RemoveHandler();
+    FaultHandler::Remove();
     g_reporting = false;
     CallObserver::Install(nullptr);
 }

@@ -21,6 +21,7 @@
 #include "ArgumentChecks.h"
 #include "CheckRunner.h"
 #include "CheckTable.h"
+#include "ChildCrash.h"
 #include "ChildProcess.h"
 #include "FilePath.h"
 #include "HostError.h"
@@ -333,7 +334,7 @@ int Validate(const ValidateArguments& arguments, bool seed_given, std::ostream& 
                              refusal);
         }
     }
-    if (arguments.in_process) CheckRunner::PrepareChild();
+    if (arguments.in_process) ChildCrash::Prepare();
     if (!arguments.result_channel.empty()) ChildProcess::EndWithParent();
     std::optional<OutputFile> junit;
     if (!arguments.junit.empty()) {

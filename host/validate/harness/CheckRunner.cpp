@@ -1,11 +1,6 @@
 #include "CheckRunner.h"
 
-#include <cxxabi.h>
-
 #include <algorithm>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -14,22 +9,14 @@
 #include "CallRecorder.h"
 #include "CheckContext.h"
 #include "CheckProgress.h"
+#include "ChildCrash.h"
 #include "ChildProcess.h"
 #include "ContractCauses.h"
-#include "CrashLine.h"
 #include "FailingSession.h"
-#include "FaultPlace.h"
-#include "HostThreads.h"
 #include "JsonReport.h"
-#include "OpcodeNames.h"
-#include "OutputFile.h"
 #include "RecordValidator.h"
 #include "SessionJournal.h"
 #include "Watchdog.h"
-
-#ifdef _WIN32
-#include "WindowsApi.h"
-#endif
 
 namespace {
 
@@ -66,17 +53,6 @@ double ProgressNoticeSeconds(double timeout_seconds) {
     return std::max(0.8 * timeout_seconds, timeout_seconds - 1.0);
 }
 
-// What a framework entry prints when it caught an exception on its way to the host: the module
-// answered as if nothing had happened, but did not do what the host asked.
-const std::string kEscapedException = "exception escaped ";
-
-// The first such report in a child's standard error, or nothing.
-std::string EscapedException(const std::string& err) {
-    const size_t at = err.find(kEscapedException);
-    if (at == std::string::npos) return "";
-    return err.substr(at, err.find('\n', at) - at);
-}
-
 // What a child that gave no result did, in words.
 std::string Ending(const ChildOutcome& outcome) {
     switch (outcome.ending) {
@@ -109,141 +85,6 @@ std::string Spoiled(const std::string& document, bool too_long) {
     return "the result channel was spoiled: its " + std::to_string(document.size()) +
            " bytes are not a well-formed result (they begin \"" + shown + "\")";
 }
-
-// A check's failure when an exception left the module through a call of the host's.
-std::string ThrownByModule(const std::string& call, const std::string& what) {
-    return "an exception escaped the module out of " + call + (what.empty() ? "" : ": " + what);
-}
-
-// What the C++ runtime prints when an exception finds no handler, before it aborts: what a
-// module whose library carries a runtime of its own (a DLL linked statically) meets when it
-// throws, since its runtime cannot hand the exception to the host's.
-const std::string kUnhandled = "terminate called after throwing an instance of ";
-// What a check's child prints when it is aborted inside a call into the module.
-const std::string kAbortedInside = "qvhost: aborted inside ";
-
-std::string LineAt(const std::string& text, size_t at) {
-    std::string line = text.substr(at, text.find('\n', at) - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-}
-
-// The failure when the module's runtime ended the child for an exception thrown inside a call
-// into the module; empty for any other end.
-std::string ThrownThroughRuntime(const std::string& err) {
-    const size_t unhandled = err.find(kUnhandled);
-    const size_t inside = err.find(kAbortedInside);
-    if (unhandled == std::string::npos || inside == std::string::npos) return "";
-    std::string what = LineAt(err, unhandled);
-    const size_t next = err.find('\n', unhandled);
-    const std::string said = next == std::string::npos ? "" : LineAt(err, next + 1);
-    const size_t said_what = said.find("what():");
-    if (said_what != std::string::npos) what += "; " + said.substr(said_what);
-    return ThrownByModule(LineAt(err, inside + kAbortedInside.size()), what) +
-           "\nthe module's own C++ runtime ended the process: its exceptions cannot reach a host";
-}
-
-// What a check's child prints when it crashes: where, and in which call into the module.
-const std::string kCrashedAt = "qvhost: crashed";
-
-// "qvhost: crashed at LIB+0xOFFSET (SYMBOL+0xN) in host -> audio MOD_OP_OPEN", written from a
-// crash handler: no allocation, no waiting. A thread of the module's own gives its bare address:
-// the host's call in progress, if any, is not where it crashed.
-void WriteCrashPlace(const void* instruction) {
-    CrashLine line;
-    line.Text(kCrashedAt.c_str());
-    if (!HostThreads::CurrentIsHosts()) {
-        FaultPlace::Address(instruction, line);
-        line.Write();
-        return;
-    }
-    FaultPlace::Describe(instruction, line);
-    CrossingCall call{};
-    if (CheckProgress::CallInProgress(&call)) {
-        const char* side = call.entry == CallEntry::kAudioDispatcher ? "audio"
-                           : call.entry == CallEntry::kGuiDispatcher ? "GUI"
-                                                                     : nullptr;
-        const char* name = side != nullptr ? OpcodeNames::Find(side, call.opcode) : nullptr;
-        line.Text(" in host -> ");
-        if (call.entry == CallEntry::kProcess) {
-            line.Text("process offset ").Number(call.index).Text(" frames ").Number(call.opcode);
-        } else if (call.entry == CallEntry::kEventHandler) {
-            line.Text("event_handler type ").Number(call.opcode);
-        } else if (call.entry == CallEntry::kFactory) {
-            line.Text("makeModule kind ").Number(call.opcode);
-        } else if (side != nullptr) {
-            line.Text(side).Text(" ");
-            if (name != nullptr) {
-                line.Text(name);
-            } else {
-                line.Text("opcode ").Number(call.opcode);
-            }
-            line.Text(" index ").Number(call.index);
-        }
-    }
-    line.Write();
-}
-
-// The place a child's crash line gives, " at ... in ...", its symbol demangled, or nothing.
-std::string CrashPlace(const std::string& err) {
-    const size_t at = err.find(kCrashedAt);
-    if (at == std::string::npos) return "";
-    std::string place = LineAt(err, at).substr(kCrashedAt.size());
-    // A mangled name; on 32-bit Windows every symbol has one more underscore in front.
-    size_t symbol = place.find(" (_Z");
-    if (symbol == std::string::npos && (symbol = place.find(" (__Z")) != std::string::npos) {
-        place.erase(symbol + 2, 1);
-    }
-    const size_t end = place.find('+', symbol);
-    if (symbol == std::string::npos || end == std::string::npos) return place;
-    int status = 0;
-    const std::string mangled = place.substr(symbol + 2, end - symbol - 2);
-    char* demangled = abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status);
-    if (status == 0 && demangled != nullptr) {
-        place.replace(symbol + 2, end - symbol - 2, demangled);
-    }
-    std::free(demangled);
-    return place;
-}
-
-#ifdef _WIN32
-// Where a module's C++ runtime aborts for an exception of the module's (abort() raises SIGABRT
-// in the one C runtime the process shares): names the call it happened in.
-void NameCallOnAbort(int) {
-    const auto* recorder = dynamic_cast<const CallRecorder*>(CallObserver::Installed());
-    const std::string call = recorder != nullptr ? recorder->CallIntoModule() : std::string();
-    if (call.empty()) return;
-    std::fprintf(stderr, "%s%s\n", kAbortedInside.c_str(), call.c_str());
-    std::fflush(stderr);
-}
-
-LONG WINAPI ExitOnCrash(EXCEPTION_POINTERS* exception) {
-    HostThreads::NameIfForeign();
-    const DWORD code = exception->ExceptionRecord->ExceptionCode;
-    std::fprintf(stderr, "qvhost: exception code 0x%08lX in the check's process\n",
-                 static_cast<unsigned long>(code));
-    std::fflush(stderr);
-    WriteCrashPlace(exception->ExceptionRecord->ExceptionAddress);
-    OutputFile::RemovePending();
-    TerminateProcess(GetCurrentProcess(), code);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-#else
-constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE};
-struct sigaction g_before[sizeof kFaultSignals / sizeof kFaultSignals[0]];
-
-// Names a foreign thread and where the fault happened, removes the reports not yet written whole
-// (with --in-process), then puts back the handler there was (the default, or a sanitizer's): the
-// faulting instruction runs again and meets it.
-void NameThreadOnFault(int signal, siginfo_t*, void* context) {
-    HostThreads::NameIfForeign();
-    WriteCrashPlace(FaultPlace::Instruction(context));
-    OutputFile::RemovePending();
-    for (size_t k = 0; k < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++k) {
-        if (kFaultSignals[k] == signal) sigaction(signal, &g_before[k], nullptr);
-    }
-}
-#endif
 
 }  // namespace
 
@@ -290,7 +131,7 @@ CheckResult CheckRunner::InProcess(const CheckEntry& check, const std::string& l
             what = "an exception that is no std::exception";
         }
         if (!recorder.ThrownOutOf().empty()) {
-            context.Fail(ThrownByModule(recorder.ThrownOutOf(), what));
+            context.Fail(ChildCrash::ThrownByModule(recorder.ThrownOutOf(), what));
         } else if (stopped) {
             context.Fail("the host stopped: " + what);
         }
@@ -354,7 +195,8 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
                               settings.trace ? std::string::npos : ChildProcess::kMostResult);
     if (outcome.ending == ChildOutcome::kInterrupted) {
         if (!settings.failure_folder.empty()) {
-            KeptSession{settings.failure_folder, library, check.id, settings.seed}.RemoveLeftovers();
+            KeptSession{settings.failure_folder, library, check.id, settings.seed}
+                .RemoveLeftovers();
         }
         return std::nullopt;
     }
@@ -382,7 +224,7 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
         reported.child_stdout = result.child_stdout;
         reported.child_stderr = result.child_stderr;
         reported.trace = std::move(trace);
-        const std::string escaped = EscapedException(outcome.err);
+        const std::string escaped = ChildCrash::EscapedException(outcome.err);
         if (!escaped.empty()) {
             reported.status = CheckStatus::kFailed;
             reported.message =
@@ -391,7 +233,7 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
         }
         return reported;
     }
-    const std::string thrown = ThrownThroughRuntime(outcome.err);
+    const std::string thrown = ChildCrash::ThrownThroughRuntime(outcome.err);
     if (!thrown.empty() && document.empty()) {
         result.status = CheckStatus::kFailed;
         result.message = thrown;
@@ -405,7 +247,7 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
                               ? "exited with code " + std::to_string(outcome.code)
                               : "ended with " + outcome.crash);
     } else {
-        result.message = Ending(outcome) + CrashPlace(outcome.err);
+        result.message = Ending(outcome) + ChildCrash::Place(outcome.err);
     }
     const std::string cause = ContractCauses::LikelyCause(outcome.err);
     if (!cause.empty()) result.message += "\nlikely cause: " + cause;
@@ -415,21 +257,4 @@ std::optional<CheckResult> CheckRunner::Isolated(const CheckEntry& check,
         result.message += "; " + (kept.empty() ? FailingSession::RunAgain(where) : kept);
     }
     return result;
-}
-
-void CheckRunner::PrepareChild() {
-    HostThreads::MarkCurrent();
-#ifdef _WIN32
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    SetUnhandledExceptionFilter(&ExitOnCrash);
-    std::signal(SIGABRT, &NameCallOnAbort);
-#else
-    struct sigaction naming {};
-    naming.sa_sigaction = &NameThreadOnFault;
-    sigemptyset(&naming.sa_mask);
-    naming.sa_flags = SA_NODEFER | SA_SIGINFO;
-    for (size_t k = 0; k < sizeof kFaultSignals / sizeof kFaultSignals[0]; ++k) {
-        sigaction(kFaultSignals[k], &naming, &g_before[k]);
-    }
-#endif
 }

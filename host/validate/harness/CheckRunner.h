@@ -34,9 +34,6 @@ public:
     static std::vector<std::string> ChildArguments(const CheckEntry& check,
                                                    const std::string& library,
                                                    const RunSettings& settings);
-    // In a child: turns a crash into an exit with the crash's code and a line on standard error,
-    // instead of a dialog or a debugger.
-    static void PrepareChild();
 };
 
 #endif
