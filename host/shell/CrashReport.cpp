@@ -9,12 +9,8 @@
 #include "CrashLine.h"
 #include "FaultHandler.h"
 #include "FaultPlace.h"
-#include "OutputFile.h"
 #include "OpcodeNames.h"
-
-#ifdef _WIN32
-#include "WindowsApi.h"
-#endif
+#include "OutputFile.h"
 
 namespace {
 
@@ -84,20 +80,6 @@ OpenCall Named(const CrossingCall& call) {
     }
 }
 
-// Ends the process as a failed command, its part files removed. On Windows at once, as a crash
-// ends: exiting would wait for the loader, which a hung load holds; and the streams a command
-// writes as it goes are closed first, since an open file cannot be removed there.
-[[noreturn]] void EndFailed() {
-#ifdef _WIN32
-    _fcloseall();
-#endif
-    OutputFile::RemovePending();
-#ifdef _WIN32
-    TerminateProcess(GetCurrentProcess(), CommandEntry::kFailure);
-#endif
-    std::_Exit(CommandEntry::kFailure);
-}
-
 // Whether a CrashReport lives: the exit handler, once installed, stays for the process.
 std::atomic<bool> g_reporting{false};
 
@@ -110,7 +92,7 @@ void ReportExitInsideModule() {
     NameOpenCall(line);
     line.Text("; the command failed");
     line.Write();
-    EndFailed();
+    OutputFile::EndProcessNow(CommandEntry::kFailure);
 }
 
 }  // namespace
@@ -161,6 +143,6 @@ void CrashReport::WatchCalls(double call_limit_seconds) {
         NameOpenCall(line);
         line.Text("; the command was ended");
         line.Write();
-        EndFailed();
+        OutputFile::EndProcessNow(CommandEntry::kFailure);
     }
 }

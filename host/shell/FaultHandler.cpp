@@ -7,8 +7,6 @@
 #include "OutputFile.h"
 
 #ifdef _WIN32
-#include <cstdio>
-
 #include "WindowsApi.h"
 #endif
 
@@ -18,15 +16,11 @@ FaultHandler::Reporter g_reporter = nullptr;
 
 #ifdef _WIN32
 // Reports, then ends the process with the exception's code, as Windows would, without the
-// system's crash dialog or debugger. A file still open cannot be removed on Windows: the streams
-// a command writes as it goes (play's CSV) are closed first.
+// system's crash dialog or debugger.
 LONG WINAPI ReportException(EXCEPTION_POINTERS* exception) {
     const DWORD code = exception->ExceptionRecord->ExceptionCode;
     g_reporter("exception code ", code, exception->ExceptionRecord->ExceptionAddress);
-    _fcloseall();
-    OutputFile::RemovePending();
-    TerminateProcess(GetCurrentProcess(), code);
-    return EXCEPTION_EXECUTE_HANDLER;
+    OutputFile::EndProcessNow(code);
 }
 #else
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};

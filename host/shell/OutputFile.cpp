@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -51,18 +52,25 @@ void OutputFile::RemovePending() {
     }
 }
 
+void OutputFile::EndProcessNow(unsigned code) {
+#ifdef _WIN32
+    _fcloseall();
+#endif
+    RemovePending();
+#ifdef _WIN32
+    TerminateProcess(GetCurrentProcess(), code);
+#endif
+    std::_Exit(static_cast<int>(code));
+}
+
 namespace {
 
 #ifdef _WIN32
 // Answering FALSE hands the event on to the command's own handler. Otherwise the process ends here,
-// as a stop ends it, once the streams a command writes as it goes are closed (an open file cannot
-// be removed on Windows) and the files not yet committed removed.
+// as a stop ends it, the files not yet committed removed.
 BOOL WINAPI RemoveOnStop(DWORD) {
     if (g_stops_left_to_command) return FALSE;
-    _fcloseall();
-    OutputFile::RemovePending();
-    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
-    return TRUE;
+    OutputFile::EndProcessNow(STATUS_CONTROL_C_EXIT);
 }
 
 void InstallRemoval() { SetConsoleCtrlHandler(&RemoveOnStop, TRUE); }

@@ -36,6 +36,11 @@ public:
     // Removes every file not yet committed, with no lock and no allocation: from a crash handler,
     // as the process ends.
     static void RemovePending();
+    // Ends the process at once with `code`, the files not yet committed removed: from a crash or
+    // stop handler, or a watch that gives up on the module. On Windows the streams a command
+    // writes as it goes are closed first (an open file cannot be removed there), and the process
+    // is terminated: exiting would wait for the loader, which a hung load holds.
+    [[noreturn]] static void EndProcessNow(unsigned code);
     // For a command that handles the stop signals itself (validate, which reports what it has):
     // a stop then goes on to the command's handler, and its files end as they would on a failure.
     static void LeaveStopsToCommand();
