@@ -113,14 +113,12 @@ void ChildCrash::Prepare() {
     FaultHandler::Install(&ReportCrash, FaultHandler::Aborts::kLeft);
 }
 
-// The first such report in a child's standard error, or nothing.
 std::string ChildCrash::EscapedException(const std::string& err) {
     const size_t at = err.find(kEscapedException);
     if (at == std::string::npos) return "";
     return err.substr(at, err.find('\n', at) - at);
 }
 
-// The place a child's crash line gives, " at ... in ...", its symbol demangled, or nothing.
 std::string ChildCrash::Place(const std::string& err) {
     const size_t at = err.find(kCrashedAt);
     if (at == std::string::npos) return "";
@@ -142,13 +140,10 @@ std::string ChildCrash::Place(const std::string& err) {
     return place;
 }
 
-// A check's failure when an exception left the module through a call of the host's.
 std::string ChildCrash::ThrownByModule(const std::string& call, const std::string& what) {
     return "an exception escaped the module out of " + call + (what.empty() ? "" : ": " + what);
 }
 
-// The failure when the module's runtime ended the child for an exception thrown inside a call
-// into the module; empty for any other end.
 std::string ChildCrash::ThrownThroughRuntime(const std::string& err) {
     const size_t unhandled = err.find(kUnhandled);
     const size_t inside = err.find(kAbortedInside);
