@@ -52,11 +52,24 @@ run() {
     fi
 }
 
+# A mirror in the middle of a sync serves index files that do not match their release file for a
+# while. The update is tried again; when an index still fails, apt keeps the lists it could read
+# and the install says whether they hold every package.
+update() {
+    for attempt in 1 2 3; do
+        $sudo apt-get update >>"$log" 2>&1 && return 0
+        echo "setup: apt-get update failed (attempt $attempt of 3)" >&2
+        [ "$attempt" -lt 3 ] && sleep 20
+    done
+    grep '^E:' "$log" | tail -n 2 >&2
+    echo "setup: going on with the package lists apt could read" >&2
+}
+
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     run $sudo dpkg --add-architecture i386
 fi
-run $sudo apt-get update
+update
 run $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 echo "setup: done"

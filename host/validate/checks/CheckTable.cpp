@@ -178,7 +178,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
          &InvariantChecks::BlockSizes},
         {"invariant-setup-order",
          "a rate or block size given after open, before the first block, and a longer block size "
-         "given between blocks, give the output of those given at open",
+         "given between blocks, give the output of those given at open; a rate given between "
+         "blocks, the level and crossings of an object that had it from the start",
          &InvariantChecks::SetupOrder},
         {"play-real-time",
          "the process calls' time per second of audio at 48 and 192 kHz, blocks of 64 and "
