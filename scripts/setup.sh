@@ -53,8 +53,10 @@ run() {
 }
 
 # A mirror in the middle of a sync serves index files that do not match their release file for a
-# while. The update is tried again; when an index still fails, apt keeps the lists it could read
-# and the install says whether they hold every package.
+# while. The update is tried again; when an index still fails, apt keeps the lists it could read,
+# and the packages come from the release itself, whose lists match for every architecture (a
+# 32-bit package must have the version of its 64-bit twin, which a missing update index breaks).
+release=()
 update() {
     for attempt in 1 2 3; do
         $sudo apt-get update >>"$log" 2>&1 && return 0
@@ -62,7 +64,8 @@ update() {
         [ "$attempt" -lt 3 ] && sleep 20
     done
     grep '^E:' "$log" | tail -n 2 >&2
-    echo "setup: going on with the package lists apt could read" >&2
+    release=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")")
+    echo "setup: going on with the package lists apt could read, from ${release[1]} itself" >&2
 }
 
 sudo=""
@@ -71,5 +74,5 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     run $sudo dpkg --add-architecture i386
 fi
 update
-run $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+run $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${release[@]}" "${missing[@]}"
 echo "setup: done"
