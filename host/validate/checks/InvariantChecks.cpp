@@ -37,10 +37,10 @@ constexpr float kSampleRate = 48000.0f;
 // from a phase that only started elsewhere.
 constexpr uint32_t kWindowSamples = 2 * AudioSideHost::kMaxBlockSize;
 constexpr uint32_t kMeasuredSamples = 2 * kWindowSamples;
-// Two windows agree when their levels are within 10 % (a sine of a few cycles a window moves
-// its level by a few per cent with its phase), or both are below -60 dB; and their crossings
-// within 2 (one at each edge of the window) and 10 %. A step worked out at half or twice the
-// rate doubles or halves the crossings.
+// Two windows agree when both are below -60 dB, or when their levels are within 10 % (a sine of
+// a few cycles a window moves its level by a few per cent with its phase) and their crossings
+// within 2 (one at each edge of the window) and 10 %. A step worked out at half or twice the rate
+// halves or doubles the crossings.
 constexpr double kLevelTolerance = 0.1;
 constexpr double kQuietLevel = 1e-3;
 constexpr double kCrossingTolerance = 0.1;
