@@ -33,8 +33,8 @@ constexpr float kSampleRate = 48000.0f;
 // A rate given between blocks leaves state run at the old rate (a phase, a filter's memory) that
 // an object which had the new rate from the start never had, so its output is not compared
 // sample by sample. It is measured instead, window by window after the settling one: the level
-// and the zero crossings, which tell a pitch, a corner or a gain worked out at the wrong rate
-// from a phase that only started elsewhere.
+// and the crossings of the mean, which tell a pitch, a period, a corner or a gain worked out at
+// the wrong rate from a phase that only started elsewhere.
 constexpr uint32_t kWindowSamples = 2 * AudioSideHost::kMaxBlockSize;
 constexpr uint32_t kMeasuredSamples = 2 * kWindowSamples;
 // Two windows agree when both are below -60 dB, or when their levels are within 10 % (a sine of
@@ -190,17 +190,23 @@ std::optional<OutputDifference> SampleDifference(const Outputs& reference, const
 
 struct WindowMeasure {
     double level;  // root mean square
-    int crossings;
+    int crossings;  // of the mean
 };
 
+// Crossings of the window's mean, so that a gate or a clock between 0 and 1 has them too.
 WindowMeasure Measure(const std::vector<float>& samples, uint32_t from) {
     double sum = 0.0;
-    int crossings = 0;
+    double squares = 0.0;
     for (uint32_t n = from; n < from + kWindowSamples; ++n) {
-        sum += static_cast<double>(samples[n]) * samples[n];
-        if (n > from && (samples[n - 1] < 0.0f) != (samples[n] < 0.0f)) ++crossings;
+        sum += samples[n];
+        squares += static_cast<double>(samples[n]) * samples[n];
     }
-    return {std::sqrt(sum / kWindowSamples), crossings};
+    const double mean = sum / kWindowSamples;
+    int crossings = 0;
+    for (uint32_t n = from + 1; n < from + kWindowSamples; ++n) {
+        if ((samples[n - 1] < mean) != (samples[n] < mean)) ++crossings;
+    }
+    return {std::sqrt(squares / kWindowSamples), crossings};
 }
 
 // NaN agrees with nothing.
@@ -212,7 +218,7 @@ bool Agree(const WindowMeasure& a, const WindowMeasure& b) {
            crossing_gap <= kCrossingSlack + kCrossingTolerance * std::max(a.crossings, b.crossings);
 }
 
-// Window by window after each play's settling window, level and zero crossings.
+// Window by window after each play's settling window, level and crossings of the mean.
 std::optional<OutputDifference> MeasureDifference(const Outputs& reference,
                                                   const Setup& reference_setup,
                                                   const Outputs& other, const Setup& setup) {
@@ -226,7 +232,7 @@ std::optional<OutputDifference> MeasureDifference(const Outputs& reference,
             std::ostringstream text;
             text << "pin " << reference[pin].pin << " from sample " << from << " on ("
                  << kSettleSamples + window << " after the change), over " << kWindowSamples
-                 << " samples: " << measured.crossings << " zero crossings and a level of "
+                 << " samples: " << measured.crossings << " crossings of its mean and a level of "
                  << measured.level << ", against " << expected.crossings << " and "
                  << expected.level << " from sample "
                  << reference_setup.change_at + kSettleSamples + window << " on";
