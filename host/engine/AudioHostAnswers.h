@@ -6,6 +6,7 @@
 #define QVHOST_AUDIO_HOST_ANSWERS_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,6 +55,10 @@ public:
     int32_t AudioPinCount() const { return m_pins.AudioPinCount(); }
     // The description an audio pin was built from; repeated pins share the last one.
     const PinDescription& AudioPin(int32_t pin) const { return m_pins.AudioPin(pin); }
+    // The audio pin a description built, if it built one.
+    std::optional<int32_t> AudioPinOf(size_t table_index) const {
+        return m_pins.AudioPinOf(table_index);
+    }
     uint32_t SampleClock() const { return m_clock; }
     size_t PendingEvents() const { return m_events.Size(); }
     const AudioCounts& Counts() const { return m_counts; }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "AllocationCount.h"
@@ -125,6 +126,18 @@ void ModuleSession::SetGuiValue(int32_t table_index, double value) {
     Keep(Position(), PlayAction::Kind::kGui, pin.name, PlayScript::Number(value));
 }
 
+void ModuleSession::SetUserValue(size_t table_index, int32_t value) {
+    const PinDescription& pin = m_host.Audio().PinTable().at(table_index);
+    if ((pin.flags & IO_UI_COMMUNICATION) != 0) {
+        return SetGuiValue(static_cast<int32_t>(table_index), value);
+    }
+    // The GUI object has no such pin.
+    const std::optional<int32_t> audio_pin = m_host.Audio().AudioPinOf(table_index);
+    if (audio_pin && pin.variable_address != nullptr) {
+        SetVariable(*audio_pin, value, PIN_STATUS_CHANGED, 0);
+    }
+}
+
 void ModuleSession::SetVariable(int32_t audio_pin, double value, int32_t status, uint32_t offset) {
     AudioSideHost& audio = m_host.Audio();
     audio.WritePinVariable(audio_pin, value);
@@ -183,7 +196,7 @@ void ModuleSession::ChangeEveryInput(CheckContext& context,
                 continue;
             }
             for (const int32_t value : {1, 0}) {
-                SetGuiValue(static_cast<int32_t>(other), value);
+                SetUserValue(other, value);
                 step();
             }
         }
@@ -192,8 +205,10 @@ void ModuleSession::ChangeEveryInput(CheckContext& context,
         if (pins[index].direction != DR_IN) continue;
         for (const int32_t value : UserValues(pins[index], context)) {
             Step("pin " + std::to_string(index) + " (" + pins[index].name + ") set to " +
-                 std::to_string(value) + " on the GUI side");
-            SetGuiValue(static_cast<int32_t>(index), value);
+                 std::to_string(value) +
+                 ((pins[index].flags & IO_UI_COMMUNICATION) != 0 ? " on the GUI side"
+                                                                 : " in its variable"));
+            SetUserValue(index, value);
             step();
             if (pins[index].datatype != DT_BOOL) toggle_booleans(index);
         }
@@ -279,8 +294,8 @@ void ModuleSession::Verdict(CheckContext& context) {
     for (const std::string& finding : m_findings) context.Fail(finding);
     if (!m_findings.empty() && !context.FailureFolder().empty() && !context.KeptFailure()) {
         if (const std::optional<PlayOptions> played = Played()) {
-            context.KeepFailure(FailingSession::Keep(*played, m_findings.front(),
-                                                     FailingSession::Where(context)));
+            context.KeepFailure(
+                FailingSession::Keep(*played, m_findings.front(), FailingSession::Where(context)));
         }
     }
     const std::vector<std::string>& warnings = m_host.Audio().Warnings();

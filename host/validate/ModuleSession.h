@@ -47,6 +47,9 @@ public:
     void SetSampleRate(float rate);
     // Through the GUI object, in the pin's datatype.
     void SetGuiValue(int32_t table_index, double value);
+    // As a user or a connection changes an input pin: through the GUI object when the pin has a
+    // GUI side; else into its variable, the audio object told it CHANGED. The step says which.
+    void SetUserValue(size_t table_index, int32_t value);
     // Into the module's variable, the audio object told `status` `offset` samples on.
     void SetVariable(int32_t audio_pin, double value, int32_t status, uint32_t offset);
     // A signal (SignalGenerator) on a sample input from `offset` samples into the next block on,

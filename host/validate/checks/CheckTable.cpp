@@ -157,7 +157,8 @@ const std::vector<CheckEntry>& CheckTable::All() {
          "every choice, edge and spread magnitude of each value pin at 8, 44.1 and 192 kHz, block "
          "sizes 1, random and 4096 in turn, the sample inputs moving; more drawn with the seed",
          &PlayChecks::ValuesBlocksRates},
-        {"play-clock-wrap", "a session whose sample clock wraps past 2^32",
+        {"play-clock-wrap",
+         "a session whose sample clock starts at 2^31, and one whose clock wraps past 2^32",
          &PlayChecks::ClockWrap},
         {"play-repeated-pins", "1, 2 and 16 more pins than described, when the last repeats",
          &PlayChecks::RepeatedPins},

@@ -30,10 +30,13 @@ namespace {
 constexpr size_t kAllPairsUpTo = 8;
 constexpr size_t kRandomPairs = 28;
 
-// A value a patch may hold for a stored pin that is not its default of 0: a switch on, an
-// enumeration's last choice, the top of any other range.
-double StoredValue(const PinDescription& description, const ValuePin& pin) {
-    if (pin.values.empty()) return 1;
+// A value a patch may hold for a stored pin: at the top, a switch on, an enumeration's last
+// choice, the top of any other range (none of them the host's default of 0); else the first
+// value, a switch off, the first choice, the bottom of any other range. A module that writes a
+// value of its own over the stored one writes it over one of the two.
+double StoredValue(const PinDescription& description, const ValuePin& pin, bool top) {
+    if (pin.values.empty()) return top ? 1 : 0;
+    if (!top) return pin.values.front();
     if (description.datatype == DT_BOOL) return 1;
     // The last of an enumeration's values is one past its choices.
     if (description.datatype == DT_ENUM && pin.values.size() >= 2) {
@@ -336,16 +339,20 @@ void ValuesBlocksRates(CheckContext& context) {
 }
 
 void ClockWrap(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ModuleSession session(library);
-    // 1000 samples before the 32-bit sample clock wraps: events and messages stamped just after
-    // the wrap are later, not past.
-    session.Start(0xFFFFFFFFu - 999);
-    for (int round = 0; round < 3; ++round) {
-        session.ChangeEveryInput(context);
-        session.PlayEverySignal(context);
+    // A host that has run for half a day at 48 kHz: a module that counts its own samples from 0
+    // stamps its events and messages in the past. Then 1000 samples before the 32-bit sample
+    // clock wraps: events and messages stamped just after the wrap are later, not past.
+    for (const uint32_t start : {0x80000000u, 0xFFFFFFFFu - 999}) {
+        const ModuleLibrary library(context.LibraryPath());
+        ModuleSession session(library);
+        session.Start(start);
+        for (int round = 0; round < (start == 0x80000000u ? 1 : 3); ++round) {
+            session.ChangeEveryInput(context);
+            session.PlayEverySignal(context);
+        }
+        session.Verdict(context);
+        if (context.Failed()) return;
     }
-    session.Verdict(context);
 }
 
 void RepeatedPins(CheckContext& context) {
@@ -369,32 +376,38 @@ void RepeatedPins(CheckContext& context) {
 }
 
 void StoredValues(CheckContext& context) {
-    const ModuleLibrary library(context.LibraryPath());
-    ModuleSession session(library);
-    ReferenceHost& host = session.Host();
-    host.CreateObjects();
-    AudioSideHost& audio = host.Audio();
-    std::vector<StoredPin> stored;
-    const std::vector<ValuePin> pins = ::ValuePins(audio, context);
-    // Each stored pin holds a value that is not its default (0) before Open and Initialise.
-    for (const ValuePin& pin : pins) {
-        if ((audio.PinTable()[pin.table_index].flags & IO_PATCH_STORE) == 0) continue;
-        session.Store(pin.table_index, pin.audio_index, pin.gui,
-                      StoredValue(audio.PinTable()[pin.table_index], pin));
-        StoredPin kept{pin, host.Gui().Pins().ValueText(static_cast<int32_t>(pin.table_index)),
-                       std::nullopt};
-        if (pin.audio_index >= 0) kept.variable = audio.ReadPinVariable(pin.audio_index);
-        stored.push_back(kept);
+    // A patch loaded with every stored pin at its top value, then one with each at its bottom.
+    for (const bool top : {true, false}) {
+        const ModuleLibrary library(context.LibraryPath());
+        ModuleSession session(library);
+        ReferenceHost& host = session.Host();
+        host.CreateObjects();
+        AudioSideHost& audio = host.Audio();
+        std::vector<StoredPin> stored;
+        for (const ValuePin& pin : ::ValuePins(audio, context)) {
+            const PinDescription& description = audio.PinTable()[pin.table_index];
+            if ((description.flags & IO_PATCH_STORE) == 0) continue;
+            session.Store(pin.table_index, pin.audio_index, pin.gui,
+                          StoredValue(description, pin, top));
+            StoredPin kept{pin, host.Gui().Pins().ValueText(static_cast<int32_t>(pin.table_index)),
+                           std::nullopt};
+            if (pin.audio_index >= 0) kept.variable = audio.ReadPinVariable(pin.audio_index);
+            stored.push_back(kept);
+        }
+        if (stored.empty()) {
+            return context.Skip("the module stores no input pin with the patch (IO_PATCH_STORE)");
+        }
+        // Start tells the GUI object of each stored pin before initialising it, as a host
+        // restoring a patch may.
+        session.Step(std::string("stored values at the ") + (top ? "top" : "bottom") +
+                     " notified before GUI_OP_INITIALISE, then opening");
+        session.Start();
+        session.ProcessBlocks(4);
+        ExpectStoredValuesKept(context, session, stored);
+        if (top) session.ChangeEveryInput(context);
+        session.Verdict(context);
+        if (context.Failed()) return;
     }
-    if (stored.empty()) return context.Skip("the module stores no input pin with the patch");
-    // Start tells the GUI object of each stored pin before initialising it, as a host restoring
-    // a patch may.
-    session.Step("stored values notified before GUI_OP_INITIALISE, then opening");
-    session.Start();
-    session.ProcessBlocks(4);
-    ExpectStoredValuesKept(context, session, stored);
-    session.ChangeEveryInput(context);
-    session.Verdict(context);
 }
 
 }  // namespace PlayChecks
