@@ -5,17 +5,19 @@
 #include <cstdio>
 
 OutputSummary::OutputSummary(double rate, uint64_t samples)
-    : m_rate(rate),
+    : m_seconds_per_sample(1.0 / rate),
       m_ring(static_cast<size_t>(
-          std::max(1.0, std::min(std::round(rate), static_cast<double>(samples))))) {}
+          std::max(1.0, std::min(std::round(rate), static_cast<double>(samples))))),
+      m_times(m_ring.size()) {}
 
-std::optional<double> OutputSummary::Crossings::Frequency(double rate) const {
+std::optional<double> OutputSummary::Crossings::Frequency() const {
     if (count < 2 || !(last > first)) return std::nullopt;
-    return static_cast<double>(count - 1) / (last - first) * rate;
+    return static_cast<double>(count - 1) / (last - first);
 }
 
 OutputSummary::Crossings OutputSummary::Stretch(size_t start, size_t count) const {
     const auto at = [&](size_t k) { return static_cast<double>(m_ring[(start + k) % m_ring.size()]); };
+    const auto time = [&](size_t k) { return m_times[(start + k) % m_times.size()]; };
     Crossings crossings;
     if (count == 0) return crossings;
     double lowest = at(0);
@@ -32,9 +34,10 @@ OutputSummary::Crossings OutputSummary::Stretch(size_t start, size_t count) cons
         const double sample = at(k);
         if (sample < low) armed = true;
         if (!armed || sample < middle || previous >= middle) continue;
-        const double time = static_cast<double>(k) - 1.0 + (middle - previous) / (sample - previous);
-        if (crossings.count == 0) crossings.first = time;
-        crossings.last = time;
+        const double at_crossing =
+            time(k - 1) + (middle - previous) / (sample - previous) * (time(k) - time(k - 1));
+        if (crossings.count == 0) crossings.first = at_crossing;
+        crossings.last = at_crossing;
         ++crossings.count;
         armed = false;
     }
@@ -53,6 +56,8 @@ void OutputSummary::Add(float sample) {
     m_squares += value * value;
     ++m_count;
     m_ring[m_next] = sample;
+    m_times[m_next] = m_time;
+    m_time += m_seconds_per_sample;
     m_next = (m_next + 1) % m_ring.size();
     if (m_next == 0) Stretch(0, m_ring.size()).AddTo(m_cycles, m_span);
 }
@@ -67,12 +72,12 @@ std::optional<double> OutputSummary::Frequency() const {
     double span = m_span;
     Stretch(0, m_next).AddTo(cycles, span);
     if (cycles == 0 || !(span > 0.0)) return std::nullopt;
-    return static_cast<double>(cycles) / span * m_rate;
+    return static_cast<double>(cycles) / span;
 }
 
 std::optional<double> OutputSummary::LastSecondFrequency() const {
     const bool full = m_count >= m_ring.size();
-    return Stretch(full ? m_next : 0, full ? m_ring.size() : m_next).Frequency(m_rate);
+    return Stretch(full ? m_next : 0, full ? m_ring.size() : m_next).Frequency();
 }
 
 std::string OutputSummary::Describe() const {

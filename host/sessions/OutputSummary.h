@@ -6,7 +6,9 @@
 // sample, each placed between its two samples, and divides the cycles by the time they span; a
 // crossing needs the signal to have gone a quarter of the span below the midpoint since the last
 // one, so that noise on a slow edge counts once. The whole run is taken a second at a time, each
-// second with its own midpoint, and its cycles and times are summed.
+// second with its own midpoint, and its cycles and times are summed. Crossings are timed in
+// seconds, so a rate changed mid-run keeps the pitch; the last second is then the last run of as
+// many samples as a second held at the first rate.
 #ifndef QVHOST_OUTPUT_SUMMARY_H
 #define QVHOST_OUTPUT_SUMMARY_H
 
@@ -22,6 +24,8 @@ public:
     OutputSummary(double rate, uint64_t samples);
 
     void Add(float sample);
+    // The samples added from now on are played at `rate`.
+    void SetRate(double rate) { m_seconds_per_sample = 1.0 / rate; }
 
     double Peak() const { return m_peak; }
     double Rms() const;
@@ -34,25 +38,27 @@ public:
 
 private:
     // Rising crossings of one stretch's midpoint: their count, and the first and last one's time
-    // in samples.
+    // in seconds.
     struct Crossings {
         long long count = 0;
         double first = 0.0;
         double last = 0.0;
-        std::optional<double> Frequency(double rate) const;
-        // Adds the cycles between the first and last crossing, and the samples they span.
+        std::optional<double> Frequency() const;
+        // Adds the cycles between the first and last crossing, and the seconds they span.
         void AddTo(long long& cycles, double& span) const;
     };
     // The crossings of the `count` samples of the ring from `start` on.
     Crossings Stretch(size_t start, size_t count) const;
 
-    double m_rate;
+    double m_seconds_per_sample;
+    double m_time = 0.0;  // of the next sample, in seconds
     double m_peak = 0.0;
     double m_squares = 0.0;
     uint64_t m_count = 0;
     std::vector<float> m_ring;  // the latest second, or the whole of a shorter run
+    std::vector<double> m_times;  // each of the ring's samples' time
     size_t m_next = 0;
-    // The whole run's complete seconds: cycles counted and the samples they span.
+    // The whole run's complete seconds: cycles counted and the seconds they span.
     long long m_cycles = 0;
     double m_span = 0.0;
 };

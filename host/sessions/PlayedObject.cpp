@@ -256,6 +256,7 @@ void PlayedObject::Apply(const PlayAction& action) {
     case PlayAction::Kind::kRate:
         m_rate = std::stof(action.value);
         audio.SetSampleRate(m_rate);
+        for (OutputSummary& output : m_outputs) output.SetRate(m_rate);
         break;
     case PlayAction::Kind::kBlock:
         m_block = static_cast<uint32_t>(std::stoul(action.value));

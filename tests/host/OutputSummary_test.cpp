@@ -43,6 +43,13 @@ TEST(OutputSummary, EstimatesThePitchOfTheRunAndOfItsLastSecond) {
         EXPECT_NEAR(whole.value_or(0), c.whole, c.whole * 3e-3) << c.signal;
         EXPECT_NEAR(last.value_or(0), c.last, c.last * 3e-3) << c.signal;
     }
+    // 100 Hz on, through a rate that doubles mid-run.
+    OutputSummary doubled(rate, 144000);
+    for (uint64_t n = 0; n < 48000; ++n) doubled.Add(sine(100, n));
+    doubled.SetRate(2 * rate);
+    for (uint64_t n = 96000; n < 192000; ++n) doubled.Add(sine(50, n));
+    EXPECT_NEAR(doubled.Frequency().value_or(0), 100, 0.3);
+    EXPECT_NEAR(doubled.LastSecondFrequency().value_or(0), 100, 0.3);
     OutputSummary tone(rate, 96000);
     for (uint64_t n = 0; n < 96000; ++n) tone.Add(sine(440, n));
     EXPECT_EQ(tone.Describe(), "peak 1.000000  rms 0.707107  pitch 440.00 Hz, last second 440.00 Hz");
