@@ -64,8 +64,9 @@ public:
     size_t GuiWritesBeforeInitialise() const { return m_gui_writes_before_initialise; }
     // The session does what a play cannot say (pins repeated, threads): it keeps no play.
     void Unscripted();
-    // Every GUI input pin through its user values; each boolean input is raised and lowered
-    // after every other change, so the module does its work. `after_each` runs after every step.
+    // Every value input pin through its user values (SetUserValue); each boolean input is raised
+    // and lowered after every other change, so the module does its work. `after_each` runs after
+    // every step.
     void ChangeEveryInput(CheckContext& context, const std::function<void()>& after_each = {});
     // Start, blocks, every input, blocks.
     void RunTypical(CheckContext& context, const std::function<void()>& after_each = {});
