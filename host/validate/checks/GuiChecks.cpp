@@ -107,7 +107,10 @@ void PinChanged(CheckContext& context) {
     session.Start();
     const std::vector<PinDescription>& pins = session.Host().Audio().PinTable();
     for (size_t index = 0; index < pins.size(); ++index) {
-        if (pins[index].direction != DR_IN) continue;
+        // The GUI object has no pin without a GUI side.
+        if (pins[index].direction != DR_IN || (pins[index].flags & IO_UI_COMMUNICATION) == 0) {
+            continue;
+        }
         for (const int32_t value : ModuleSession::UserValues(pins[index], context)) {
             session.Host().Gui().SetPin(static_cast<int32_t>(index), value);
             // The host tells the object only of a change; a repeat of the notice must be

@@ -122,7 +122,8 @@ void GuiMemory(CheckContext& context) {
         host.CreateGuiObject();
         host.Gui().Initialise();
         for (size_t index = 0; index < pins.size(); ++index) {
-            if (pins[index].direction == DR_IN && pins[index].datatype != DT_FSAMPLE) {
+            if (pins[index].direction == DR_IN && pins[index].datatype != DT_FSAMPLE &&
+                (pins[index].flags & IO_UI_COMMUNICATION) != 0) {
                 host.Gui().SetPin(static_cast<int32_t>(index), ++turn % 2);
             }
         }

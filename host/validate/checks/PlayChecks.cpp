@@ -112,7 +112,10 @@ std::vector<UserChange> UserChanges(const AudioSideHost& audio, CheckContext& co
     std::vector<UserChange> changes;
     const std::vector<PinDescription>& table = audio.PinTable();
     for (size_t index = 0; index < table.size(); ++index) {
-        if (table[index].direction != DR_IN) continue;
+        // A user changes only what the GUI object has: the pins with a GUI side.
+        if (table[index].direction != DR_IN || (table[index].flags & IO_UI_COMMUNICATION) == 0) {
+            continue;
+        }
         for (const int32_t value : ModuleSession::UserValues(table[index], context)) {
             changes.push_back({static_cast<int32_t>(index), value});
         }
