@@ -63,7 +63,7 @@ update() {
         echo "setup: apt-get update failed (attempt $attempt of 3)" >&2
         [ "$attempt" -lt 3 ] && sleep 20
     done
-    grep '^E:' "$log" | tail -n 2 >&2
+    grep '^E:' "$log" | tail -n 2 >&2 || true
     release=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")")
     echo "setup: going on with the package lists apt could read, from ${release[1]} itself" >&2
 }
